@@ -1,0 +1,26 @@
+// Running median over a boundary-extended signal.
+//
+// The extended signal e[t], t = -W2 ... n+W2-1, is the leading extension, the signal and the
+// trailing extension in that order, each in stored (forward) order:
+//   e[t] = xic[t+W2] for t < 0,  x[t] for 0 <= t < n,  xfc[t-n] for t >= n.
+// Output i is the middle element of the W = 2*W2+1 samples e[i-W2] ... e[i+W2], chosen by
+// select_middle, whose fixed order of comparisons and exchanges decides the result for windows
+// holding NaN or zeros of both signs.
+#ifndef PLORVENT_CORE_RUNNING_MEDIAN_H
+#define PLORVENT_CORE_RUNNING_MEDIAN_H
+
+#include <cstdint>
+
+// Reorders window[0 ... W-1] in place (a median-of-three quickselect using only `>`) and returns
+// the value left at position k = (W-1)/2. For NaN-free windows that is the rank-k element of the
+// sorted window. W must be at least 1.
+double select_middle(double *window, int32_t W);
+
+// Writes out[0 ... n-1]. Reads exactly xic[0 ... W2-1], x[0 ... n-1] and xfc[0 ... W2-1] when
+// n >= 1 and nothing when n <= 0. The caller guarantees W2 >= 0, W = 2*W2+1 and extensions of at
+// least W2 elements; nothing is checked here. Obtains its scratch storage from the host's
+// allocator and releases it before returning.
+void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
+                    int32_t W, int32_t W2);
+
+#endif
