@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_packages.sh
-ensure_packages cmake make g++ libgtest-dev
+ensure_packages cmake make g++ libgtest-dev octave octave-dev
 
 for preset in linux asan; do
   echo "=== $preset ==="
