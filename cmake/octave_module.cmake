@@ -5,11 +5,9 @@ find_program(OCTAVE_CLI octave-cli REQUIRED)
 
 set(PLORVENT_OCTAVE_DIR ${CMAKE_BINARY_DIR}/octave)
 set(PLORVENT_OCTAVE_MODULE ${PLORVENT_OCTAVE_DIR}/plorvent_core.mex)
-set(PLORVENT_MODULE_SOURCES
-    ${CMAKE_SOURCE_DIR}/gateway/plorvent_core_gateway.cpp
-    ${CMAKE_SOURCE_DIR}/core/select_middle.cpp
-    ${CMAKE_SOURCE_DIR}/core/running_median.cpp)
-file(GLOB PLORVENT_MODULE_HEADERS ${CMAKE_SOURCE_DIR}/core/*.h)
+file(GLOB PLORVENT_MODULE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/gateway/*.cpp
+     ${CMAKE_SOURCE_DIR}/core/*.cpp)
+file(GLOB PLORVENT_MODULE_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*.h)
 
 # Octave's own compiler flags, with warnings on.
 execute_process(COMMAND ${MKOCTFILE} -p CXXFLAGS OUTPUT_VARIABLE OCTAVE_CXXFLAGS

@@ -23,4 +23,10 @@ double select_middle(double *window, int32_t W);
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
                     int32_t W, int32_t W2);
 
+// The same contract and the same bits, computed the direct way: every window gathered afresh
+// and passed to select_middle. O(W) per sample; kept as the reference the fast paths are checked
+// against.
+void running_median_per_window(const double *x, double *out, const double *xic, const double *xfc,
+                               int32_t n, int32_t W, int32_t W2);
+
 #endif

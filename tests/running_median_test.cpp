@@ -21,22 +21,36 @@ struct DriverRun {
   long allocations;  // mxCalloc calls made during the run
 };
 
-// Runs the driver on exact-size copies, checks that the inputs were left as they were and that
-// every buffer obtained was released, and returns the outputs.
-DriverRun run_driver(const std::vector<double> &x, const std::vector<double> &xic,
-                     const std::vector<double> &xfc, int32_t W2) {
+using Driver = void (*)(const double *, double *, const double *, const double *, int32_t,
+                       int32_t, int32_t);
+
+// Runs one driver on exact-size copies, checks that the inputs were left as they were, that
+// every output was written and every buffer obtained was released, and returns the outputs.
+DriverRun run_one(Driver driver, const std::vector<double> &x, const std::vector<double> &xic,
+                  const std::vector<double> &xfc, int32_t W2) {
   auto px = exact_copy(x), pic = exact_copy(xic), pfc = exact_copy(xfc);
   const double kUnwritten = -12345.678;
   std::vector<double> out(x.size(), kUnwritten);
   const long made_before = standin_allocations_made();
-  running_median(px.get(), out.data(), pic.get(), pfc.get(), static_cast<int32_t>(x.size()),
-                 2 * W2 + 1, W2);
+  driver(px.get(), out.data(), pic.get(), pfc.get(), static_cast<int32_t>(x.size()), 2 * W2 + 1,
+         W2);
   EXPECT_EQ(standin_live_allocations(), 0);
   EXPECT_TRUE(same_bits(x, std::vector<double>(px.get(), px.get() + x.size())));
   EXPECT_TRUE(same_bits(xic, std::vector<double>(pic.get(), pic.get() + xic.size())));
   EXPECT_TRUE(same_bits(xfc, std::vector<double>(pfc.get(), pfc.get() + xfc.size())));
   for (double v : out) EXPECT_NE(v, kUnwritten);
   return {out, standin_allocations_made() - made_before};
+}
+
+// Runs the per-window reference and the dispatching driver; both must give the same bits.
+DriverRun run_driver(const std::vector<double> &x, const std::vector<double> &xic,
+                     const std::vector<double> &xfc, int32_t W2) {
+  const DriverRun reference = run_one(running_median_per_window, x, xic, xfc, W2);
+  const DriverRun dispatched = run_one(running_median, x, xic, xfc, W2);
+  EXPECT_TRUE(same_bits(reference.out, dispatched.out));
+  EXPECT_EQ(reference.allocations, 1);
+  EXPECT_LE(dispatched.allocations, 1);
+  return reference;
 }
 
 // The slow, obviously correct answer for NaN-free data: sort each extended window.
