@@ -1,7 +1,45 @@
-// Running median driver: chooses how to compute; every path gives the per-window result's bits.
+// Running median driver: picks the fastest way to compute for the window length. Every path
+// gives the bits of the per-window selection: the sliding engines decide each window by a total
+// order on the samples' bits, and the windows that order cannot decide (a NaN, or both signed
+// zeros around a zero median) are recomputed by the per-window selection.
 #include "running_median.h"
+
+#include <cstring>
+
+#include "host_alloc.h"
+#include "sliding_engines.h"
+
+namespace {
+
+// Up to this window length a sorted array beats the block lists (measured on x86-64).
+const int32_t kLongestSortedArrayWindow = 48;
+
+// Below this many outputs, the per-window path costs less than setting up a sliding engine.
+const int32_t kFewestSlidingOutputs = 8;
+
+}  // namespace
 
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
                     int32_t W, int32_t W2) {
-  running_median_per_window(x, out, xic, xfc, n, W, W2);
+  if (W == 1) {  // every window is its own sample
+    if (n > 0) std::memcpy(out, x, static_cast<size_t>(n) * sizeof(double));
+    return;
+  }
+  if (n < kFewestSlidingOutputs || !floating_point_state_is_default()) {
+    running_median_per_window(x, out, xic, xfc, n, W, W2);
+    return;
+  }
+  const ExtendedSignal e = {x, xic, xfc, n, W2};
+  const bool short_window = W <= kLongestSortedArrayWindow;
+  const size_t engine_bytes =
+      short_window ? sorted_array_storage_bytes(W) : block_sort_storage_bytes(W);
+  // One allocation: the engine's storage, then the window for the per-window recomputations.
+  char *storage = static_cast<char *>(mxCalloc(engine_bytes + static_cast<size_t>(W) * 8, 1));
+  if (short_window) {
+    sorted_array_medians(e, W, out, storage);
+  } else {
+    block_sort_medians(e, W, out, storage);
+  }
+  patch_inexact_windows(e, W, out, reinterpret_cast<double *>(storage + engine_bytes));
+  mxFree(storage);
 }

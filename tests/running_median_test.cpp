@@ -21,8 +21,8 @@ struct DriverRun {
   long allocations;  // mxCalloc calls made during the run
 };
 
-using Driver = void (*)(const double *, double *, const double *, const double *, int32_t,
-                       int32_t, int32_t);
+using Driver = void (*)(const double *, double *, const double *, const double *, int32_t, int32_t,
+                        int32_t);
 
 // Runs one driver on exact-size copies, checks that the inputs were left as they were, that
 // every output was written and every buffer obtained was released, and returns the outputs.

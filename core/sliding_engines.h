@@ -1,0 +1,29 @@
+// The engines behind running_median. Each sliding engine writes, for every output, the rank-k
+// sample (k = W2) of its window in the key order of sample_key.h. That is the per-window
+// selection's exact result for every window without NaN and without zeros of both signs;
+// patch_inexact_windows then recomputes the other windows the per-window way.
+#ifndef PLORVENT_CORE_SLIDING_ENGINES_H
+#define PLORVENT_CORE_SLIDING_ENGINES_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "extended_signal.h"
+
+// Small windows: one sorted array of the window's keys, updated in place as it slides.
+size_t sorted_array_storage_bytes(int32_t W);
+void sorted_array_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage);
+
+// Long windows: blocks of W samples sorted once, then consumed and rebuilt through linked
+// lists in sorted order (delete from the old block, re-insert into the new one).
+size_t block_sort_storage_bytes(int32_t W);
+void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage);
+
+// Recomputes with select_middle, in `window` (W doubles), every output whose window holds a
+// NaN, or zeros of both signs when its median is a zero.
+void patch_inexact_windows(const ExtendedSignal &e, int32_t W, double *out, double *window);
+
+// True when comparisons follow IEEE exactly: subnormals are neither read nor written as zero.
+bool floating_point_state_is_default();
+
+#endif

@@ -1,0 +1,137 @@
+// Every engine against the per-window reference, bit for bit, on adversarial data: NaN runs,
+// mixes of signed zeros, infinities, ties, subnormals, sorted, reversed and sawtooth signals,
+// for signals shorter and longer than the window and extensions of exactly W2 samples.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "core/running_median.h"
+#include "core/sliding_engines.h"
+#include "standin_host.h"
+#include "test_support.h"
+
+namespace {
+
+using Generator = std::function<double(std::mt19937_64 &, int64_t)>;
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+const double kSubnormal = std::numeric_limits<double>::denorm_min();
+
+double pick(std::mt19937_64 &rng, std::initializer_list<double> values) {
+  return values.begin()[rng() % values.size()];
+}
+
+const std::vector<std::pair<const char *, Generator>> &generators() {
+  static const std::vector<std::pair<const char *, Generator>> all = {
+      {"uniform", [](std::mt19937_64 &r, int64_t) { return std::ldexp(double(r() >> 11), -53); }},
+      {"ties", [](std::mt19937_64 &r, int64_t) { return double(r() % 3); }},
+      {"signed zeros",
+       [](std::mt19937_64 &r, int64_t) {
+         return pick(r, {0.0, -0.0, 0.0, 1.0, -1.0});
+       }},
+      {"zeros only",
+       [](std::mt19937_64 &r, int64_t) {
+         return pick(r, {0.0, -0.0});
+       }},
+      {"nan runs",
+       [](std::mt19937_64 &r, int64_t t) { return (t / 7) % 5 == 0 ? kNaN : double(r() % 100); }},
+      {"specials",
+       [](std::mt19937_64 &r, int64_t) {
+         return pick(r, {kNaN, -kNaN, kInf, -kInf, 0.0, -0.0, kSubnormal, -kSubnormal,
+                         std::numeric_limits<double>::max(), -1.5, 2.5});
+       }},
+      {"sorted", [](std::mt19937_64 &, int64_t t) { return double(t); }},
+      {"reversed", [](std::mt19937_64 &, int64_t t) { return double(-t); }},
+      {"sawtooth", [](std::mt19937_64 &, int64_t t) { return double(t % 13) - 6.0; }},
+  };
+  return all;
+}
+
+struct Case {
+  std::vector<double> x, xic, xfc;
+  int32_t W2;
+};
+
+Case make_case(const Generator &g, std::mt19937_64 &rng, int64_t n, int32_t W2) {
+  Case c{{}, {}, {}, W2};
+  for (int64_t t = 0; t < W2; ++t) c.xic.push_back(g(rng, t));
+  for (int64_t t = 0; t < n; ++t) c.x.push_back(g(rng, W2 + t));
+  for (int64_t t = 0; t < W2; ++t) c.xfc.push_back(g(rng, W2 + n + t));
+  return c;
+}
+
+std::vector<double> reference(const Case &c) {
+  std::vector<double> out(c.x.size());
+  running_median_per_window(c.x.data(), out.data(), c.xic.data(), c.xfc.data(),
+                            static_cast<int32_t>(c.x.size()), 2 * c.W2 + 1, c.W2);
+  return out;
+}
+
+using Engine = void (*)(const ExtendedSignal &, int32_t, double *, void *);
+using StorageBytes = size_t (*)(int32_t);
+
+// One engine followed by the patch of undecidable windows, on exact-size inputs.
+std::vector<double> run_engine(Engine engine, StorageBytes bytes, const Case &c) {
+  auto px = exact_copy(c.x), pic = exact_copy(c.xic), pfc = exact_copy(c.xfc);
+  const int32_t W = 2 * c.W2 + 1;
+  const ExtendedSignal e = {px.get(), pic.get(), pfc.get(), static_cast<int64_t>(c.x.size()), c.W2};
+  std::vector<double> out(c.x.size());
+  std::vector<char> storage(bytes(W));
+  std::vector<double> window(W);
+  engine(e, W, out.data(), storage.data());
+  patch_inexact_windows(e, W, out.data(), window.data());
+  return out;
+}
+
+void expect_engine_matches(const char *name, Engine engine, StorageBytes bytes,
+                           std::vector<int32_t> half_widths) {
+  std::mt19937_64 rng(1406);
+  for (const auto &[generator_name, g] : generators()) {
+    for (int32_t W2 : half_widths) {
+      const int64_t W = 2 * W2 + 1;
+      for (int64_t n : {int64_t{1}, int64_t{W2 / 2 + 1}, W - 1, W, W + 1, 3 * W, 3 * W + 7}) {
+        const Case c = make_case(g, rng, n, W2);
+        ASSERT_TRUE(same_bits(run_engine(engine, bytes, c), reference(c)))
+            << name << " on " << generator_name << ", n=" << n << " W2=" << W2;
+      }
+    }
+  }
+}
+
+TEST(SlidingEngines, SortedArrayMatchesPerWindow) {
+  expect_engine_matches("sorted array", sorted_array_medians, sorted_array_storage_bytes,
+                        {1, 2, 3, 4, 5, 8, 12, 23, 40});
+}
+
+TEST(SlidingEngines, BlockSortMatchesPerWindow) {
+  expect_engine_matches("block sort", block_sort_medians, block_sort_storage_bytes,
+                        {1, 2, 3, 4, 5, 8, 12, 23, 40, 77});
+}
+
+// The dispatching driver, for every half-width up to past its switch between engines and for
+// every short signal length, on the most hostile generator.
+TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
+  std::mt19937_64 rng(2014);
+  const Generator &specials = generators()[5].second;
+  const Generator &zeros = generators()[2].second;
+  for (int32_t W2 = 0; W2 <= 30; ++W2) {
+    for (int64_t n = 0; n <= 3 * (2 * W2 + 1); ++n) {
+      for (const Generator *g : {&specials, &zeros}) {
+        const Case c = make_case(*g, rng, n, W2);
+        auto px = exact_copy(c.x), pic = exact_copy(c.xic), pfc = exact_copy(c.xfc);
+        std::vector<double> out(n);
+        running_median(px.get(), out.data(), pic.get(), pfc.get(), static_cast<int32_t>(n),
+                       2 * W2 + 1, W2);
+        ASSERT_TRUE(same_bits(out, reference(c))) << "n=" << n << " W2=" << W2;
+        ASSERT_EQ(standin_live_allocations(), 0);
+      }
+    }
+  }
+}
+
+}  // namespace
