@@ -5,89 +5,96 @@
 // emptied in reverse index order, so that re-inserting its samples in index order restores each
 // in place. Two cursors split the window into the k smallest samples and the rest; the median
 // is the smaller of the two cursors' keys. Every step is O(1); sorting costs O(log W) a sample.
+//
+// List nodes are stored by rank (position in sorted order), so list neighbours and cursor moves
+// stay close in memory, and "before the cursor" is a comparison of ranks.
 #include <algorithm>
 
+#include "keyed_sort.h"
 #include "sample_key.h"
 #include "sliding_engines.h"
 
 namespace {
 
-// One block's samples in sorted order. Index W is the list's sentinel: it closes the circular
-// list, ranks after every sample, and as a cursor means "past the last sample".
-struct SortedBlock {
-  int64_t *key;
-  int32_t *rank;
-  int32_t *next;
-  int32_t *prev;
-  int32_t *order;  // sort scratch
+struct ListNode {
+  int64_t key;
+  int32_t next;
+  int32_t prev;
 };
 
+// One block: nodes by rank, and the rank of each sample by its index in the block. Rank W is
+// the sentinel: it closes the circular list, follows every sample, and as a cursor means "past
+// the last sample".
+struct SortedBlock {
+  ListNode *node;
+  int32_t *rank_of;
+};
+
+size_t slots(int32_t W) {
+  return static_cast<size_t>(W) + 1;
+}
+
 size_t block_bytes(int32_t W) {
-  const size_t slots = static_cast<size_t>(W) + 1;
-  return slots * (sizeof(int64_t) + 4 * sizeof(int32_t));
+  return slots(W) * (sizeof(ListNode) + sizeof(int32_t));
 }
 
-SortedBlock carve_block(void *storage, int32_t W) {
-  const size_t slots = static_cast<size_t>(W) + 1;
-  int64_t *key = static_cast<int64_t *>(storage);
-  int32_t *ints = reinterpret_cast<int32_t *>(key + slots);
-  return {key, ints, ints + slots, ints + 2 * slots, ints + 3 * slots};
+SortedBlock carve_block(char *storage, int32_t W) {
+  ListNode *node = reinterpret_cast<ListNode *>(storage);
+  return {node, reinterpret_cast<int32_t *>(node + slots(W))};
 }
 
-inline void unlink(const SortedBlock &b, int32_t i) {
-  b.next[b.prev[i]] = b.next[i];
-  b.prev[b.next[i]] = b.prev[i];
+inline void unlink(const SortedBlock &b, int32_t r) {
+  b.node[b.node[r].prev].next = b.node[r].next;
+  b.node[b.node[r].next].prev = b.node[r].prev;
 }
 
-inline void relink(const SortedBlock &b, int32_t i) {
-  b.next[b.prev[i]] = i;
-  b.prev[b.next[i]] = i;
+inline void relink(const SortedBlock &b, int32_t r) {
+  b.node[b.node[r].prev].next = r;
+  b.node[b.node[r].next].prev = r;
 }
 
 // Loads `count` samples starting at extended offset `first` (offset 0 is e[-W2]), sorts them and
 // links them in sorted order.
 void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
-                int32_t count) {
-  for (int32_t j = 0; j < count; ++j) {
-    b.key[j] = key_of(extended_at(e, first + j - e.W2));
-    b.order[j] = j;
-  }
-  std::sort(b.order, b.order + count, [&b](int32_t u, int32_t v) { return b.key[u] < b.key[v]; });
-  int32_t previous = W;
+                int32_t count, KeyedIndex *records) {
+  for (int32_t j = 0; j < count; ++j) records[j] = {key_of(extended_at(e, first + j - e.W2)), j, 0};
+  sort_keyed_indices(records, records + count, count);
   for (int32_t r = 0; r < count; ++r) {
-    const int32_t i = b.order[r];
-    b.rank[i] = r;
-    b.prev[i] = previous;
-    b.next[previous] = i;
-    previous = i;
+    b.node[r] = {records[r].key, r + 1, r - 1};
+    b.rank_of[records[r].index] = r;
   }
-  b.next[previous] = W;
-  b.prev[W] = previous;
-  b.rank[W] = INT32_MAX;
+  if (count > 0) b.node[0].prev = W;
+  if (count > 0) b.node[count - 1].next = W;
+  b.node[W] = {0, count > 0 ? 0 : W, count > 0 ? count - 1 : W};
 }
 
 // Loads the block that the window enters next, emptied so its samples can be re-inserted.
-void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first) {
+void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
+                         KeyedIndex *records) {
   const int64_t extended_length = e.n + W - 1;
   const int32_t count =
       static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, extended_length - first)));
-  load_block(b, e, W, first, count);
-  for (int32_t j = count - 1; j >= 0; --j) unlink(b, j);
+  load_block(b, e, W, first, count, records);
+  for (int32_t j = count - 1; j >= 0; --j) unlink(b, b.rank_of[j]);
 }
 
-// The state of one window: the two blocks, a cursor in each (the first sample that is not
-// among the `small` smallest), and the number of small samples.
+// The split of one window: a cursor in each block (the rank of the first sample that is not
+// among the `small` smallest) and the number of small samples.
 struct Split {
   int32_t a;
   int32_t b;
   int32_t small;
 };
 
+inline int64_t key_at(const SortedBlock &b, int32_t r) {
+  return b.node[r].key;
+}
+
 // Restores `small` = k and puts every small sample at or below every other.
 inline void rebalance(const SortedBlock &A, const SortedBlock &B, int32_t W, int32_t k, Split &s) {
   while (s.small > k) {  // the largest small sample leaves the small side
-    const int32_t a = A.prev[s.a], b = B.prev[s.b];
-    if (b == W || (a != W && A.key[a] > B.key[b])) {
+    const int32_t a = A.node[s.a].prev, b = B.node[s.b].prev;
+    if (b == W || (a != W && key_at(A, a) > key_at(B, b))) {
       s.a = a;
     } else {
       s.b = b;
@@ -95,21 +102,21 @@ inline void rebalance(const SortedBlock &A, const SortedBlock &B, int32_t W, int
     --s.small;
   }
   while (s.small < k) {  // the smallest other sample joins it
-    if (s.b == W || (s.a != W && A.key[s.a] <= B.key[s.b])) {
-      s.a = A.next[s.a];
+    if (s.b == W || (s.a != W && key_at(A, s.a) <= key_at(B, s.b))) {
+      s.a = A.node[s.a].next;
     } else {
-      s.b = B.next[s.b];
+      s.b = B.node[s.b].next;
     }
     ++s.small;
   }
   for (;;) {  // one small sample above one other: exchange their sides
-    const int32_t a = A.prev[s.a], b = B.prev[s.b];
-    if (a != W && s.b != W && A.key[a] > B.key[s.b]) {
+    const int32_t a = A.node[s.a].prev, b = B.node[s.b].prev;
+    if (a != W && s.b != W && key_at(A, a) > key_at(B, s.b)) {
       s.a = a;
-      s.b = B.next[s.b];
-    } else if (b != W && s.a != W && B.key[b] > A.key[s.a]) {
+      s.b = B.node[s.b].next;
+    } else if (b != W && s.a != W && key_at(B, b) > key_at(A, s.a)) {
       s.b = b;
-      s.a = A.next[s.a];
+      s.a = A.node[s.a].next;
     } else {
       break;
     }
@@ -117,37 +124,41 @@ inline void rebalance(const SortedBlock &A, const SortedBlock &B, int32_t W, int
 }
 
 inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, int32_t W, const Split &s) {
-  if (s.a == W) return B.key[s.b];
-  if (s.b == W) return A.key[s.a];
-  return std::min(A.key[s.a], B.key[s.b]);
+  if (s.a == W) return key_at(B, s.b);
+  if (s.b == W) return key_at(A, s.a);
+  return std::min(key_at(A, s.a), key_at(B, s.b));
 }
 
-// Window moves one sample on: A's sample j leaves, B's sample j enters.
+// The window moves one sample on: A's sample j leaves, B's sample j enters.
 inline void slide(const SortedBlock &A, const SortedBlock &B, int32_t j, Split &s) {
-  if (A.rank[j] < A.rank[s.a]) {
+  const int32_t leaving = A.rank_of[j];
+  if (leaving < s.a) {
     --s.small;
-  } else if (j == s.a) {
-    s.a = A.next[j];
+  } else if (leaving == s.a) {
+    s.a = A.node[leaving].next;
   }
-  unlink(A, j);
-  relink(B, j);
-  if (B.rank[j] < B.rank[s.b]) ++s.small;
+  unlink(A, leaving);
+  const int32_t entering = B.rank_of[j];
+  relink(B, entering);
+  if (entering < s.b) ++s.small;
 }
 
 }  // namespace
 
 size_t block_sort_storage_bytes(int32_t W) {
-  return 2 * block_bytes(W);
+  return 2 * block_bytes(W) + 2 * static_cast<size_t>(W) * sizeof(KeyedIndex);
 }
 
 void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
-  SortedBlock A = carve_block(storage, W);
-  SortedBlock B = carve_block(static_cast<char *>(storage) + block_bytes(W), W);
+  char *bytes = static_cast<char *>(storage);
+  SortedBlock A = carve_block(bytes, W);
+  SortedBlock B = carve_block(bytes + block_bytes(W), W);
+  KeyedIndex *records = reinterpret_cast<KeyedIndex *>(bytes + 2 * block_bytes(W));
   const int32_t k = static_cast<int32_t>(e.W2);
-  load_block(A, e, W, 0, W);  // the first window is exactly the first block
-  load_entering_block(B, e, W, W);
-  Split s = {A.order[k], W, k};
-  out[0] = value_of(A.key[s.a]);
+  load_block(A, e, W, 0, W, records);  // the first window is exactly the first block
+  load_entering_block(B, e, W, W, records);
+  Split s = {k, W, k};
+  out[0] = value_of(key_at(A, k));
   int64_t block_start = 0;
   for (int64_t i = 1; i < e.n; ++i) {
     const int32_t j = static_cast<int32_t>(i - block_start);  // 1 ... W
@@ -158,7 +169,7 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *s
       std::swap(A, B);
       block_start += W;
       s = {s.b, W, s.small};
-      load_entering_block(B, e, W, block_start + W);
+      load_entering_block(B, e, W, block_start + W, records);
     }
   }
 }

@@ -1,6 +1,11 @@
 // Finds the windows whose result the key order cannot decide and recomputes them the
 // per-window way. Counts of NaN, -0.0 and +0.0 are kept as the window slides.
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "running_median.h"
 #include "sliding_engines.h"
@@ -27,9 +32,64 @@ inline bool needs_selection(const SpecialCounts &c, double median) {
   return c.nan > 0 || (median == 0 && c.negative_zero > 0 && c.positive_zero > 0);
 }
 
+// Which of NaN, -0.0 and +0.0 occur among the samples. Branch-free bit operations: the OR of
+// the zeros' bits has its sign bit set when a -0.0 occurs, and their AND has it clear when a
+// +0.0 occurs. SSE2 (every x86-64 has it) takes two samples a step.
+struct SpecialsSeen {
+  uint64_t nan;
+  uint64_t zeros_or;
+  uint64_t zeros_and;
+};
+
+inline void note_special(SpecialsSeen &seen, double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  const uint64_t zero = v == 0 ? ~uint64_t{0} : 0;
+  seen.nan |= v != v;
+  seen.zeros_or |= bits & zero;
+  seen.zeros_and &= bits | ~zero;
+}
+
+void note_specials(SpecialsSeen &seen, const double *v, int64_t count) {
+  int64_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  __m128d nan = _mm_setzero_pd(), zeros_or = _mm_setzero_pd();
+  __m128d zeros_and = _mm_castsi128_pd(_mm_set1_epi32(-1));
+  for (; i + 2 <= count; i += 2) {
+    const __m128d pair = _mm_loadu_pd(v + i);
+    const __m128d zero = _mm_cmpeq_pd(pair, _mm_setzero_pd());
+    nan = _mm_or_pd(nan, _mm_cmpunord_pd(pair, pair));
+    zeros_or = _mm_or_pd(zeros_or, _mm_and_pd(pair, zero));
+    zeros_and = _mm_and_pd(zeros_and,
+                           _mm_or_pd(pair, _mm_xor_pd(zero, _mm_castsi128_pd(_mm_set1_epi32(-1)))));
+  }
+  alignas(16) uint64_t lanes[3][2];
+  _mm_store_pd(reinterpret_cast<double *>(lanes[0]), nan);
+  _mm_store_pd(reinterpret_cast<double *>(lanes[1]), zeros_or);
+  _mm_store_pd(reinterpret_cast<double *>(lanes[2]), zeros_and);
+  seen.nan |= lanes[0][0] | lanes[0][1];
+  seen.zeros_or |= lanes[1][0] | lanes[1][1];
+  seen.zeros_and &= lanes[2][0] & lanes[2][1];
+#endif
+  for (; i < count; ++i) note_special(seen, v[i]);
+}
+
+// Whether some window might be undecided: true unless the extended signal holds no NaN and
+// zeros of one sign at most.
+bool may_need_selection(const ExtendedSignal &e) {
+  SpecialsSeen seen = {0, 0, ~uint64_t{0}};
+  note_specials(seen, e.xic, e.W2);
+  note_specials(seen, e.x, e.n);
+  note_specials(seen, e.xfc, e.W2);
+  const bool negative_zero = (seen.zeros_or >> 63) != 0;
+  const bool positive_zero = (seen.zeros_and >> 63) == 0;
+  return seen.nan != 0 || (negative_zero && positive_zero);
+}
+
 }  // namespace
 
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, double *out, double *window) {
+  if (!may_need_selection(e)) return;  // the common case: every window is decided
   SpecialCounts c = {0, 0, 0};
   for (int64_t j = 0; j < W; ++j) count(c, extended_at(e, j - e.W2), 1);
   for (int64_t i = 0; i < e.n; ++i) {
