@@ -98,8 +98,11 @@ def time_octave(impl, module_dirs, data_file, n, W, repeats, limit, folder):
     command = OCTAVE + [os.path.join(HERE, "time_octave.m"), os.pathsep.join(module_dirs),
                         impl.octave_function, data_file, str(n), str(W), str(repeats),
                         str(limit), result_file]
-    done = subprocess.run(command, capture_output=True, text=True,
-                          timeout=repeats * limit * 3 + 120)
+    timeout = repeats * limit * 3 + 120  # only a call far slower than estimated gets here
+    try:
+        done = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        sys.exit(f"{impl.label} at W={W} ran over {timeout:.0f} s; lower the widths or limit")
     lines = [l for l in done.stdout.splitlines() if l.startswith("seconds ")]
     if done.returncode != 0 or not lines:
         sys.exit(f"{impl.label} failed at W={W}:\n{done.stdout}{done.stderr}")
