@@ -53,15 +53,27 @@ inline void relink(const SortedBlock &b, int32_t r) {
   b.node[b.node[r].next].prev = r;
 }
 
+// Storage for sorting one block, shared by both.
+struct SortScratch {
+  int64_t *key;
+  int32_t *order;
+  int32_t *buckets;
+};
+
+size_t sort_scratch_bytes(int32_t W) {
+  return static_cast<size_t>(W) * (sizeof(int64_t) + sizeof(int32_t)) + slots(W) * sizeof(int32_t);
+}
+
 // Loads `count` samples starting at extended offset `first` (offset 0 is e[-W2]), sorts them and
 // links them in sorted order.
 void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
-                int32_t count, KeyedIndex *records) {
-  for (int32_t j = 0; j < count; ++j) records[j] = {key_of(extended_at(e, first + j - e.W2)), j, 0};
-  sort_keyed_indices(records, records + count, count);
+                int32_t count, const SortScratch &sort) {
+  for (int32_t j = 0; j < count; ++j) sort.key[j] = key_of(extended_at(e, first + j - e.W2));
+  if (count > 0) sort_positions_by_key(sort.key, sort.order, sort.buckets, count);
   for (int32_t r = 0; r < count; ++r) {
-    b.node[r] = {records[r].key, r + 1, r - 1};
-    b.rank_of[records[r].index] = r;
+    const int32_t j = sort.order[r];
+    b.node[r] = {sort.key[j], r + 1, r - 1};
+    b.rank_of[j] = r;
   }
   if (count > 0) b.node[0].prev = W;
   if (count > 0) b.node[count - 1].next = W;
@@ -70,11 +82,11 @@ void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_
 
 // Loads the block that the window enters next, emptied so its samples can be re-inserted.
 void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
-                         KeyedIndex *records) {
+                         const SortScratch &sort) {
   const int64_t extended_length = e.n + W - 1;
   const int32_t count =
       static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, extended_length - first)));
-  load_block(b, e, W, first, count, records);
+  load_block(b, e, W, first, count, sort);
   for (int32_t j = count - 1; j >= 0; --j) unlink(b, b.rank_of[j]);
 }
 
@@ -90,9 +102,31 @@ inline int64_t key_at(const SortedBlock &b, int32_t r) {
   return b.node[r].key;
 }
 
-// Restores `small` = k and puts every small sample at or below every other.
-inline void rebalance(const SortedBlock &A, const SortedBlock &B, int32_t W, int32_t k, Split &s) {
-  while (s.small > k) {  // the largest small sample leaves the small side
+inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, int32_t W, const Split &s) {
+  if (s.a == W) return key_at(B, s.b);
+  if (s.b == W) return key_at(A, s.a);
+  return std::min(key_at(A, s.a), key_at(B, s.b));
+}
+
+// The window moves one sample on: A's sample j leaves, B's sample j enters. Before the step every
+// small sample is at or below every other, and there are k of them; the step restores both.
+inline void slide(const SortedBlock &A, const SortedBlock &B, int32_t W, int32_t k, int32_t j,
+                  Split &s) {
+  const int32_t leaving = A.rank_of[j];
+  s.small -= leaving < s.a;
+  if (leaving == s.a) s.a = A.node[leaving].next;
+  unlink(A, leaving);
+  const int32_t entering = B.rank_of[j];
+  relink(B, entering);
+  const bool entering_small = entering < s.b;
+  s.small += entering_small;
+  // Only the entering sample can break the order: counted small while above A's first other
+  // sample. It is then the largest small sample of B, and the two exchange sides.
+  if (entering_small && s.a != W && key_at(B, entering) > key_at(A, s.a)) {
+    s.b = entering;
+    s.a = A.node[s.a].next;
+  }
+  if (s.small > k) {  // the largest small sample leaves the small side
     const int32_t a = A.node[s.a].prev, b = B.node[s.b].prev;
     if (b == W || (a != W && key_at(A, a) > key_at(B, b))) {
       s.a = a;
@@ -100,8 +134,7 @@ inline void rebalance(const SortedBlock &A, const SortedBlock &B, int32_t W, int
       s.b = b;
     }
     --s.small;
-  }
-  while (s.small < k) {  // the smallest other sample joins it
+  } else if (s.small < k) {  // the smallest other sample joins it
     if (s.b == W || (s.a != W && key_at(A, s.a) <= key_at(B, s.b))) {
       s.a = A.node[s.a].next;
     } else {
@@ -109,67 +142,36 @@ inline void rebalance(const SortedBlock &A, const SortedBlock &B, int32_t W, int
     }
     ++s.small;
   }
-  for (;;) {  // one small sample above one other: exchange their sides
-    const int32_t a = A.node[s.a].prev, b = B.node[s.b].prev;
-    if (a != W && s.b != W && key_at(A, a) > key_at(B, s.b)) {
-      s.a = a;
-      s.b = B.node[s.b].next;
-    } else if (b != W && s.a != W && key_at(B, b) > key_at(A, s.a)) {
-      s.b = b;
-      s.a = A.node[s.a].next;
-    } else {
-      break;
-    }
-  }
-}
-
-inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, int32_t W, const Split &s) {
-  if (s.a == W) return key_at(B, s.b);
-  if (s.b == W) return key_at(A, s.a);
-  return std::min(key_at(A, s.a), key_at(B, s.b));
-}
-
-// The window moves one sample on: A's sample j leaves, B's sample j enters.
-inline void slide(const SortedBlock &A, const SortedBlock &B, int32_t j, Split &s) {
-  const int32_t leaving = A.rank_of[j];
-  if (leaving < s.a) {
-    --s.small;
-  } else if (leaving == s.a) {
-    s.a = A.node[leaving].next;
-  }
-  unlink(A, leaving);
-  const int32_t entering = B.rank_of[j];
-  relink(B, entering);
-  if (entering < s.b) ++s.small;
 }
 
 }  // namespace
 
 size_t block_sort_storage_bytes(int32_t W) {
-  return 2 * block_bytes(W) + 2 * static_cast<size_t>(W) * sizeof(KeyedIndex);
+  return 2 * block_bytes(W) + sort_scratch_bytes(W);
 }
 
 void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
   char *bytes = static_cast<char *>(storage);
   SortedBlock A = carve_block(bytes, W);
   SortedBlock B = carve_block(bytes + block_bytes(W), W);
-  KeyedIndex *records = reinterpret_cast<KeyedIndex *>(bytes + 2 * block_bytes(W));
+  int64_t *sort_keys = reinterpret_cast<int64_t *>(bytes + 2 * block_bytes(W));
+  int32_t *sort_order = reinterpret_cast<int32_t *>(sort_keys + W);
+  const SortScratch sort = {sort_keys, sort_order, sort_order + W};
   const int32_t k = static_cast<int32_t>(e.W2);
-  load_block(A, e, W, 0, W, records);  // the first window is exactly the first block
-  load_entering_block(B, e, W, W, records);
+  load_block(A, e, W, 0, W, sort);  // the first window is exactly the first block
+  load_entering_block(B, e, W, W, sort);
   Split s = {k, W, k};
   out[0] = value_of(key_at(A, k));
   int64_t block_start = 0;
   for (int64_t i = 1; i < e.n; ++i) {
     const int32_t j = static_cast<int32_t>(i - block_start);  // 1 ... W
-    slide(A, B, j - 1, s);
-    rebalance(A, B, W, k, s);
+    slide(A, B, W, k, j - 1, s);
     out[i] = value_of(median_key(A, B, W, s));
     if (j == W) {  // the window is all of B: B becomes A, and the next block enters
       std::swap(A, B);
       block_start += W;
       s = {s.b, W, s.small};
-      load_entering_block(B, e, W, block_start + W, records);
+      load_entering_block(B, e, W, block_start + W, sort);
     }
   }
 }

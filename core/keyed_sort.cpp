@@ -1,57 +1,64 @@
-// Sorts (key, index) records. Large blocks go through a least-significant-digit radix sort on
-// the keys, which is stable, so records that start in index order end in (key, index) order;
-// byte positions on which all keys agree (as the sign and exponent bytes often do) are skipped.
-// Small blocks use a comparison sort on (key, index).
+// Sorts positions by key in two steps: a counting pass spreads them over buckets (at most one
+// per position) by where the key lies between the smallest and the largest key, then each bucket
+// is sorted on its own, by insertion when small. Typical signals leave a few positions per
+// bucket, so the sort costs a handful of passes over the block; skewed or clustered keys fall
+// back to a comparison sort within their bucket, so no input costs more than O(count log count).
 #include "keyed_sort.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-const int32_t kSmallestRadixSort = 128;
-const int kDigits = 8;
-const int kBuckets = 256;
+const int32_t kLargestInsertionSort = 12;
 
-// Keys as unsigned numbers in the same order.
-inline uint64_t unsigned_key(int64_t key) {
-  return static_cast<uint64_t>(key) ^ (uint64_t{1} << 63);
+void insertion_sort(const int64_t *key, int32_t *order, int32_t count) {
+  for (int32_t i = 1; i < count; ++i) {
+    const int32_t p = order[i];
+    int32_t j = i;
+    for (; j > 0 && key[order[j - 1]] > key[p]; --j) order[j] = order[j - 1];
+    order[j] = p;
+  }
 }
 
-inline unsigned digit(int64_t key, int d) {
-  return static_cast<unsigned>(unsigned_key(key) >> (8 * d)) & (kBuckets - 1);
+void sort_bucket(const int64_t *key, int32_t *order, int32_t count) {
+  if (count <= kLargestInsertionSort) {
+    insertion_sort(key, order, count);
+  } else {
+    std::sort(order, order + count, [key](int32_t a, int32_t b) { return key[a] < key[b]; });
+  }
 }
 
-void radix_sort(KeyedIndex *records, KeyedIndex *scratch, int32_t count) {
-  int32_t histogram[kDigits][kBuckets];
-  std::memset(histogram, 0, sizeof histogram);
-  for (int32_t i = 0; i < count; ++i) {
-    for (int d = 0; d < kDigits; ++d) ++histogram[d][digit(records[i].key, d)];
-  }
-  KeyedIndex *from = records, *to = scratch;
-  for (int d = 0; d < kDigits; ++d) {
-    int32_t *h = histogram[d];
-    if (h[digit(from[0].key, d)] == count) continue;  // every key has this digit
-    int32_t offset = 0;
-    for (int b = 0; b < kBuckets; ++b) {
-      const int32_t size = h[b];
-      h[b] = offset;
-      offset += size;
-    }
-    for (int32_t i = 0; i < count; ++i) to[h[digit(from[i].key, d)]++] = from[i];
-    std::swap(from, to);
-  }
-  if (from != records) std::memcpy(records, from, static_cast<size_t>(count) * sizeof *records);
+int bits_needed(uint64_t v) {
+  int bits = 0;
+  for (; v != 0; v >>= 1) ++bits;
+  return bits;
 }
 
 }  // namespace
 
-void sort_keyed_indices(KeyedIndex *records, KeyedIndex *scratch, int32_t count) {
-  if (count >= kSmallestRadixSort) {
-    radix_sort(records, scratch, count);
-    return;
+void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count) {
+  int64_t lowest = key[0], highest = key[0];
+  for (int32_t i = 1; i < count; ++i) {
+    lowest = std::min(lowest, key[i]);
+    highest = std::max(highest, key[i]);
   }
-  std::sort(records, records + count, [](const KeyedIndex &a, const KeyedIndex &b) {
-    return a.key < b.key || (a.key == b.key && a.index < b.index);
-  });
+  // The largest power of two of buckets not above count, each covering 2^shift keys.
+  const int buckets_log2 = bits_needed(static_cast<uint64_t>(count)) - 1;
+  const uint64_t range = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest);
+  const int shift = std::max(0, bits_needed(range) - buckets_log2);
+  const int32_t bucket_count = int32_t{1} << buckets_log2;
+  auto bucket_of = [&](int32_t i) {
+    return static_cast<int32_t>((static_cast<uint64_t>(key[i]) - static_cast<uint64_t>(lowest)) >>
+                                shift);
+  };
+  std::fill(buckets, buckets + bucket_count + 1, 0);
+  for (int32_t i = 0; i < count; ++i) ++buckets[bucket_of(i) + 1];
+  for (int32_t b = 0; b < bucket_count; ++b) buckets[b + 1] += buckets[b];
+  for (int32_t i = 0; i < count; ++i) order[buckets[bucket_of(i)]++] = i;
+  // buckets[b] now marks the end of bucket b, which starts where bucket b-1 ends.
+  int32_t start = 0;
+  for (int32_t b = 0; b < bucket_count; ++b) {
+    if (buckets[b] - start > 1) sort_bucket(key, order + start, buckets[b] - start);
+    start = buckets[b];
+  }
 }

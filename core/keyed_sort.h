@@ -1,16 +1,11 @@
-// Sorting samples' keys together with their positions, as the block engine needs it.
+// Sorting positions by their samples' keys, as the block engine needs it.
 #ifndef PLORVENT_CORE_KEYED_SORT_H
 #define PLORVENT_CORE_KEYED_SORT_H
 
 #include <cstdint>
 
-struct KeyedIndex {
-  int64_t key;
-  int32_t index;
-  int32_t unused;
-};
-
-// Sorts records[0 ... count-1] by (key, index); `scratch` holds another `count` records.
-void sort_keyed_indices(KeyedIndex *records, KeyedIndex *scratch, int32_t count);
+// Writes to order[0 ... count-1] the positions 0 ... count-1 sorted by key[position] (equal keys
+// in any order). `buckets` has room for count+1 counters.
+void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count);
 
 #endif

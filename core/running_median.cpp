@@ -11,8 +11,8 @@
 
 namespace {
 
-// Up to this window length a sorted array beats the block lists (measured on x86-64).
-const int32_t kLongestSortedArrayWindow = 48;
+// Up to this window length the selection network beats the block lists (measured on x86-64).
+const int32_t kLongestNetworkRun = 25;
 
 // Below this many outputs, the per-window path costs less than setting up a sliding engine.
 const int32_t kFewestSlidingOutputs = 8;
@@ -30,13 +30,12 @@ void running_median(const double *x, double *out, const double *xic, const doubl
     return;
   }
   const ExtendedSignal e = {x, xic, xfc, n, W2};
-  const bool short_window = W <= kLongestSortedArrayWindow;
-  const size_t engine_bytes =
-      short_window ? sorted_array_storage_bytes(W) : block_sort_storage_bytes(W);
+  const bool short_window = W <= kLongestNetworkRun;
+  const size_t engine_bytes = short_window ? network_storage_bytes(W) : block_sort_storage_bytes(W);
   // One allocation: the engine's storage, then the window for the per-window recomputations.
   char *storage = static_cast<char *>(mxCalloc(engine_bytes + static_cast<size_t>(W) * 8, 1));
   if (short_window) {
-    sorted_array_medians(e, W, out, storage);
+    network_medians(e, W, out, storage);
   } else {
     block_sort_medians(e, W, out, storage);
   }

@@ -10,9 +10,9 @@
 
 #include "extended_signal.h"
 
-// Small windows: one sorted array of the window's keys, updated in place as it slides.
-size_t sorted_array_storage_bytes(int32_t W);
-void sorted_array_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage);
+// Short windows (W <= kLongestNetworkWindow): a selection network across SIMD lanes.
+size_t network_storage_bytes(int32_t W);
+void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage);
 
 // Long windows: blocks of W samples sorted once, then consumed and rebuilt through linked
 // lists in sorted order (delete from the old block, re-insert into the new one).

@@ -103,14 +103,27 @@ void expect_engine_matches(const char *name, Engine engine, StorageBytes bytes,
   }
 }
 
-TEST(SlidingEngines, SortedArrayMatchesPerWindow) {
-  expect_engine_matches("sorted array", sorted_array_medians, sorted_array_storage_bytes,
-                        {1, 2, 3, 4, 5, 8, 12, 23, 40});
+TEST(SlidingEngines, SelectionNetworkMatchesPerWindow) {
+  expect_engine_matches("network", network_medians, network_storage_bytes,
+                        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20, 31});
 }
 
 TEST(SlidingEngines, BlockSortMatchesPerWindow) {
   expect_engine_matches("block sort", block_sort_medians, block_sort_storage_bytes,
                         {1, 2, 3, 4, 5, 8, 12, 23, 40, 77});
+}
+
+// Many blocks in a row: every block boundary hands B over as A with its cursor.
+TEST(SlidingEngines, BlockSortMatchesPerWindowOnLongSignals) {
+  std::mt19937_64 rng(17);
+  for (size_t g : {size_t{0}, size_t{1}, size_t{2}, size_t{5}}) {
+    for (int32_t W2 : {13, 60, 700}) {
+      const Case c = make_case(generators()[g].second, rng, 20000, W2);
+      ASSERT_TRUE(
+          same_bits(run_engine(block_sort_medians, block_sort_storage_bytes, c), reference(c)))
+          << generators()[g].first << " W2=" << W2;
+    }
+  }
 }
 
 // The dispatching driver, for every half-width up to past its switch between engines and for

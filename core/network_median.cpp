@@ -1,0 +1,113 @@
+// Short-window engine: a median-selection network run on several neighbouring windows at once,
+// one window per SIMD lane, with vector min/max. Branch-free, so it runs near memory speed.
+//
+// The min/max instructions pick a fixed operand for NaN and for -0.0 against +0.0; that can
+// change the result only for windows holding a NaN or zeros of both signs around a zero median,
+// and the exactness pass recomputes exactly those.
+#include <algorithm>
+#include <cstring>
+
+#include "selection_network.h"
+#include "sliding_engines.h"
+
+namespace {
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define PLORVENT_HAVE_AVX2_NETWORK 1
+typedef double Lanes4 __attribute__((vector_size(32), aligned(8)));
+#endif
+typedef double Lanes2 __attribute__((vector_size(16), aligned(8)));
+
+// Runs the network on windows src[i ... i+W-1] for i = 0, 1, ..., in groups of Groups vectors of
+// V, writing out[i]; returns how many outputs it wrote (a multiple of the group's width).
+template <class V, int Groups>
+__attribute__((always_inline)) inline int64_t run_network(const NetworkOp *ops, int32_t count,
+                                                          int32_t W, const double *src, double *out,
+                                                          int64_t outputs) {
+  const int64_t width = Groups * static_cast<int64_t>(sizeof(V) / sizeof(double));
+  const int32_t k = (W - 1) / 2;
+  V r[kLongestNetworkWindow][Groups];
+  int64_t i = 0;
+  for (; i + width <= outputs; i += width) {
+    for (int32_t j = 0; j < W; ++j) {
+      for (int g = 0; g < Groups; ++g)
+        std::memcpy(&r[j][g], src + i + g * (width / Groups) + j, sizeof(V));
+    }
+    for (int32_t c = 0; c < count; ++c) {
+      const int low = ops[c].low, high = ops[c].high;
+      for (int g = 0; g < Groups; ++g) {
+        const V a = r[low][g], b = r[high][g];
+        r[low][g] = a < b ? a : b;
+        r[high][g] = a < b ? b : a;
+      }
+    }
+    for (int g = 0; g < Groups; ++g)
+      std::memcpy(out + i + g * (width / Groups), &r[k][g], sizeof(V));
+  }
+  return i;
+}
+
+#ifdef PLORVENT_HAVE_AVX2_NETWORK
+__attribute__((target("avx2"))) int64_t run_network_avx2(const NetworkOp *ops, int32_t count,
+                                                         int32_t W, const double *src, double *out,
+                                                         int64_t outputs) {
+  return run_network<Lanes4, 4>(ops, count, W, src, out, outputs);
+}
+
+bool cpu_has_avx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+#endif
+
+// Every output of a contiguous run of windows: the widest kernel the processor has, then
+// narrower ones for what is left.
+void run_network_everywhere(const NetworkOp *ops, int32_t count, int32_t W, bool avx2,
+                            const double *src, double *out, int64_t outputs) {
+  int64_t done = 0;
+#ifdef PLORVENT_HAVE_AVX2_NETWORK
+  if (avx2) done = run_network_avx2(ops, count, W, src, out, outputs);
+#else
+  (void)avx2;
+#endif
+  done += run_network<Lanes2, 4>(ops, count, W, src + done, out + done, outputs - done);
+  done += run_network<Lanes2, 1>(ops, count, W, src + done, out + done, outputs - done);
+  run_network<double, 1>(ops, count, W, src + done, out + done, outputs - done);
+}
+
+// Outputs first ... last-1 whose windows reach into an extension: their samples are copied
+// into `staging` so that the kernels see one contiguous run.
+void run_network_staged(const NetworkOp *ops, int32_t count, int32_t W, bool avx2,
+                        const ExtendedSignal &e, int64_t first, int64_t last, double *staging,
+                        double *out) {
+  if (first >= last) return;
+  const int64_t samples = last - first + W - 1;
+  for (int64_t j = 0; j < samples; ++j) staging[j] = extended_at(e, first - e.W2 + j);
+  run_network_everywhere(ops, count, W, avx2, staging, out + first, last - first);
+}
+
+}  // namespace
+
+size_t network_storage_bytes(int32_t W) {
+  return 3 * static_cast<size_t>(W) * sizeof(double);
+}
+
+void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
+  NetworkOp ops[kMostNetworkOps];
+  const int32_t count = build_median_network(W, ops);
+#ifdef PLORVENT_HAVE_AVX2_NETWORK
+  const bool avx2 = cpu_has_avx2();
+#else
+  const bool avx2 = false;
+#endif
+  double *staging = static_cast<double *>(storage);
+  // Windows wholly inside x read it in place; those reaching an extension are staged.
+  const int64_t head_end = std::min(e.n, e.W2);
+  const int64_t tail_start = std::max(head_end, e.n - e.W2);
+  run_network_staged(ops, count, W, avx2, e, 0, head_end, staging, out);
+  if (tail_start > head_end) {
+    run_network_everywhere(ops, count, W, avx2, e.x + head_end - e.W2, out + head_end,
+                           tail_start - head_end);
+  }
+  run_network_staged(ops, count, W, avx2, e, tail_start, e.n, staging, out);
+}
