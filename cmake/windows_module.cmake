@@ -11,8 +11,8 @@ target_include_directories(plorvent_core_mexw64 PRIVATE ${CMAKE_SOURCE_DIR}
 # The definitions mex passes for a module built with -compatibleArrayDims.
 target_compile_definitions(plorvent_core_mexw64 PRIVATE MATLAB_MEX_FILE MX_COMPAT_32)
 target_link_libraries(plorvent_core_mexw64 PRIVATE mex mx)
-set_target_properties(plorvent_core_mexw64 PROPERTIES OUTPUT_NAME plorvent_core PREFIX "" DEFINE_SYMBOL ""
-                                                      SUFFIX ".mexw64")
+set_target_properties(plorvent_core_mexw64 PROPERTIES OUTPUT_NAME plorvent_core PREFIX ""
+                                                      SUFFIX ".mexw64" DEFINE_SYMBOL "")
 
 # The stand-in host's DLLs next to the module and the test host, where Windows looks for them.
 set_target_properties(mx mex plorvent_core_mexw64 PROPERTIES

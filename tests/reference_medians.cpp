@@ -27,7 +27,8 @@ struct Random {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
-// Mostly spread values; one in four a small integer (ties); one in eight a special value.
+// Mostly spread values; one in four a small integer (ties); one in eight NaN, a signed zero or an
+// infinity.
 double mixed_sample(Random &random) {
   const uint64_t r = random.next();
   const uint64_t kind = r % 32;
@@ -40,7 +41,7 @@ double mixed_sample(Random &random) {
 }
 
 // Only NaN, zeros of both signs and +-1: windows where the selection order decides the bits.
-double special_sample(Random &random) {
+double nan_zero_one_sample(Random &random) {
   const double values[] = {kNaN, -0.0, 0.0, 1.0, -1.0};
   return values[random.next() % 5];
 }
@@ -93,7 +94,7 @@ std::vector<ReferenceCase> all_cases() {
   cases.push_back(make_case(random, "fractional W2 2.9", 1000, 2.9, 2, mixed_sample));
   for (int W2 : {1, 2, 3, 8, 100}) {
     cases.push_back(make_case(random, "NaN and signed zeros W2=" + std::to_string(W2), 5000, W2, W2,
-                              special_sample));
+                              nan_zero_one_sample));
   }
   return cases;
 }

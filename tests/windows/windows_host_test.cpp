@@ -171,12 +171,12 @@ void matrix_is_one_signal_in_column_major_order() {
 // Results that hold whatever order the selection uses: W2 = 0 returns every sample's own bits,
 // and a window of equal-signed zeros or all NaN returns that very value.
 void nan_and_signed_zeros_keep_their_bits() {
-  const std::vector<double> specials = {kNaN, -0.0, 0.0, -kInf, kInf, -kNaN, 4.9e-324};
-  expect_column(call_module({row(specials), row({}), row({}), row({0})}), specials, "W2 = 0");
+  const std::vector<double> unusual = {kNaN, -0.0, 0.0, -kInf, kInf, -kNaN, 4.9e-324};
+  expect_column(call_module({row(unusual), row({}), row({}), row({0})}), unusual, "W2 = 0");
   for (double v : {-0.0, 0.0, kNaN}) {
     const std::vector<double> same(4, v);
     expect_column(call_module({row(same), row({v, v}), row({v, v}), row({2})}), same,
-                  "windows all of one special value");
+                  "windows all of one such value");
   }
 }
 
