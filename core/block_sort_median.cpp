@@ -61,7 +61,8 @@ struct SortScratch {
 };
 
 size_t sort_scratch_bytes(int32_t W) {
-  return static_cast<size_t>(W) * (sizeof(int64_t) + sizeof(int32_t)) + slots(W) * sizeof(int32_t);
+  return round_up_storage(static_cast<size_t>(W) * (sizeof(int64_t) + sizeof(int32_t)) +
+                          slots(W) * sizeof(int32_t));
 }
 
 // Loads `count` samples starting at extended offset `first` (offset 0 is e[-W2]), sorts them and

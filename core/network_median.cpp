@@ -13,8 +13,9 @@
 namespace {
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define PLORVENT_HAVE_AVX2_NETWORK 1
+#define PLORVENT_HAVE_WIDE_NETWORKS 1
 typedef double Lanes4 __attribute__((vector_size(32), aligned(8)));
+typedef double Lanes8 __attribute__((vector_size(64), aligned(8)));
 #endif
 typedef double Lanes2 __attribute__((vector_size(16), aligned(8)));
 
@@ -35,10 +36,11 @@ __attribute__((always_inline)) inline int64_t run_network(const NetworkOp *ops, 
     }
     for (int32_t c = 0; c < count; ++c) {
       const int low = ops[c].low, high = ops[c].high;
+      const NetworkOpKind kind = ops[c].kind;
       for (int g = 0; g < Groups; ++g) {
         const V a = r[low][g], b = r[high][g];
-        r[low][g] = a < b ? a : b;
-        r[high][g] = a < b ? b : a;
+        if (kind != kMaxOnly) r[low][g] = a < b ? a : b;
+        if (kind != kMinOnly) r[high][g] = a < b ? b : a;
       }
     }
     for (int g = 0; g < Groups; ++g)
@@ -47,28 +49,46 @@ __attribute__((always_inline)) inline int64_t run_network(const NetworkOp *ops, 
   return i;
 }
 
-#ifdef PLORVENT_HAVE_AVX2_NETWORK
+// The widest vectors the processor has, checked once per call.
+enum VectorWidth { kSse2, kAvx2, kAvx512 };
+
+#ifdef PLORVENT_HAVE_WIDE_NETWORKS
 __attribute__((target("avx2"))) int64_t run_network_avx2(const NetworkOp *ops, int32_t count,
                                                          int32_t W, const double *src, double *out,
                                                          int64_t outputs) {
   return run_network<Lanes4, 4>(ops, count, W, src, out, outputs);
 }
 
-bool cpu_has_avx2() {
+__attribute__((target("avx512f"))) int64_t run_network_avx512(const NetworkOp *ops, int32_t count,
+                                                              int32_t W, const double *src,
+                                                              double *out, int64_t outputs) {
+  return run_network<Lanes8, 4>(ops, count, W, src, out, outputs);
+}
+
+VectorWidth widest_vectors() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  if (__builtin_cpu_supports("avx512f")) return kAvx512;
+  if (__builtin_cpu_supports("avx2")) return kAvx2;
+  return kSse2;
+}
+#else
+VectorWidth widest_vectors() {
+  return kSse2;
 }
 #endif
 
 // Every output of a contiguous run of windows: the widest kernel the processor has, then
 // narrower ones for what is left.
-void run_network_everywhere(const NetworkOp *ops, int32_t count, int32_t W, bool avx2,
+void run_network_everywhere(const NetworkOp *ops, int32_t count, int32_t W, VectorWidth width,
                             const double *src, double *out, int64_t outputs) {
   int64_t done = 0;
-#ifdef PLORVENT_HAVE_AVX2_NETWORK
-  if (avx2) done = run_network_avx2(ops, count, W, src, out, outputs);
+#ifdef PLORVENT_HAVE_WIDE_NETWORKS
+  if (width == kAvx512) done = run_network_avx512(ops, count, W, src, out, outputs);
+  if (width >= kAvx2) {
+    done += run_network_avx2(ops, count, W, src + done, out + done, outputs - done);
+  }
 #else
-  (void)avx2;
+  (void)width;
 #endif
   done += run_network<Lanes2, 4>(ops, count, W, src + done, out + done, outputs - done);
   done += run_network<Lanes2, 1>(ops, count, W, src + done, out + done, outputs - done);
@@ -77,13 +97,13 @@ void run_network_everywhere(const NetworkOp *ops, int32_t count, int32_t W, bool
 
 // Outputs first ... last-1 whose windows reach into an extension: their samples are copied
 // into `staging` so that the kernels see one contiguous run.
-void run_network_staged(const NetworkOp *ops, int32_t count, int32_t W, bool avx2,
+void run_network_staged(const NetworkOp *ops, int32_t count, int32_t W, VectorWidth width,
                         const ExtendedSignal &e, int64_t first, int64_t last, double *staging,
                         double *out) {
   if (first >= last) return;
   const int64_t samples = last - first + W - 1;
   for (int64_t j = 0; j < samples; ++j) staging[j] = extended_at(e, first - e.W2 + j);
-  run_network_everywhere(ops, count, W, avx2, staging, out + first, last - first);
+  run_network_everywhere(ops, count, W, width, staging, out + first, last - first);
 }
 
 }  // namespace
@@ -95,19 +115,15 @@ size_t network_storage_bytes(int32_t W) {
 void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
   NetworkOp ops[kMostNetworkOps];
   const int32_t count = build_median_network(W, ops);
-#ifdef PLORVENT_HAVE_AVX2_NETWORK
-  const bool avx2 = cpu_has_avx2();
-#else
-  const bool avx2 = false;
-#endif
+  const VectorWidth width = widest_vectors();
   double *staging = static_cast<double *>(storage);
   // Windows wholly inside x read it in place; those reaching an extension are staged.
   const int64_t head_end = std::min(e.n, e.W2);
   const int64_t tail_start = std::max(head_end, e.n - e.W2);
-  run_network_staged(ops, count, W, avx2, e, 0, head_end, staging, out);
+  run_network_staged(ops, count, W, width, e, 0, head_end, staging, out);
   if (tail_start > head_end) {
-    run_network_everywhere(ops, count, W, avx2, e.x + head_end - e.W2, out + head_end,
+    run_network_everywhere(ops, count, W, width, e.x + head_end - e.W2, out + head_end,
                            tail_start - head_end);
   }
-  run_network_staged(ops, count, W, avx2, e, tail_start, e.n, staging, out);
+  run_network_staged(ops, count, W, width, e, tail_start, e.n, staging, out);
 }

@@ -10,6 +10,12 @@
 
 #include "extended_signal.h"
 
+// Storage sizes are rounded up to this, so that regions carved one after another from one
+// allocation stay aligned for any sample or index type.
+inline size_t round_up_storage(size_t bytes) {
+  return (bytes + 63) & ~size_t{63};
+}
+
 // Short windows (W <= kLongestNetworkWindow): a selection network across SIMD lanes.
 size_t network_storage_bytes(int32_t W);
 void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage);

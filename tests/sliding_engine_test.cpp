@@ -3,6 +3,10 @@
 // for signals shorter and longer than the window and extensions of exactly W2 samples.
 #include <gtest/gtest.h>
 
+#if defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
+
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -146,5 +150,30 @@ TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
     }
   }
 }
+
+#if defined(__x86_64__)
+// With denormals-are-zero set (as another library in the process may leave it), subnormals
+// compare equal to zero; the driver must then give what the per-window selection gives in that
+// same state, not what the bit order says.
+TEST(SlidingEngines, DriverFollowsTheFloatingPointStateWhenSubnormalsAreZero) {
+  std::mt19937_64 rng(99);
+  const unsigned saved = _mm_getcsr();
+  for (int32_t W2 : {1, 4, 40}) {
+    Case c = make_case(
+        [](std::mt19937_64 &r, int64_t) {
+          return pick(r, {kSubnormal, -kSubnormal, 2 * kSubnormal, 0.0, -0.0});
+        },
+        rng, 500, W2);
+    _mm_setcsr(saved | 0x8040);  // denormals-are-zero and flush-to-zero
+    std::vector<double> out(c.x.size());
+    running_median(c.x.data(), out.data(), c.xic.data(), c.xfc.data(),
+                   static_cast<int32_t>(c.x.size()), 2 * W2 + 1, W2);
+    const std::vector<double> expected = reference(c);
+    _mm_setcsr(saved);
+    EXPECT_TRUE(same_bits(out, expected)) << "W2=" << W2;
+    EXPECT_FALSE(same_bits(expected, reference(c))) << "the data should tell the two states apart";
+  }
+}
+#endif
 
 }  // namespace
