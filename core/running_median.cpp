@@ -21,8 +21,10 @@ const int32_t kFewestSlidingOutputs = 8;
 
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
                     int32_t W, int32_t W2) {
+  // Nothing to compute: and no storage either, which for the longest windows would be gigabytes.
+  if (n <= 0) return;
   if (W == 1) {  // every window is its own sample
-    if (n > 0) std::memcpy(out, x, static_cast<size_t>(n) * sizeof(double));
+    std::memcpy(out, x, static_cast<size_t>(n) * sizeof(double));
     return;
   }
   if (n < kFewestSlidingOutputs || !floating_point_state_is_default()) {

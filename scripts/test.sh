@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Runs every test from a fresh checkout: installs what is missing, then builds and tests a plain
-# build (unit tests, stand-in host, the module in GNU Octave), a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows module (cross-built, run under Wine; it compares
-# its results with the plain build's, so it comes after it).
+# build (unit tests, stand-in host, valgrind, the module in GNU Octave), a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a bounded time, and the
+# Windows module (cross-built, run under Wine; it compares its results with the plain build's,
+# so it comes after it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_packages.sh
-ensure_packages cmake make g++ libgtest-dev octave octave-dev
-ensure_packages g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
+ensure_packages cmake make g++ libgtest-dev octave octave-dev valgrind clang libclang-rt-14-dev \
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
 
-for preset in linux asan win64; do
+for preset in linux asan fuzz win64; do
   echo "=== $preset ==="
   cmake --preset "$preset"
   cmake --build --preset "$preset"
