@@ -86,6 +86,19 @@
 %! end
 %! assert(plorvent(x, 5, 'symmetric'), plorvent(x, 5, 'symmetric', 1));
 
+%!test  # many short columns, filtered in groups: each column as when filtered alone
+%! rand('seed', 15);
+%! x = round(9 * rand(3, 40000));
+%! x(rand(size(x)) < 0.01) = NaN;
+%! for padding = {'zeros', 'symmetric', 'periodic', 7}
+%!   y = plorvent(x, 3, padding{1});
+%!   raw = plorvent(x, 5, padding{1}, 1, 'NaN', 'raw');
+%!   for c = [1:3, 13105:13110, 26212:26216, 39998:40000]
+%!     assert(isequaln(y(:, c), plorvent(x(:, c), 3, padding{1})), sprintf('column %d', c));
+%!     assert(isequaln(raw(:, c), plorvent(x(:, c), 5, padding{1}, 1, 'NaN', 'raw')));
+%!   end
+%! end
+
 %!test  # default DIM is the first non-singleton one; vectors are one signal
 %! row = [4 9 1 7 3 8];
 %! assert(plorvent(row, 3), plorvent(row', 3)');
