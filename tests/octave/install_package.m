@@ -1,0 +1,36 @@
+% Installs the package given as the first argument with `pkg install` into a temporary prefix
+% and package list (nothing of the user's or the system's packages changes), loads it and calls
+% both functions; exits non-zero on any failure. Run:
+%   octave-cli tests/octave/install_package.m build/plorvent-<version>.tar.gz
+args = argv();
+tarball = canonicalize_file_name(args{end});
+prefix = tempname();
+mkdir(prefix);
+status = 1;
+unwind_protect
+  pkg('prefix', fullfile(prefix, 'share'), fullfile(prefix, 'lib'));
+  pkg('local_list', fullfile(prefix, 'octave_packages'));
+  pkg('install', '-local', tarball);
+  pkg('load', 'plorvent');
+
+  installed = pkg('list', 'plorvent');
+  assert(numel(installed) == 1 && strncmp(installed{1}.dir, prefix, numel(prefix)));
+  [folder, ~, ext] = fileparts(which('plorvent_core'));
+  assert(ext, '.mex');
+  assert(strncmp(folder, prefix, numel(prefix)));
+
+  assert(plorvent_core([3 1 2 5 4], 0, 0, 1), [1; 2; 2; 4; 4]);
+  assert(plorvent([3 1 2 5 4; 1 1 1 1 1], 3, 'replicate', 2), [3 2 2 4 4; 1 1 1 1 1]);
+  assert(isnan(plorvent([1 NaN 3], 3)), [true true true]);
+  assert(~isempty(strfind(get_help_text('plorvent_core'), 'plorvent_core:shortExtension')));
+  assert(~isempty(strfind(get_help_text('plorvent'), 'PLORVENT(X, W, PADDING, DIM)')));
+
+  pkg('unload', 'plorvent');
+  assert(isempty(which('plorvent')));
+  printf('package %s installs, loads and works\n', installed{1}.version);
+  status = 0;
+unwind_protect_cleanup
+  confirm_recursive_rmdir(false);
+  rmdir(prefix, 's');
+end_unwind_protect
+exit(status);
