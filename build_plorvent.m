@@ -1,8 +1,8 @@
 function module = build_plorvent(output_dir)
 %BUILD_PLORVENT Compile the plorvent_core module with this host's mex command.
 %   build_plorvent() compiles plorvent_core.<mexext> (plorvent_core.mexw64 on 64-bit Windows,
-%   .mexa64 on Linux, .mexmaci64/.mexmaca64 on macOS, .mex in GNU Octave) into the folder that
-%   holds this file.
+%   .mexa64 on Linux, .mexmaci64/.mexmaca64 on macOS, .mex in GNU Octave) into the toolbox/
+%   folder beside this file, next to plorvent.m and the help file plorvent_core.m.
 %   build_plorvent(OUTPUT_DIR) puts it in OUTPUT_DIR instead, creating the folder if needed.
 %   MODULE = build_plorvent(...) returns the module's full file name.
 %
@@ -14,7 +14,7 @@ function module = build_plorvent(output_dir)
 
 root = fileparts(mfilename('fullpath'));
 if nargin < 1
-  output_dir = root;
+  output_dir = fullfile(root, 'toolbox');
 end
 if ~exist(output_dir, 'dir') && ~mkdir(output_dir)
   error('build_plorvent:outputDir', 'Cannot create the output folder %s.', output_dir);
@@ -35,6 +35,7 @@ module = fullfile(output_dir, ['plorvent_core.' mexext]);
 if ~exist(module, 'file')
   error('build_plorvent:notBuilt', 'mex finished but %s is missing.', module);
 end
-fprintf('Built %s\nTo use it: addpath(''%s''), then m = plorvent_core(x, xic, xfc, W2)\n', ...
+fprintf(['Built %s\nTo use it: addpath(''%s''), then y = plorvent(x, w) or ' ...
+         'm = plorvent_core(x, xic, xfc, W2)\n'], ...
         module, output_dir);
 end
