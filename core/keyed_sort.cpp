@@ -6,6 +6,9 @@
 #include "keyed_sort.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "sample_key.h"
 
 namespace {
 
@@ -34,23 +37,11 @@ int bits_needed(uint64_t v) {
   return bits;
 }
 
-}  // namespace
-
-void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count) {
-  int64_t lowest = key[0], highest = key[0];
-  for (int32_t i = 1; i < count; ++i) {
-    lowest = std::min(lowest, key[i]);
-    highest = std::max(highest, key[i]);
-  }
-  // The largest power of two of buckets not above count, each covering 2^shift keys.
-  const int buckets_log2 = bits_needed(static_cast<uint64_t>(count)) - 1;
-  const uint64_t range = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest);
-  const int shift = std::max(0, bits_needed(range) - buckets_log2);
-  const int32_t bucket_count = int32_t{1} << buckets_log2;
-  auto bucket_of = [&](int32_t i) {
-    return static_cast<int32_t>((static_cast<uint64_t>(key[i]) - static_cast<uint64_t>(lowest)) >>
-                                shift);
-  };
+// Spreads the positions over bucket_count buckets by bucket_of (monotone in the key), then
+// sorts each bucket. `buckets` has room for bucket_count+1 counters.
+template <class BucketOf>
+void distribute_and_sort(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count,
+                         int32_t bucket_count, BucketOf bucket_of) {
   std::fill(buckets, buckets + bucket_count + 1, 0);
   for (int32_t i = 0; i < count; ++i) ++buckets[bucket_of(i) + 1];
   for (int32_t b = 0; b < bucket_count; ++b) buckets[b + 1] += buckets[b];
@@ -61,4 +52,35 @@ void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets,
     if (buckets[b] - start > 1) sort_bucket(key, order + start, buckets[b] - start);
     start = buckets[b];
   }
+}
+
+}  // namespace
+
+void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count) {
+  int64_t lowest = key[0], highest = key[0];
+  for (int32_t i = 1; i < count; ++i) {
+    lowest = std::min(lowest, key[i]);
+    highest = std::max(highest, key[i]);
+  }
+  // The largest power of two of buckets not above count.
+  const int buckets_log2 = bits_needed(static_cast<uint64_t>(count)) - 1;
+  const int32_t bucket_count = int32_t{1} << buckets_log2;
+  // Finite samples are bucketed by value, which spreads typical signals evenly; rounding keeps
+  // the mapping monotone, and -0.0 and +0.0 share a bucket, where their keys order them.
+  const double low = value_of(lowest), high = value_of(highest);
+  const double scale = bucket_count / (high - low);
+  if (std::isfinite(scale) && scale > 0) {
+    distribute_and_sort(key, order, buckets, count, bucket_count, [&](int32_t i) {
+      const double offset = (value_of(key[i]) - low) * scale;
+      return std::min(static_cast<int32_t>(offset), bucket_count - 1);
+    });
+    return;
+  }
+  // Otherwise (NaN, infinities, a range too wide for a double, or all keys equal) by key.
+  const uint64_t range = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest);
+  const int shift = std::max(0, bits_needed(range) - buckets_log2);
+  distribute_and_sort(key, order, buckets, count, bucket_count, [&](int32_t i) {
+    return static_cast<int32_t>((static_cast<uint64_t>(key[i]) - static_cast<uint64_t>(lowest)) >>
+                                shift);
+  });
 }

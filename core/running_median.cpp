@@ -12,7 +12,7 @@
 namespace {
 
 // Up to this window length the selection network beats the block lists (measured on x86-64).
-const int32_t kLongestNetworkRun = 33;
+const int32_t kLongestNetworkRun = 37;
 
 // Below this many outputs, the per-window path costs less than setting up a sliding engine.
 const int32_t kFewestSlidingOutputs = 8;
