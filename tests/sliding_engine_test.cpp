@@ -49,6 +49,11 @@ const std::vector<std::pair<const char *, Generator>> &generators() {
          return pick(r, {kNaN, -kNaN, kInf, -kInf, 0.0, -0.0, kSubnormal, -kSubnormal,
                          std::numeric_limits<double>::max(), -1.5, 2.5});
        }},
+      {"finite extremes",
+       [](std::mt19937_64 &r, int64_t) {
+         return pick(r, {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                         1e-300, -1e-300, kSubnormal, 1.0});
+       }},
       {"sorted", [](std::mt19937_64 &, int64_t t) { return double(t); }},
       {"reversed", [](std::mt19937_64 &, int64_t t) { return double(-t); }},
       {"sawtooth", [](std::mt19937_64 &, int64_t t) { return double(t % 13) - 6.0; }},
@@ -120,7 +125,7 @@ TEST(SlidingEngines, BlockSortMatchesPerWindow) {
 // Many blocks in a row: every block boundary hands B over as A with its cursor.
 TEST(SlidingEngines, BlockSortMatchesPerWindowOnLongSignals) {
   std::mt19937_64 rng(17);
-  for (size_t g : {size_t{0}, size_t{1}, size_t{2}, size_t{5}}) {
+  for (size_t g : {size_t{0}, size_t{1}, size_t{2}, size_t{5}, size_t{6}}) {
     for (int32_t W2 : {13, 60, 700}) {
       const Case c = make_case(generators()[g].second, rng, 20000, W2);
       ASSERT_TRUE(
