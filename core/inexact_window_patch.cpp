@@ -76,6 +76,8 @@ void note_specials(SpecialsSeen &seen, const double *v, int64_t count) {
 
 // Whether some window might be undecided: true unless the extended signal holds no NaN and
 // zeros of one sign at most.
+}  // namespace
+
 bool may_need_selection(const ExtendedSignal &e) {
   SpecialsSeen seen = {0, 0, ~uint64_t{0}};
   note_specials(seen, e.xic, e.W2);
@@ -86,10 +88,18 @@ bool may_need_selection(const ExtendedSignal &e) {
   return seen.nan != 0 || (negative_zero && positive_zero);
 }
 
-}  // namespace
+int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W) {
+  int64_t nan = 0, windows = 0;
+  for (int64_t j = 0; j < W; ++j) nan += std::isnan(extended_at(e, j - e.W2));
+  for (int64_t i = 0; i < e.n; ++i) {
+    if (i > 0)
+      nan += std::isnan(extended_at(e, i + e.W2)) - std::isnan(extended_at(e, i - 1 - e.W2));
+    windows += nan > 0;
+  }
+  return windows;
+}
 
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, double *out, double *window) {
-  if (!may_need_selection(e)) return;  // the common case: every window is decided
   SpecialCounts c = {0, 0, 0};
   for (int64_t j = 0; j < W; ++j) count(c, extended_at(e, j - e.W2), 1);
   for (int64_t i = 0; i < e.n; ++i) {

@@ -27,11 +27,15 @@ void running_median(const double *x, double *out, const double *xic, const doubl
     std::memcpy(out, x, static_cast<size_t>(n) * sizeof(double));
     return;
   }
-  if (n < kFewestSlidingOutputs || !floating_point_state_is_default()) {
+  const ExtendedSignal e = {x, xic, xfc, n, W2};
+  const bool exact_everywhere = !may_need_selection(e);
+  // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
+  // would only add to that.
+  if (n < kFewestSlidingOutputs || !floating_point_state_is_default() ||
+      (!exact_everywhere && windows_holding_nan(e, W) >= n - n / 10)) {
     running_median_per_window(x, out, xic, xfc, n, W, W2);
     return;
   }
-  const ExtendedSignal e = {x, xic, xfc, n, W2};
   const bool short_window = W <= kLongestNetworkRun;
   const size_t engine_bytes = short_window ? network_storage_bytes(W) : block_sort_storage_bytes(W);
   // One allocation: the engine's storage, then the window for the per-window recomputations.
@@ -41,6 +45,8 @@ void running_median(const double *x, double *out, const double *xic, const doubl
   } else {
     block_sort_medians(e, W, out, storage);
   }
-  patch_inexact_windows(e, W, out, reinterpret_cast<double *>(storage + engine_bytes));
+  if (!exact_everywhere) {
+    patch_inexact_windows(e, W, out, reinterpret_cast<double *>(storage + engine_bytes));
+  }
   mxFree(storage);
 }

@@ -25,6 +25,13 @@ void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *stor
 size_t block_sort_storage_bytes(int32_t W);
 void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage);
 
+// False when the extended signal holds no NaN and zeros of one sign at most: then the key order
+// decides every window and nothing needs patching.
+bool may_need_selection(const ExtendedSignal &e);
+
+// How many of the n windows hold a NaN.
+int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W);
+
 // Recomputes with select_middle, in `window` (W doubles), every output whose window holds a
 // NaN, or zeros of both signs when its median is a zero.
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, double *out, double *window);

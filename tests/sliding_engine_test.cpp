@@ -141,9 +141,10 @@ TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
   std::mt19937_64 rng(2014);
   const Generator &specials = generators()[5].second;
   const Generator &zeros = generators()[2].second;
+  const Generator &nan_runs = generators()[4].second;
   for (int32_t W2 = 0; W2 <= 30; ++W2) {
     for (int64_t n = 0; n <= 3 * (2 * W2 + 1); ++n) {
-      for (const Generator *g : {&specials, &zeros}) {
+      for (const Generator *g : {&specials, &zeros, &nan_runs}) {
         const Case c = make_case(*g, rng, n, W2);
         auto px = exact_copy(c.x), pic = exact_copy(c.xic), pfc = exact_copy(c.xfc);
         std::vector<double> out(n);
