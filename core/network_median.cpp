@@ -12,19 +12,26 @@
 
 namespace {
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Vectors come from the GNU vector extensions (GCC, Clang, MinGW); other compilers run the
+// same network one window at a time.
+#if defined(__GNUC__)
+#define PLORVENT_HAVE_VECTORS 1
+#define PLORVENT_INLINE __attribute__((always_inline)) inline
+typedef double Lanes2 __attribute__((vector_size(16), aligned(8)));
+#if defined(__x86_64__) || defined(__i386__)
 #define PLORVENT_HAVE_WIDE_NETWORKS 1
 typedef double Lanes4 __attribute__((vector_size(32), aligned(8)));
 typedef double Lanes8 __attribute__((vector_size(64), aligned(8)));
 #endif
-typedef double Lanes2 __attribute__((vector_size(16), aligned(8)));
+#else
+#define PLORVENT_INLINE inline
+#endif
 
 // Runs the network on windows src[i ... i+W-1] for i = 0, 1, ..., in groups of Groups vectors of
 // V, writing out[i]; returns how many outputs it wrote (a multiple of the group's width).
 template <class V, int Groups>
-__attribute__((always_inline)) inline int64_t run_network(const NetworkOp *ops, int32_t count,
-                                                          int32_t W, const double *src, double *out,
-                                                          int64_t outputs) {
+PLORVENT_INLINE int64_t run_network(const NetworkOp *ops, int32_t count, int32_t W,
+                                    const double *src, double *out, int64_t outputs) {
   const int64_t width = Groups * static_cast<int64_t>(sizeof(V) / sizeof(double));
   const int32_t k = (W - 1) / 2;
   V r[kLongestNetworkWindow][Groups];
@@ -90,8 +97,10 @@ void run_network_everywhere(const NetworkOp *ops, int32_t count, int32_t W, Vect
 #else
   (void)width;
 #endif
+#ifdef PLORVENT_HAVE_VECTORS
   done += run_network<Lanes2, 4>(ops, count, W, src + done, out + done, outputs - done);
   done += run_network<Lanes2, 1>(ops, count, W, src + done, out + done, outputs - done);
+#endif
   run_network<double, 1>(ops, count, W, src + done, out + done, outputs - done);
 }
 

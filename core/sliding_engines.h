@@ -1,7 +1,7 @@
-// The engines behind running_median. Each sliding engine writes, for every output, the rank-k
-// sample (k = W2) of its window in the key order of sample_key.h. That is the per-window
-// selection's exact result for every window without NaN and without zeros of both signs;
-// patch_inexact_windows then recomputes the other windows the per-window way.
+// The engines behind running_median. Each writes, for every window without NaN, its rank-k
+// value (k = W2). Equal doubles have equal bits except -0.0 and +0.0, so that is the per-window
+// selection's exact result unless the value is a zero and the window holds zeros of both signs;
+// patch_inexact_windows recomputes those windows, and those holding NaN, the per-window way.
 #ifndef PLORVENT_CORE_SLIDING_ENGINES_H
 #define PLORVENT_CORE_SLIDING_ENGINES_H
 
