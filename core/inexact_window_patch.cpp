@@ -63,13 +63,11 @@ void note_specials(SpecialsSeen &seen, const double *v, int64_t count) {
     zeros_and = _mm_and_pd(zeros_and,
                            _mm_or_pd(pair, _mm_xor_pd(zero, _mm_castsi128_pd(_mm_set1_epi32(-1)))));
   }
-  alignas(16) uint64_t lanes[3][2];
-  _mm_store_pd(reinterpret_cast<double *>(lanes[0]), nan);
-  _mm_store_pd(reinterpret_cast<double *>(lanes[1]), zeros_or);
-  _mm_store_pd(reinterpret_cast<double *>(lanes[2]), zeros_and);
-  seen.nan |= lanes[0][0] | lanes[0][1];
-  seen.zeros_or |= lanes[1][0] | lanes[1][1];
-  seen.zeros_and &= lanes[2][0] & lanes[2][1];
+  // The sign bits of each lane say what the lane has seen.
+  const uint64_t sign = uint64_t{1} << 63;
+  if (_mm_movemask_pd(nan) != 0) seen.nan = 1;
+  if (_mm_movemask_pd(zeros_or) != 0) seen.zeros_or |= sign;
+  if (_mm_movemask_pd(zeros_and) != 3) seen.zeros_and &= ~sign;
 #endif
   for (; i < count; ++i) note_special(seen, v[i]);
 }

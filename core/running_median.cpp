@@ -39,14 +39,15 @@ void running_median(const double *x, double *out, const double *xic, const doubl
   const bool short_window = W <= kLongestNetworkRun;
   const size_t engine_bytes = short_window ? network_storage_bytes(W) : block_sort_storage_bytes(W);
   // One allocation: the engine's storage, then the window for the per-window recomputations.
-  char *storage = static_cast<char *>(mxCalloc(engine_bytes + static_cast<size_t>(W) * 8, 1));
+  void *storage = mxCalloc(engine_bytes + static_cast<size_t>(W) * sizeof(double), 1);
+  double *window = static_cast<double *>(storage) + engine_bytes / sizeof(double);
   if (short_window) {
     network_medians(e, W, out, storage);
   } else {
     block_sort_medians(e, W, out, storage);
   }
   if (!exact_everywhere) {
-    patch_inexact_windows(e, W, out, reinterpret_cast<double *>(storage + engine_bytes));
+    patch_inexact_windows(e, W, out, window);
   }
   mxFree(storage);
 }

@@ -8,14 +8,24 @@
 #include <cstdint>
 #include <cstring>
 
+// Negative values have every bit but the sign flipped, which reverses their order.
+inline uint64_t flip_negative(uint64_t bits) {
+  return bits ^ ((0 - (bits >> 63)) >> 1);
+}
+
 inline int64_t key_of(double v) {
-  int64_t bits;
+  uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  return bits ^ ((bits >> 63) & INT64_MAX);  // negative values: reverse their order
+  bits = flip_negative(bits);
+  int64_t key;
+  std::memcpy(&key, &bits, sizeof key);
+  return key;
 }
 
 inline double value_of(int64_t key) {
-  const int64_t bits = key ^ ((key >> 63) & INT64_MAX);
+  uint64_t bits;
+  std::memcpy(&bits, &key, sizeof bits);
+  bits = flip_negative(bits);
   double v;
   std::memcpy(&v, &bits, sizeof v);
   return v;
