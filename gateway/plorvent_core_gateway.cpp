@@ -15,7 +15,7 @@ const char kUsageMessage[] =
     "Incorrect number of parameters.\nSyntax: m = plorvent_core(x, xic, xfc, W2)";
 
 // The largest half-width whose window length 2*W2+1 fits a 32-bit signed integer.
-const double kMaxHalfWidth = (INT32_MAX - 1) / 2;
+const double kMaxHalfWidth = static_cast<double>((INT32_MAX - 1) / 2);
 
 void require_full_double(const mxArray *a, const char *name) {
   if (!mxIsDouble(a)) {
