@@ -209,7 +209,7 @@
 %! [~, ~, ext] = fileparts(which('plorvent_core'));
 %! assert(ext, '.mex');
 %! text = get_help_text('plorvent_core');
-%! assert(~isempty(strfind(text, 'XIC(end) stands right before X(1)')));
+%! assert(~isempty(strfind(text, 'XIC(W2) stands right before X(1)')));
 %! assert(~isempty(strfind(text, 'plorvent_core:shortExtension')));
 %! assert(~isempty(strfind(get_help_text('plorvent'), 'Y = PLORVENT(X, W, PADDING, DIM)')));
 
