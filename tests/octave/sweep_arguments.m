@@ -224,6 +224,113 @@ for nout = [0 2]
 end
 end
 
+% ---- plorvent --------------------------------------------------------------------------------
+
+function yes = is_real_scalar(v)
+yes = isnumeric(v) && isreal(v) && isscalar(v) && isfinite(v);
+end
+
+function yes = is_whole_in(v, low, high)
+yes = is_real_scalar(v) && double(v) >= low && double(v) <= high && double(v) == fix(double(v));
+end
+
+function yes = names(v, choices)
+yes = ischar(v) && (isrow(v) || isempty(v)) && any(strcmpi(v, choices));
+end
+
+function ok = matches_plorvent(y, x, w, fill, dim, nan_rule)
+% Y against the sorted windows of each signal of X along DIM, extended by FILL.
+x = full(double(x));
+half_width = (w - 1) / 2;
+ok = isa(y, 'double') && ~issparse(y) && isreal(y) && isequal(size(y), size(x));
+if isempty(x)
+  return;
+end
+if dim > ndims(x)
+  order = [ndims(x) + 1, 1:ndims(x)];     % every sample a signal of its own
+else
+  order = [dim, setdiff(1:ndims(x), dim)];
+end
+xp = permute(x, order);
+yp = permute(y, order);
+edge = repmat(fill, half_width, 1);
+for c = 1:size(xp(:, :), 2) * ok
+  ok = matches_windows(yp(:, c), [edge; xp(:, c); edge], half_width, nan_rule);
+  if ~ok
+    return;
+  end
+end
+end
+
+function check_plorvent(args, valid, id, reference, what)
+if valid
+  id = '';
+end
+check(@plorvent, args, id, reference, what);
+end
+
+function sweep_plorvent(values)
+x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
+whole = plorvent(x, 3);
+same_as_whole = @(y) isequal(typecast(y(:), 'uint64'), typecast(whole(:), 'uint64'));
+half_widths = {0, 1, 2, 2.9, -0.5, 0.99, -1, -3, NaN, Inf, -Inf, 5, 2^31 - 1, 2^31, 2^31 + 1, ...
+               2^53 + 1, 1e300, -1e300, single(7), int16(-3), uint8(9)};
+for k = 1:numel(values)
+  v = values{k};
+  d = describe(v);
+  check_plorvent({v, 3}, (isnumeric(v) || islogical(v)) && isreal(v), 'plorvent:invalidInput', ...
+                 @(y) matches_plorvent(y, v, 3, 0, find([size(v) 2] ~= 1, 1), 'nan'), ...
+                 ['plorvent x = ' d]);
+  constant = isscalar(v) && (isnumeric(v) || islogical(v)) && isreal(v);
+  fill = 0;
+  if constant
+    fill = full(double(v));
+  end
+  check_plorvent({x, 3, v}, constant || (isnumeric(v) && isempty(v)), 'plorvent:invalidPadding', ...
+                 @(y) matches_plorvent(y, x, 3, fill, 1, 'nan'), ['plorvent padding = ' d]);
+  dim = 1;
+  if is_real_scalar(v)
+    dim = double(v);
+  end
+  check_plorvent({x, 3, 'zeros', v}, (isnumeric(v) && isempty(v)) || is_whole_in(v, 1, Inf), ...
+                 'plorvent:invalidDim', @(y) matches_plorvent(y, x, 3, 0, dim, 'nan'), ...
+                 ['plorvent dim = ' d]);
+  check_plorvent({x, 3, 'BlockSize', v}, is_whole_in(v, 1, 2^31 - 1), ...
+                 'plorvent:invalidOptionValue', same_as_whole, ['plorvent BlockSize = ' d]);
+  check_plorvent({x, 3, 'zeros', 1, v, 'raw'}, names(v, {'NaN'}), 'plorvent:unknownOption', ...
+                 [], ['plorvent option name = ' d]);
+end
+for v = [values, {'raw', 'RAW', 'includenan', 'omitnan', 'NaN'}]
+  rule = 'nan';
+  if names(v{1}, {'raw'})
+    rule = 'member';
+  end
+  check_plorvent({x, 3, 'NaN', v{1}}, names(v{1}, {'includenan', 'raw'}), ...
+                 'plorvent:invalidOptionValue', @(y) matches_plorvent(y, x, 3, 0, 1, rule), ...
+                 ['plorvent NaN = ' describe(v{1})]);
+end
+% Window lengths of every class and at the limits; the longest only with empty signals.
+for w = [values, half_widths]
+  v = w{1};
+  signal = x;
+  if is_real_scalar(v) && double(v) > 1e5
+    signal = zeros(0, 3);
+  end
+  check_plorvent({signal, v}, is_whole_in(v, 1, 2^31 - 1) && mod(double(v), 2) == 1, ...
+                 'plorvent:invalidWindow', @(y) matches_plorvent(y, signal, double(v), 0, 1, ...
+                 'nan'), ['plorvent w = ' describe(v)]);
+end
+% Wrong numbers of arguments.
+check_plorvent({}, false, 'plorvent:notEnoughInputs', [], 'plorvent()');
+check_plorvent({x}, false, 'plorvent:notEnoughInputs', [], 'plorvent(x)');
+check_plorvent({x, 3, 'zeros', 1, 'NaN'}, false, 'plorvent:missingOptionValue', [], ...
+               'plorvent without an option value');
+check_plorvent({x, 3, 'zeros', 1, 'NaN', 'raw', 'BlockSize'}, false, ...
+               'plorvent:missingOptionValue', [], 'plorvent without a second option value');
+check_plorvent({x, 3, 'zeros', 1, 2}, false, 'plorvent:unknownOption', [], ...
+               'plorvent with a fifth positional argument');
+end
+
 % ---- main -----------------------------------------------------------------------------------
 
 args = argv();
@@ -234,9 +341,11 @@ values = catalogue();
 
 sweep_core(values);
 core_calls = sweep.calls;
+sweep_plorvent(values);
 
 printf('%s\n', sweep.failures{:});
-printf('sweep: %d calls through plorvent_core\n', core_calls);
+printf('sweep: %d calls through plorvent_core, %d through plorvent\n', core_calls, ...
+       sweep.calls - core_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);
 exit(double(failed > 0));
