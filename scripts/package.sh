@@ -2,9 +2,10 @@
 # Builds the Octave package plorvent-<version>.tar.gz into build/ (or the folder given as the
 # first argument) and prints its path. Install it in Octave with: pkg install plorvent-<version>.tar.gz
 #
-# Layout: DESCRIPTION, INDEX, COPYING; inst/ with the toolbox's .m files; src/ with the C++
-# sources (gateway/, core/, as the gateway includes "core/running_median.h"), the module's
-# help-only .m file, FILES (what pkg copies from src/) and the Makefile that builds the module.
+# Layout: DESCRIPTION, INDEX, COPYING; inst/ with the toolbox's .m files and their private/
+# helpers; src/ with the C++ sources (gateway/, core/, as the gateway includes
+# "core/running_median.h"), the module's help-only .m file, FILES (what pkg copies from src/)
+# and the Makefile that builds the module.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out_dir=$(realpath -m "${1:-build}")
@@ -14,7 +15,7 @@ name=plorvent-$version
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 root=$stage/$name
-mkdir -p "$root/inst" "$root/src/gateway" "$root/src/core"
+mkdir -p "$root/inst/private" "$root/src/gateway" "$root/src/core"
 cp package/DESCRIPTION package/INDEX "$root/"
 cp LICENSE "$root/COPYING"
 for file in toolbox/*.m; do
@@ -23,6 +24,7 @@ for file in toolbox/*.m; do
     *) cp "$file" "$root/inst/" ;;
   esac
 done
+cp toolbox/private/*.m "$root/inst/private/"
 cp package/Makefile package/FILES "$root/src/"
 cp gateway/*.cpp "$root/src/gateway/"
 cp core/*.cpp core/*.h "$root/src/core/"

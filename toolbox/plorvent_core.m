@@ -6,11 +6,11 @@ function m = plorvent_core(varargin)
 %   column, N = NUMEL(X). The samples before X(1) come from XIC and those
 %   after X(end) from XFC, both read in their stored (forward) order:
 %
-%       XIC(end-W2+1) ... XIC(end) | X(1) ... X(N) | XFC(1) ... XFC(W2)
+%       XIC(1) ... XIC(W2) | X(1) ... X(N) | XFC(1) ... XFC(W2)
 %
-%   so XIC(end) stands right before X(1) and XFC(1) right after X(end).
-%   Each extension must hold at least W2 elements; only those W2 next to
-%   the signal are read. PLORVENT builds the extensions for you.
+%   so XIC(W2) stands right before X(1) and XFC(1) right after X(end).
+%   Each extension must hold at least W2 elements; only its first W2 are
+%   read, also when it holds more. PLORVENT builds the extensions for you.
 %
 %   Arguments are double arrays, full, not sparse; complex ones are taken
 %   by their real parts. W2 is the half-width: its first element,

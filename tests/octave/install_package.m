@@ -24,6 +24,15 @@ unwind_protect
   assert(isnan(plorvent([1 NaN 3], 3)), [true true true]);
   assert(~isempty(strfind(get_help_text('plorvent_core'), 'plorvent_core:shortExtension')));
   assert(~isempty(strfind(get_help_text('plorvent'), 'PLORVENT(X, W, PADDING, DIM)')));
+  signal = [tempname() '.bin'];
+  fid = fopen(signal, 'w');
+  fwrite(fid, [3 1 2 5 4], 'double');
+  fclose(fid);
+  assert(plorvent_file(signal, [signal '.out'], 3, 'replicate', 'BlockSize', 2), 5);
+  fid = fopen([signal '.out']);
+  assert(fread(fid, Inf, 'double'), [3; 2; 2; 4; 4]);
+  fclose(fid);
+  delete(signal, [signal '.out']);
 
   pkg('unload', 'plorvent');
   assert(isempty(which('plorvent')));

@@ -15,6 +15,11 @@
 %! assert(plorvent_core(reshape(1:8, 2, 2, 2), [], [], 0), (1:8)');
 %! assert(plorvent_core([3; 1; 2; 5; 4], 0, 0, 1), [1; 2; 2; 4; 4]);
 
+%!test  # longer extensions: the first W2 elements of each are read, xic(W2) next to x(1)
+%! assert(plorvent_core(0, [7 -7], [7 -7], 1), 7);
+%! assert(plorvent_core([0 0], [9 9 -9 -9], [-9 -9 9 9], 2), [0; 0]);
+%! assert(plorvent_core([0 0], [9 9 -9 -9], [9 9 -9 -9], 2), [9; 9]);
+
 %!test  # empty x: a 0-by-1 double, extensions not read (so not checked for length)
 %! m = plorvent_core(zeros(0, 3), [], [], 7);
 %! assert(size(m), [0 1]);

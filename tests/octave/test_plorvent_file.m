@@ -1,0 +1,176 @@
+% plorvent_file in a temporary folder: its output file holds the bits plorvent gives for the same
+% samples, for several block sizes, paddings and both NaN modes; it reads a block at a time; the
+% MATLAB branch (memmapfile) gives the same; and every refusal has its identifier.
+
+%!function write_samples(file, x)
+%! fid = fopen(file, 'w', 'ieee-le');
+%! fwrite(fid, x, 'double');
+%! fclose(fid);
+%!endfunction
+
+%!function x = read_samples(file)
+%! fid = fopen(file, 'r', 'ieee-le');
+%! x = fread(fid, Inf, 'double');
+%! fclose(fid);
+%!endfunction
+
+%!function x = signal_with_edges(n)
+%! % Ties, NaNs of several payloads and signs and zeros of both signs, the block edges included.
+%! rand('seed', 5);
+%! x = round(4 * rand(n, 1)) - 2;
+%! x(x == 0 & rand(n, 1) < 0.5) = -0;
+%! x([1 3 7 8 14 15 21 22 35 43 50]) = typecast([uint64(0x7FF8000000000000), ...
+%!   uint64(0xFFF8000000000000), uint64(0x7FF8000000000042), 0, 0x8000000000000000, ...
+%!   uint64(0x7FF80000000000AB), 0x8000000000000000, 0, uint64(0xFFF8000000000009), 0, ...
+%!   0x8000000000000000], 'double');
+%!endfunction
+
+%!function folder = shadow(files)
+%! % A temporary folder ahead on the path holding the given functions: {name, text; ...}.
+%! folder = tempname();
+%! mkdir(folder);
+%! for k = 1:rows(files)
+%!   fid = fopen(fullfile(folder, [files{k, 1} '.m']), 'w');
+%!   fputs(fid, files{k, 2});
+%!   fclose(fid);
+%! end
+%! warning('off', 'Octave:shadowed-function');
+%! addpath(folder);
+%!endfunction
+
+%!function remove(folder)
+%! if any(strcmp(folder, strsplit(path(), pathsep())))
+%!   rmpath(folder);
+%! end
+%! warning('on', 'Octave:shadowed-function');
+%! confirm_recursive_rmdir(false);
+%! rmdir(folder, 's');
+%!endfunction
+
+%!test  # the output holds plorvent's bits, for every block size, padding and NaN mode
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   x = signal_with_edges(50);
+%!   write_samples(input, x);
+%!   for w = [1 7 61]                     % 61: the padding wraps past the whole signal
+%!     for block = [1 3 7 8 49 50 1e6]
+%!       for padding = {'zeros', 'replicate', 'symmetric', 'periodic', NaN, -2.5}
+%!         for mode = {'includenan', 'raw'}
+%!           n = plorvent_file(input, output, w, padding{1}, 'NaN', mode{1}, 'BlockSize', block);
+%!           expected = plorvent(x, w, padding{1}, 'NaN', mode{1});
+%!           assert(n, 50);
+%!           assert(typecast(read_samples(output), 'uint64'), typecast(expected, 'uint64'), ...
+%!                  sprintf('w=%d block=%d %s %s', w, block, num2str(padding{1}), mode{1}));
+%!         end
+%!       end
+%!     end
+%!   end
+%!   assert(typecast(read_samples(input), 'uint64'), typecast(x, 'uint64'));
+%!   write_samples(input, []);           % an empty signal gives an empty file
+%!   write_samples(output, 1:4);
+%!   assert(plorvent_file(input, output, 3, 'periodic'), 0);
+%!   assert(dir(output).bytes, 0);
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # reads a block and its neighbours at a time, never the whole file
+%! global fread_counts
+%! folder = shadow({'fread', ["function varargout = fread(varargin)\n", ...
+%!                            "global fread_counts\n", ...
+%!                            "fread_counts(end + 1) = varargin{2};\n", ...
+%!                            "[varargout{1:nargout}] = builtin('fread', varargin{:});\n"]});
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   x = signal_with_edges(5000);
+%!   write_samples(input, x);
+%!   for padding = {'replicate', 'symmetric', 'periodic'}
+%!     fread_counts = [];
+%!     plorvent_file(input, output, 101, padding{1}, 'BlockSize', 400);
+%!     assert(max(fread_counts) <= 400 + 100 && sum(fread_counts) < 2 * 5000, padding{1});
+%!     assert(typecast(read_samples(output), 'uint64'), ...
+%!            typecast(plorvent(x, 101, padding{1}), 'uint64'));
+%!   end
+%! unwind_protect_cleanup
+%!   clear -global fread_counts
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # the MATLAB branch, which reads through memmapfile: the same bits
+%! global mapped
+%! folder = shadow({'exist', ["function r = exist(name, varargin)\n", ...
+%!                            "r = 0;\n", ...
+%!                            "if ~strcmp(name, 'OCTAVE_VERSION')\n", ...
+%!                            "  r = builtin('exist', name, varargin{:});\n", ...
+%!                            "end\n"];
+%!                  'memmapfile', ["function map = memmapfile(file, varargin)\n", ...
+%!                                 "global mapped\n", ...
+%!                                 "assert(isequal(varargin, {'Format', 'double'}));\n", ...
+%!                                 "mapped{end + 1} = file;\n", ...
+%!                                 "fid = fopen(file, 'r', 'ieee-le');\n", ...
+%!                                 "map.Data = fread(fid, Inf, 'double');\n", ...
+%!                                 "fclose(fid);\n"]});
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   x = signal_with_edges(50);
+%!   write_samples(input, x);
+%!   mapped = {};
+%!   plorvent_file(input, output, 9, 'symmetric', 'BlockSize', 6, 'NaN', 'raw');
+%!   assert(mapped, {input});
+%!   assert(typecast(read_samples(output), 'uint64'), ...
+%!          typecast(plorvent(x, 9, 'symmetric', 'NaN', 'raw'), 'uint64'));
+%! unwind_protect_cleanup
+%!   clear -global mapped
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # refusals: each with its identifier, the input file never changed
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   write_samples(input, [3 1 2 5 4]);
+%!   fid = fopen(fullfile(folder, 'odd.bin'), 'w');
+%!   fwrite(fid, zeros(1, 13), 'uint8');
+%!   fclose(fid);
+%!   symlink(input, fullfile(folder, 'link.bin'));
+%!   [~, name] = fileparts(folder);
+%!   refusals = {
+%!     'plorvent:notEnoughInputs',   {input, output}
+%!     'plorvent:invalidFileName',   {3, output, 3}
+%!     'plorvent:invalidFileName',   {input, {output}, 3}
+%!     'plorvent:invalidFileName',   {[input; input], output, 3}
+%!     'plorvent:fileNotFound',      {fullfile(folder, 'none.bin'), output, 3}
+%!     'plorvent:fileNotFound',      {folder, output, 3}
+%!     'plorvent:invalidFileSize',   {fullfile(folder, 'odd.bin'), output, 3}
+%!     'plorvent:sameFile',          {input, input, 3}
+%!     'plorvent:sameFile',          {input, fullfile(folder, '..', name, 'in.bin'), 3}
+%!     'plorvent:sameFile',          {input, fullfile(folder, 'link.bin'), 3}
+%!     'plorvent:sameFile',          {fullfile(folder, 'link.bin'), input, 3}
+%!     'plorvent:cannotWriteFile',   {input, fullfile(folder, 'none', 'out.bin'), 3}
+%!     'plorvent:cannotWriteFile',   {input, folder, 3}
+%!     'plorvent:invalidWindow',     {input, output, 4}
+%!     'plorvent:invalidPadding',    {input, output, 3, 'mirror'}
+%!     'plorvent:unknownOption',     {input, output, 3, 'zeros', 1}
+%!     'plorvent:invalidOptionValue', {input, output, 3, 'BlockSize', 0}
+%!     'plorvent:invalidOptionValue', {input, output, 3, 'NaN', 'omitnan'}};
+%!   for k = 1:rows(refusals)
+%!     try
+%!       plorvent_file(refusals{k, 2}{:});
+%!       error('no error');
+%!     catch err
+%!       assert(err.identifier, refusals{k, 1}, sprintf('refusal %d: %s', k, err.message));
+%!     end
+%!     assert(read_samples(input), [3; 1; 2; 5; 4]);
+%!   end
+%!   assert(~exist(output, 'file'));
+%!   assert(numel(fopen('all')), 0);     % every file closed again
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect

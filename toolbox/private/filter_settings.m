@@ -1,0 +1,128 @@
+function [half_width, padding, dim, options] = filter_settings(w, args, sz, most_positional)
+%FILTER_SETTINGS Checks the window length W and the arguments ARGS that follow it in a call of
+%   PLORVENT or PLORVENT_FILE, and returns them in normal form: the half-width, the padding
+%   (struct with fields mode and fill), the dimension (default: the first non-singleton one of
+%   size SZ) and the options (struct with a field per option). Up to MOST_POSITIONAL positional
+%   arguments (PADDING, DIM) come first; the first argument that names an option starts the
+%   name-value pairs.
+half_width = half_width_of(w);
+positional = 0;
+while positional < min(most_positional, numel(args)) && ~is_option_name(args{positional + 1})
+  positional = positional + 1;
+end
+padding = struct('mode', 'constant', 'fill', 0);
+if positional >= 1 && ~(isnumeric(args{1}) && isempty(args{1}))
+  padding = padding_of(args{1});
+end
+dim = find(sz ~= 1, 1);
+if isempty(dim)
+  dim = 1;
+end
+if positional >= 2 && ~(isnumeric(args{2}) && isempty(args{2}))
+  dim = dim_of(args{2});
+end
+options = options_of(args(positional + 1:end));
+end
+
+function half_width = half_width_of(w)
+if ~(isnumeric(w) && isreal(w) && isscalar(w) && isfinite(w) && w >= 1 && ...
+     mod(w, 2) == 1 && w <= 2147483647)
+  error('plorvent:invalidWindow', ...
+        'W must be the window length: a positive odd integer scalar no larger than 2147483647.');
+end
+half_width = (full(double(w)) - 1) / 2;
+end
+
+function table = option_table()
+% The name-value options: name, default, and the function that checks a value and returns it
+% in normal form. An option is added by adding its row.
+table = {'NaN', 'includenan', @nan_mode_of; 'BlockSize', [], @block_size_of};
+end
+
+function options = options_of(args)
+table = option_table();
+options = cell2struct(table(:, 2), table(:, 1), 1);
+for k = 1:2:numel(args)
+  row = option_row(table, args{k});
+  if k == numel(args)
+    error('plorvent:missingOptionValue', 'Option ''%s'' needs a value after it.', table{row, 1});
+  end
+  normalise = table{row, 3};
+  options.(table{row, 1}) = normalise(args{k + 1});
+end
+end
+
+function row = option_row(table, name)
+[is_text, name] = text_value(name);
+row = [];
+if is_text
+  row = find(strcmpi(name, table(:, 1)), 1);
+end
+if isempty(row)
+  error('plorvent:unknownOption', ...
+        'Expected an option name (%s) after the positional arguments; got something else.', ...
+        strjoin(table(:, 1)', ', '));
+end
+end
+
+function yes = is_option_name(a)
+[is_text, name] = text_value(a);
+table = option_table();
+yes = is_text && any(strcmpi(name, table(:, 1)));
+end
+
+function mode = nan_mode_of(value)
+mode = choice_of(value, {'includenan', 'raw'}, 'plorvent:invalidOptionValue', ...
+                 'The value of option ''NaN'' must be one of');
+end
+
+function block_size = block_size_of(value)
+if ~(isnumeric(value) && isreal(value) && isscalar(value) && isfinite(value) && value >= 1 && ...
+     value == fix(value) && value <= 2147483647)
+  error('plorvent:invalidOptionValue', ...
+        'The value of option ''BlockSize'' must be a positive integer no larger than 2147483647.');
+end
+block_size = full(double(value));
+end
+
+function padding = padding_of(a)
+if (isnumeric(a) || islogical(a)) && isscalar(a) && isreal(a)
+  padding = struct('mode', 'constant', 'fill', full(double(a)));
+  return;
+end
+modes = {'zeros', 'replicate', 'symmetric', 'periodic'};
+mode = choice_of(a, modes, 'plorvent:invalidPadding', 'PADDING must be a real number or one of');
+padding = struct('mode', mode, 'fill', 0);
+if strcmp(mode, 'zeros')
+  padding.mode = 'constant';
+end
+end
+
+function dim = dim_of(a)
+if ~(isnumeric(a) && isreal(a) && isscalar(a) && isfinite(a) && a >= 1 && a == fix(a))
+  error('plorvent:invalidDim', 'DIM must be a positive integer scalar.');
+end
+dim = full(double(a));
+end
+
+function choice = choice_of(value, choices, id, message)
+% The entry of CHOICES that VALUE names, ignoring case; an error with ID and MESSAGE otherwise.
+[is_text, value] = text_value(value);
+match = [];
+if is_text
+  match = find(strcmpi(value, choices), 1);
+end
+if isempty(match)
+  error(id, '%s: ''%s''.', message, strjoin(choices, ''', '''));
+end
+choice = choices{match};
+end
+
+function [is_text, text] = text_value(a)
+% Character rows and scalar strings are text; TEXT is then a character row.
+if isa(a, 'string') && isscalar(a)
+  a = char(a);
+end
+is_text = ischar(a) && (isrow(a) || isempty(a));
+text = a;
+end
