@@ -70,7 +70,8 @@ def header(args, versions):
         "",
         f"- machine: {cpu_model()}, {os.cpu_count()} cores",
         f"- date: {datetime.datetime.now().strftime('%Y-%m-%d %H:%M')}",
-        f"- n = {args.n} samples of float64, best of {args.repeats} call(s) per cell; "
+        f"- n = {args.n} samples of float64, best of at least {args.repeats} call(s) per cell "
+        f"(up to 10 while they take under 2 s in all); "
         f"a call estimated to take over {args.limit:.0f} s is skipped"
         + (" (quick smoke-test mode)" if args.quick else ""),
         f"- {versions}",
