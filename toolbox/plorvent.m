@@ -24,13 +24,14 @@ function y = plorvent(x, w, varargin)
 %   Y = PLORVENT(..., 'BlockSize', B) filters each signal longer than B
 %   samples a block of B outputs at a time, each block's core call getting
 %   the (W-1)/2 samples on either side of it, from the signal or from the
-%   padding, as its extensions. Y holds the same bits as without the option,
-%   but each work array holds at most B+W-1 samples, so the memory needed
+%   padding, as its extensions. Y holds the same bits whatever B is, but
+%   each work array holds at most B+W-1 samples, so the memory needed
 %   beyond X and Y stays bounded however long the signal is (when the
 %   signals lie along the first dimension; along another one they are first
-%   gathered into columns, a copy of X). B is a positive integer; by default
-%   each signal is filtered whole. PLORVENT_FILE filters a signal stored in a
-%   file the same way, for signals larger than memory.
+%   gathered into columns, a copy of X). B is a positive integer, by default
+%   1048576 (2^20), which also runs faster than one block for the whole of a
+%   long signal. PLORVENT_FILE filters a signal stored in a file the same
+%   way, for signals larger than memory.
 %
 %   Y = PLORVENT(..., 'NaN', MODE) may follow any of the calls above and
 %   decides the outputs whose window holds a NaN, from X or from a NaN
@@ -83,10 +84,13 @@ end
 function out = filter_columns(columns, half_width, padding, include_nan, block_size)
 % Filters each column with its own extensions: columns longer than BLOCK_SIZE a block of outputs
 % at a time, shorter ones in groups.
+most_padded = block_size + 2 * half_width;
 if isempty(block_size)
-  out = filter_groups(columns, half_width, padding, include_nan, 65536);
-elseif size(columns, 1) <= block_size
-  out = filter_groups(columns, half_width, padding, include_nan, block_size + 2 * half_width);
+  block_size = 1048576;
+  most_padded = 65536;
+end
+if size(columns, 1) <= block_size
+  out = filter_groups(columns, half_width, padding, include_nan, most_padded);
 else
   out = filter_blocks(columns, half_width, padding, include_nan, block_size);
 end

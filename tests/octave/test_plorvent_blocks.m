@@ -112,3 +112,11 @@
 %!error id=plorvent:invalidOptionValue plorvent([1 2 3], 3, 'BlockSize', 2^31)
 %!error id=plorvent:invalidOptionValue plorvent([1 2 3], 3, 'BlockSize', '2')
 %!error id=plorvent:missingOptionValue plorvent([1 2 3], 3, 'zeros', 'BlockSize')
+
+%!test  # a signal longer than the default block: filtered in blocks of 2^20, the same bits as whole
+%! n = 2^20 + 300;
+%! x = signal_with_edges(n, 2^20 + (-3:3));
+%! for mode = {'includenan', 'raw'}
+%!   whole = plorvent(x, 9, 'symmetric', 'NaN', mode{1}, 'BlockSize', n);
+%!   assert_same_bits(plorvent(x, 9, 'symmetric', 'NaN', mode{1}), whole, mode{1});
+%! end
