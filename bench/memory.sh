@@ -46,12 +46,13 @@ output_mib=$(awk -v n="$n" 'BEGIN { printf "%.0f", n * 8 / 1048576 }')
   echo "| --- | ---: | ---: | ---: | ---: |"
 } >"$work/table"
 
-for case in core plorvent plorvent_blocks plorvent_file; do
+for case in core plorvent plorvent_whole plorvent_blocks plorvent_file; do
   baseline=$(peak_kib "$case" baseline)
   with_call=$(peak_kib "$case" call)
   case $case in
     core) label="\`plorvent_core(x, xic, xfc, $(((w - 1) / 2)))\`" ;;
-    plorvent) label="\`plorvent(x, $w)\`" ;;
+    plorvent) label="\`plorvent(x, $w)\` (blocks of 2^20 by default)" ;;
+    plorvent_whole) label="\`plorvent(x, $w, 'BlockSize', $n)\` (one block)" ;;
     plorvent_blocks) label="\`plorvent(x, $w, 'BlockSize', $block)\`" ;;
     plorvent_file) label="\`plorvent_file(input, output, $w, 'BlockSize', $block)\`, $n-sample file" ;;
   esac

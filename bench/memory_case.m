@@ -32,6 +32,11 @@ switch name
     if call
       y = plorvent(x, w);
     end
+  case 'plorvent_whole'
+    x = randn(n, 1);
+    if call
+      y = plorvent(x, w, 'BlockSize', n);
+    end
   case 'plorvent_blocks'
     x = randn(n, 1);
     if call
