@@ -1,13 +1,13 @@
 // Finds the windows whose result the key order cannot decide and recomputes them the
 // per-window way. Counts of NaN, -0.0 and +0.0 are kept as the window slides.
 #include <cmath>
-#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
 
 #include "running_median.h"
+#include "sample_key.h"
 #include "sliding_engines.h"
 
 namespace {
@@ -42,8 +42,7 @@ struct SpecialsSeen {
 };
 
 inline void note_special(SpecialsSeen &seen, double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
+  const uint64_t bits = same_bits_as<uint64_t>(v);
   const uint64_t zero = v == 0 ? ~uint64_t{0} : 0;
   seen.nan |= v != v;
   seen.zeros_or |= bits & zero;

@@ -8,27 +8,24 @@
 #include <cstdint>
 #include <cstring>
 
-// Negative values have every bit but the sign flipped, which reverses their order.
-inline uint64_t flip_negative(uint64_t bits) {
-  return bits ^ ((0 - (bits >> 63)) >> 1);
+// The same bits seen as another type of the same size.
+template <class To, class From>
+inline To same_bits_as(const From &from) {
+  static_assert(sizeof(To) == sizeof(From), "types of one size only");
+  To to;
+  std::memcpy(&to, &from, sizeof to);
+  return to;
 }
 
+// Negative values have every bit but the sign flipped, which reverses their order.
+inline uint64_t flip_negative(uint64_t bits) { return bits ^ ((0 - (bits >> 63)) >> 1); }
+
 inline int64_t key_of(double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  bits = flip_negative(bits);
-  int64_t key;
-  std::memcpy(&key, &bits, sizeof key);
-  return key;
+  return same_bits_as<int64_t>(flip_negative(same_bits_as<uint64_t>(v)));
 }
 
 inline double value_of(int64_t key) {
-  uint64_t bits;
-  std::memcpy(&bits, &key, sizeof bits);
-  bits = flip_negative(bits);
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
+  return same_bits_as<double>(flip_negative(same_bits_as<uint64_t>(key)));
 }
 
 #endif
