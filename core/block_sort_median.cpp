@@ -57,20 +57,30 @@ inline void relink(const SortedBlock &b, int32_t r) {
 struct SortScratch {
   int64_t *key;
   int32_t *order;
-  int32_t *buckets;
+  int32_t *scratch;
 };
 
 size_t sort_scratch_bytes(int32_t W) {
-  return round_up_storage(static_cast<size_t>(W) * (sizeof(int64_t) + sizeof(int32_t)) +
-                          slots(W) * sizeof(int32_t));
+  return round_up_storage(static_cast<size_t>(W) * (sizeof(int64_t) + 3 * sizeof(int32_t)) +
+                          sizeof(int32_t));
+}
+
+// The keys of `count` samples from extended position t on; straight from x where the block
+// lies inside it.
+void load_keys(int64_t *key, const ExtendedSignal &e, int64_t t, int32_t count) {
+  if (t >= 0 && t + count <= e.n) {
+    for (int32_t j = 0; j < count; ++j) key[j] = key_of(e.x[t + j]);
+  } else {
+    for (int32_t j = 0; j < count; ++j) key[j] = key_of(extended_at(e, t + j));
+  }
 }
 
 // Loads `count` samples starting at extended offset `first` (offset 0 is e[-W2]), sorts them and
 // links them in sorted order.
 void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
                 int32_t count, const SortScratch &sort) {
-  for (int32_t j = 0; j < count; ++j) sort.key[j] = key_of(extended_at(e, first + j - e.W2));
-  if (count > 0) sort_positions_by_key(sort.key, sort.order, sort.buckets, count);
+  load_keys(sort.key, e, first - e.W2, count);
+  if (count > 0) sort_positions_by_key(sort.key, sort.order, sort.scratch, count);
   for (int32_t r = 0; r < count; ++r) {
     const int32_t j = sort.order[r];
     b.node[r] = {sort.key[j], r + 1, r - 1};

@@ -38,14 +38,18 @@ int bits_needed(uint64_t v) {
 }
 
 // Spreads the positions over bucket_count buckets by bucket_of (monotone in the key), then
-// sorts each bucket. `buckets` has room for bucket_count+1 counters.
+// sorts each bucket. `scratch` holds each position's bucket, then bucket_count+1 counters.
 template <class BucketOf>
-void distribute_and_sort(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count,
+void distribute_and_sort(const int64_t *key, int32_t *order, int32_t *scratch, int32_t count,
                          int32_t bucket_count, BucketOf bucket_of) {
+  int32_t *bucket = scratch, *buckets = scratch + count;
   std::fill(buckets, buckets + bucket_count + 1, 0);
-  for (int32_t i = 0; i < count; ++i) ++buckets[bucket_of(i) + 1];
+  for (int32_t i = 0; i < count; ++i) {
+    bucket[i] = bucket_of(i);
+    ++buckets[bucket[i] + 1];
+  }
   for (int32_t b = 0; b < bucket_count; ++b) buckets[b + 1] += buckets[b];
-  for (int32_t i = 0; i < count; ++i) order[buckets[bucket_of(i)]++] = i;
+  for (int32_t i = 0; i < count; ++i) order[buckets[bucket[i]]++] = i;
   // buckets[b] now marks the end of bucket b, which starts where bucket b-1 ends.
   int32_t start = 0;
   for (int32_t b = 0; b < bucket_count; ++b) {
@@ -56,7 +60,7 @@ void distribute_and_sort(const int64_t *key, int32_t *order, int32_t *buckets, i
 
 }  // namespace
 
-void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count) {
+void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *scratch, int32_t count) {
   int64_t lowest = key[0], highest = key[0];
   for (int32_t i = 1; i < count; ++i) {
     lowest = std::min(lowest, key[i]);
@@ -70,7 +74,7 @@ void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets,
   const double low = value_of(lowest), high = value_of(highest);
   const double scale = bucket_count / (high - low);
   if (std::isfinite(scale) && scale > 0) {
-    distribute_and_sort(key, order, buckets, count, bucket_count, [&](int32_t i) {
+    distribute_and_sort(key, order, scratch, count, bucket_count, [&](int32_t i) {
       const double offset = (value_of(key[i]) - low) * scale;
       return std::min(static_cast<int32_t>(offset), bucket_count - 1);
     });
@@ -79,7 +83,7 @@ void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets,
   // Otherwise (NaN, infinities, a range too wide for a double, or all keys equal) by key.
   const uint64_t range = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest);
   const int shift = std::max(0, bits_needed(range) - buckets_log2);
-  distribute_and_sort(key, order, buckets, count, bucket_count, [&](int32_t i) {
+  distribute_and_sort(key, order, scratch, count, bucket_count, [&](int32_t i) {
     return static_cast<int32_t>((static_cast<uint64_t>(key[i]) - static_cast<uint64_t>(lowest)) >>
                                 shift);
   });

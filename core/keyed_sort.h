@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Writes to order[0 ... count-1] the positions 0 ... count-1 sorted by key[position] (equal keys
-// in any order). `buckets` has room for count+1 counters.
-void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *buckets, int32_t count);
+// in any order). `scratch` has room for 2*count+1 integers.
+void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *scratch, int32_t count);
 
 #endif

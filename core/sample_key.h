@@ -18,7 +18,9 @@ inline To same_bits_as(const From &from) {
 }
 
 // Negative values have every bit but the sign flipped, which reverses their order.
-inline uint64_t flip_negative(uint64_t bits) { return bits ^ ((0 - (bits >> 63)) >> 1); }
+inline uint64_t flip_negative(uint64_t bits) {
+  return bits ^ ((0 - (bits >> 63)) >> 1);
+}
 
 inline int64_t key_of(double v) {
   return same_bits_as<int64_t>(flip_negative(same_bits_as<uint64_t>(v)));
