@@ -28,10 +28,10 @@ bool holds_doubles(const mxArray *a) {
 }
 
 mxArray *take_array(FuzzBytes &in, int position, size_t &half_width_pick) {
-  const uint8_t spec = take_byte(in);
-  const mxClassID cls = kClasses[spec % 12];
-  const bool sparse = (spec & 0x80) && cls == mxDOUBLE_CLASS;
-  const mxComplexity complexity = (spec & 0x40) && cls == mxDOUBLE_CLASS ? mxCOMPLEX : mxREAL;
+  const uint8_t flags = take_byte(in);
+  const mxClassID cls = kClasses[flags % 12];
+  const bool sparse = (flags & 0x80) && cls == mxDOUBLE_CLASS;
+  const mxComplexity complexity = (flags & 0x40) && cls == mxDOUBLE_CLASS ? mxCOMPLEX : mxREAL;
   const mwSize ndim = 2 + take_byte(in) % 2;
   mwSize dims[3];
   for (mwSize d = 0; d < ndim; ++d) dims[d] = take_byte(in) % 7;
