@@ -18,14 +18,14 @@ double select_middle(double *window, int32_t W);
 
 // Writes out[0 ... n-1]. Reads exactly xic[0 ... W2-1], x[0 ... n-1] and xfc[0 ... W2-1] when
 // n >= 1 and nothing when n <= 0. The caller guarantees W2 >= 0, W = 2*W2+1 and extensions of at
-// least W2 elements; nothing is checked here. Obtains its scratch storage from the host's
-// allocator and releases it before returning.
+// least W2 elements; nothing is checked here. Scratch storage, when needed (at most one block a
+// call), comes from the host's allocator and is released before returning.
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
                     int32_t W, int32_t W2);
 
 // The same contract and the same bits, computed the direct way: every window gathered afresh
-// and passed to select_middle. O(W) per sample; kept as the reference the fast paths are checked
-// against.
+// and passed to select_middle, in one scratch window obtained and released on every call (n <= 0
+// too). O(W) per sample; kept as the reference the fast paths are checked against.
 void running_median_per_window(const double *x, double *out, const double *xic, const double *xfc,
                                int32_t n, int32_t W, int32_t W2);
 
