@@ -2,23 +2,12 @@
 // extensions, compared bit for bit; inputs sized exactly so that AddressSanitizer catches any
 // read past them; every buffer obtained must be released.
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 #include "core/running_median.h"
 #include "fuzz_values.h"
 #include "standin_host.h"
-
-namespace {
-
-std::unique_ptr<double[]> exact(const std::vector<double> &v) {
-  std::unique_ptr<double[]> p(new double[v.size()]);
-  std::copy(v.begin(), v.end(), p.get());
-  return p;
-}
-
-}  // namespace
+#include "test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzBytes in = {data, size};
@@ -37,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   for (double &v : x) v = next();
   for (double &v : xfc) v = next();
 
-  auto px = exact(x), pic = exact(xic), pfc = exact(xfc);
+  auto px = exact_copy(x), pic = exact_copy(xic), pfc = exact_copy(xfc);
   std::vector<double> fast(n), slow(n);
   running_median(px.get(), fast.data(), pic.get(), pfc.get(), static_cast<int32_t>(n), 2 * W2 + 1,
                  W2);
   running_median_per_window(px.get(), slow.data(), pic.get(), pfc.get(), static_cast<int32_t>(n),
                             2 * W2 + 1, W2);
-  if (n > 0 && std::memcmp(fast.data(), slow.data(), n * sizeof(double)) != 0) std::abort();
-  if (n > 0 && std::memcmp(px.get(), x.data(), n * sizeof(double)) != 0) std::abort();
+  if (!same_bits(fast, slow)) std::abort();
+  if (!same_bits(x, std::vector<double>(px.get(), px.get() + n))) std::abort();
   if (standin_live_allocations() != 0) std::abort();
   return 0;
 }
