@@ -35,7 +35,7 @@ size_t slots(int32_t W) {
 }
 
 size_t block_bytes(int32_t W) {
-  return slots(W) * (sizeof(ListNode) + sizeof(int32_t));
+  return round_up_storage(slots(W) * (sizeof(ListNode) + sizeof(int32_t)));
 }
 
 SortedBlock carve_block(char *storage, int32_t W) {
