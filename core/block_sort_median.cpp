@@ -83,12 +83,10 @@ void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_
   if (count > 0) sort_positions_by_key(sort.key, sort.order, sort.scratch, count);
   for (int32_t r = 0; r < count; ++r) {
     const int32_t j = sort.order[r];
-    b.node[r] = {sort.key[j], r + 1, r - 1};
+    b.node[r] = {sort.key[j], r + 1 < count ? r + 1 : W, r > 0 ? r - 1 : W};
     b.rank_of[j] = r;
   }
-  if (count > 0) b.node[0].prev = W;
-  if (count > 0) b.node[count - 1].next = W;
-  b.node[W] = {0, count > 0 ? 0 : W, count > 0 ? count - 1 : W};
+  b.node[W] = {0, count > 0 ? 0 : W, count > 0 ? count - 1 : W};  // its key is never read
 }
 
 // Loads the block that the window enters next, emptied so its samples can be re-inserted.
