@@ -117,8 +117,9 @@ void run_network_staged(const NetworkOp *ops, int32_t count, int32_t W, VectorWi
 
 }  // namespace
 
+// Staging holds the samples of at most W2 outputs' windows: W2 + W - 1 < 2W.
 size_t network_storage_bytes(int32_t W) {
-  return round_up_storage(3 * static_cast<size_t>(W) * sizeof(double));
+  return round_up_storage(2 * static_cast<size_t>(W) * sizeof(double));
 }
 
 void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
