@@ -83,13 +83,10 @@ end
 
 function out = filter_columns(columns, half_width, padding, include_nan, block_size)
 % Filters each column with its own extensions: columns longer than BLOCK_SIZE a block of outputs
-% at a time, shorter ones in groups.
-most_padded = block_size + 2 * half_width;
-if isempty(block_size)
-  block_size = 1048576;
-  most_padded = 65536;
-end
+% at a time, shorter ones in groups of up to 65536 padded samples (larger groups leave the cache
+% and run slower).
 if size(columns, 1) <= block_size
+  most_padded = min(block_size + 2 * half_width, 65536);
   out = filter_groups(columns, half_width, padding, include_nan, most_padded);
 else
   out = filter_blocks(columns, half_width, padding, include_nan, block_size);

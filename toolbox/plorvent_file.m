@@ -51,9 +51,6 @@ input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
 [half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], 1);
 block_size = options.BlockSize;
-if isempty(block_size)
-  block_size = 1048576;
-end
 
 [input_id, n, input_file] = open_signal(input_file);
 close_input = onCleanup(@() fclose(input_id));

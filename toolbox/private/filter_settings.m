@@ -36,7 +36,7 @@ end
 function table = option_table()
 % The name-value options: name, default, and the function that checks a value and returns it
 % in normal form. An option is added by adding its row.
-table = {'NaN', 'includenan', @nan_mode_of; 'BlockSize', [], @block_size_of};
+table = {'NaN', 'includenan', @nan_mode_of; 'BlockSize', 1048576, @block_size_of};
 end
 
 function options = options_of(args)
