@@ -75,11 +75,11 @@ void load_keys(int64_t *key, const ExtendedSignal &e, int64_t t, int32_t count) 
   }
 }
 
-// Loads `count` samples starting at extended offset `first` (offset 0 is e[-W2]), sorts them and
-// links them in sorted order.
-void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
-                int32_t count, const SortScratch &sort) {
-  load_keys(sort.key, e, first - e.W2, count);
+// Loads the `count` samples from extended position t on, sorts them and links them in sorted
+// order.
+void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t t, int32_t count,
+                const SortScratch &sort) {
+  load_keys(sort.key, e, t, count);
   if (count > 0) sort_positions_by_key(sort.key, sort.order, sort.scratch, count);
   for (int32_t r = 0; r < count; ++r) {
     const int32_t j = sort.order[r];
@@ -89,13 +89,12 @@ void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_
   b.node[W] = {0, count > 0 ? 0 : W, count > 0 ? count - 1 : W};  // its key is never read
 }
 
-// Loads the block that the window enters next, emptied so its samples can be re-inserted.
-void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t first,
-                         const SortScratch &sort) {
-  const int64_t extended_length = e.n + W - 1;
-  const int32_t count =
-      static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, extended_length - first)));
-  load_block(b, e, W, first, count, sort);
+// Loads the block from extended position t on that the window enters next, up to the end of the
+// last window (`end`), emptied so its samples can be re-inserted.
+void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t t,
+                         int64_t end, const SortScratch &sort) {
+  const int32_t count = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, end - t)));
+  load_block(b, e, W, t, count, sort);
   for (int32_t j = count - 1; j >= 0; --j) unlink(b, b.rank_of[j]);
 }
 
@@ -159,7 +158,8 @@ size_t block_sort_storage_bytes(int32_t W) {
   return 2 * block_bytes(W) + sort_scratch_bytes(W);
 }
 
-void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
+void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                        double *out, void *storage) {
   char *bytes = static_cast<char *>(storage);
   SortedBlock A = carve_block(bytes, W);
   SortedBlock B = carve_block(bytes + block_bytes(W), W);
@@ -167,20 +167,21 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, double *out, void *s
   int32_t *sort_order = reinterpret_cast<int32_t *>(sort_keys + W);
   const SortScratch sort = {sort_keys, sort_order, sort_order + W};
   const int32_t k = static_cast<int32_t>(e.W2);
-  load_block(A, e, W, 0, W, sort);  // the first window is exactly the first block
-  load_entering_block(B, e, W, W, sort);
+  const int64_t end = last + e.W2;  // one past the last window's last sample
+  int64_t block_start = first - e.W2;
+  load_block(A, e, W, block_start, W, sort);  // the first window is exactly the first block
+  load_entering_block(B, e, W, block_start + W, end, sort);
   Split s = {k, W, k};
   out[0] = value_of(key_at(A, k));
-  int64_t block_start = 0;
-  for (int64_t i = 1; i < e.n; ++i) {
-    const int32_t j = static_cast<int32_t>(i - block_start);  // 1 ... W
+  for (int64_t i = 1; i < last - first; ++i) {
+    const int32_t j = static_cast<int32_t>(i - (block_start - first + e.W2));  // 1 ... W
     slide(A, B, W, k, j - 1, s);
     out[i] = value_of(median_key(A, B, W, s));
     if (j == W) {  // the window is all of B: B becomes A, and the next block enters
       std::swap(A, B);
       block_start += W;
       s = {s.b, W, s.small};
-      load_entering_block(B, e, W, block_start + W, sort);
+      load_entering_block(B, e, W, block_start + W, end, sort);
     }
   }
 }

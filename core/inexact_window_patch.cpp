@@ -1,5 +1,6 @@
 // Finds the windows whose result the key order cannot decide and recomputes them the
 // per-window way. Counts of NaN, -0.0 and +0.0 are kept as the window slides.
+#include <algorithm>
 #include <cmath>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -71,42 +72,48 @@ void note_specials(SpecialsSeen &seen, const double *v, int64_t count) {
   for (; i < count; ++i) note_special(seen, v[i]);
 }
 
-// Whether some window might be undecided: true unless the extended signal holds no NaN and
-// zeros of one sign at most.
+// Notes the samples at extended positions t ... end-1: those inside the signal read in place.
+void note_span(SpecialsSeen &seen, const ExtendedSignal &e, int64_t t, int64_t end) {
+  const int64_t inner_begin = std::min(std::max<int64_t>(t, 0), end);
+  const int64_t inner_end = std::min(std::max(inner_begin, e.n), end);
+  for (int64_t u = t; u < inner_begin; ++u) note_special(seen, outside_at(e, u));
+  note_specials(seen, e.x + inner_begin, inner_end - inner_begin);
+  for (int64_t u = inner_end; u < end; ++u) note_special(seen, outside_at(e, u));
+}
+
 }  // namespace
 
-bool may_need_selection(const ExtendedSignal &e) {
+bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last) {
   SpecialsSeen seen = {0, 0, ~uint64_t{0}};
-  note_specials(seen, e.xic, e.W2);
-  note_specials(seen, e.x, e.n);
-  note_specials(seen, e.xfc, e.W2);
+  note_span(seen, e, first - e.W2, last + e.W2);
   const bool negative_zero = (seen.zeros_or >> 63) != 0;
   const bool positive_zero = (seen.zeros_and >> 63) == 0;
   return seen.nan != 0 || (negative_zero && positive_zero);
 }
 
-int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W) {
+int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last) {
   int64_t nan = 0, windows = 0;
-  for (int64_t j = 0; j < W; ++j) nan += std::isnan(extended_at(e, j - e.W2));
-  for (int64_t i = 0; i < e.n; ++i) {
-    if (i > 0)
+  for (int64_t j = 0; j < W; ++j) nan += std::isnan(extended_at(e, first - e.W2 + j));
+  for (int64_t i = first; i < last; ++i) {
+    if (i > first)
       nan += std::isnan(extended_at(e, i + e.W2)) - std::isnan(extended_at(e, i - 1 - e.W2));
     windows += nan > 0;
   }
   return windows;
 }
 
-void patch_inexact_windows(const ExtendedSignal &e, int32_t W, double *out, double *window) {
+void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                           double *out, double *window) {
   SpecialCounts c = {0, 0, 0};
-  for (int64_t j = 0; j < W; ++j) count(c, extended_at(e, j - e.W2), 1);
-  for (int64_t i = 0; i < e.n; ++i) {
-    if (i > 0) {
+  for (int64_t j = 0; j < W; ++j) count(c, extended_at(e, first - e.W2 + j), 1);
+  for (int64_t i = first; i < last; ++i) {
+    if (i > first) {
       count(c, extended_at(e, i - 1 - e.W2), -1);
       count(c, extended_at(e, i + e.W2), 1);
     }
-    if (needs_selection(c, out[i])) {
+    if (needs_selection(c, out[i - first])) {
       fill_window(window, e, W, i);
-      out[i] = select_middle(window, W);
+      out[i - first] = select_middle(window, W);
     }
   }
 }

@@ -104,15 +104,15 @@ void run_network_everywhere(const NetworkOp *ops, int32_t count, int32_t W, Vect
   run_network<double, 1>(ops, count, W, src + done, out + done, outputs - done);
 }
 
-// Outputs first ... last-1 whose windows reach into an extension: their samples are copied
-// into `staging` so that the kernels see one contiguous run.
+// Outputs first ... last-1 (into out[0 ...]), whose windows reach past the signal's ends: their
+// samples are copied into `staging` so that the kernels see one contiguous run.
 void run_network_staged(const NetworkOp *ops, int32_t count, int32_t W, VectorWidth width,
                         const ExtendedSignal &e, int64_t first, int64_t last, double *staging,
                         double *out) {
   if (first >= last) return;
   const int64_t samples = last - first + W - 1;
   for (int64_t j = 0; j < samples; ++j) staging[j] = extended_at(e, first - e.W2 + j);
-  run_network_everywhere(ops, count, W, width, staging, out + first, last - first);
+  run_network_everywhere(ops, count, W, width, staging, out, last - first);
 }
 
 }  // namespace
@@ -122,18 +122,19 @@ size_t network_storage_bytes(int32_t W) {
   return round_up_storage(2 * static_cast<size_t>(W) * sizeof(double));
 }
 
-void network_medians(const ExtendedSignal &e, int32_t W, double *out, void *storage) {
+void network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
+                     void *storage) {
   NetworkOp ops[kMostNetworkOps];
   const int32_t count = build_median_network(W, ops);
   const VectorWidth width = widest_vectors();
   double *staging = static_cast<double *>(storage);
-  // Windows wholly inside x read it in place; those reaching an extension are staged.
-  const int64_t head_end = std::min(e.n, e.W2);
-  const int64_t tail_start = std::max(head_end, e.n - e.W2);
-  run_network_staged(ops, count, W, width, e, 0, head_end, staging, out);
-  if (tail_start > head_end) {
-    run_network_everywhere(ops, count, W, width, e.x + head_end - e.W2, out + head_end,
-                           tail_start - head_end);
+  // Windows wholly inside x read it in place; those reaching past its ends are staged.
+  const int64_t inner_begin = std::min(std::max(first, e.W2), last);
+  const int64_t inner_end = std::min(std::max(inner_begin, e.n - e.W2), last);
+  run_network_staged(ops, count, W, width, e, first, inner_begin, staging, out);
+  if (inner_end > inner_begin) {
+    run_network_everywhere(ops, count, W, width, e.x + inner_begin - e.W2,
+                           out + inner_begin - first, inner_end - inner_begin);
   }
-  run_network_staged(ops, count, W, width, e, tail_start, e.n, staging, out);
+  run_network_staged(ops, count, W, width, e, inner_end, last, staging, out + inner_end - first);
 }

@@ -15,39 +15,59 @@ namespace {
 const int32_t kLongestNetworkRun = 37;
 
 // Below this many outputs, the per-window path costs less than setting up a sliding engine.
-const int32_t kFewestSlidingOutputs = 8;
+const int64_t kFewestSlidingOutputs = 8;
+
+bool is_short_window(int32_t W) {
+  return W <= kLongestNetworkRun;
+}
+
+size_t engine_storage_bytes(int32_t W) {
+  return is_short_window(W) ? network_storage_bytes(W) : block_sort_storage_bytes(W);
+}
 
 }  // namespace
+
+// The engine's storage, then the window for the per-window recomputations.
+size_t running_median_storage_bytes(int32_t W) {
+  return engine_storage_bytes(W) + round_up_storage(static_cast<size_t>(W) * sizeof(double));
+}
+
+void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                          double *out, void *storage) {
+  const int64_t count = last - first;
+  if (count <= 0) return;
+  if (W == 1) {  // every window is its own sample
+    std::memcpy(out, e.x + first, static_cast<size_t>(count) * sizeof(double));
+    return;
+  }
+  double *window =
+      reinterpret_cast<double *>(static_cast<char *>(storage) + engine_storage_bytes(W));
+  const bool exact_everywhere = !may_need_selection(e, first, last);
+  // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
+  // would only add to that.
+  if (count < kFewestSlidingOutputs || !floating_point_state_is_default() ||
+      (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10)) {
+    per_window_medians(e, W, first, last, out, window);
+    return;
+  }
+  if (is_short_window(W)) {
+    network_medians(e, W, first, last, out, storage);
+  } else {
+    block_sort_medians(e, W, first, last, out, storage);
+  }
+  if (!exact_everywhere) patch_inexact_windows(e, W, first, last, out, window);
+}
 
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
                     int32_t W, int32_t W2) {
   // Nothing to compute: and no storage either, which for the longest windows would be gigabytes.
   if (n <= 0) return;
-  if (W == 1) {  // every window is its own sample
+  if (W == 1) {
     std::memcpy(out, x, static_cast<size_t>(n) * sizeof(double));
     return;
   }
-  const ExtendedSignal e = {x, xic, xfc, n, W2};
-  const bool exact_everywhere = !may_need_selection(e);
-  // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
-  // would only add to that.
-  if (n < kFewestSlidingOutputs || !floating_point_state_is_default() ||
-      (!exact_everywhere && windows_holding_nan(e, W) >= n - n / 10)) {
-    running_median_per_window(x, out, xic, xfc, n, W, W2);
-    return;
-  }
-  const bool short_window = W <= kLongestNetworkRun;
-  const size_t engine_bytes = short_window ? network_storage_bytes(W) : block_sort_storage_bytes(W);
-  // One allocation: the engine's storage, then the window for the per-window recomputations.
-  void *storage = mxCalloc(engine_bytes + static_cast<size_t>(W) * sizeof(double), 1);
-  double *window = static_cast<double *>(storage) + engine_bytes / sizeof(double);
-  if (short_window) {
-    network_medians(e, W, out, storage);
-  } else {
-    block_sort_medians(e, W, out, storage);
-  }
-  if (!exact_everywhere) {
-    patch_inexact_windows(e, W, out, window);
-  }
+  // One allocation for everything the computation needs.
+  void *storage = mxCalloc(running_median_storage_bytes(W), 1);
+  running_median_range(with_extension_arrays(x, xic, xfc, n, W2), W, 0, n, out, storage);
   mxFree(storage);
 }

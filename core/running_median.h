@@ -9,7 +9,10 @@
 #ifndef PLORVENT_CORE_RUNNING_MEDIAN_H
 #define PLORVENT_CORE_RUNNING_MEDIAN_H
 
+#include <cstddef>
 #include <cstdint>
+
+#include "extended_signal.h"
 
 // Reorders window[0 ... W-1] in place (a median-of-three quickselect using only `>`) and returns
 // the value left at position k = (W-1)/2. For NaN-free windows that is the rank-k element of the
@@ -28,5 +31,14 @@ void running_median(const double *x, double *out, const double *xic, const doubl
 // too). O(W) per sample; kept as the reference the fast paths are checked against.
 void running_median_per_window(const double *x, double *out, const double *xic, const double *xfc,
                                int32_t n, int32_t W, int32_t W2);
+
+// The same bits for any extended signal e (window length W = 2*e.W2+1), computed for outputs
+// first ... last-1 only (0 <= first <= last <= e.n) into out[0 ... last-first-1], reading only
+// the samples of their windows. It obtains nothing: `storage` holds
+// running_median_storage_bytes(W) bytes, aligned for any type. So it may run on any thread, and
+// several calls on disjoint ranges of one signal may run at once with storage of their own.
+size_t running_median_storage_bytes(int32_t W);
+void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                          double *out, void *storage);
 
 #endif

@@ -81,19 +81,20 @@ std::vector<double> reference(const Case &c) {
   return out;
 }
 
-using Engine = void (*)(const ExtendedSignal &, int32_t, double *, void *);
+using Engine = void (*)(const ExtendedSignal &, int32_t, int64_t, int64_t, double *, void *);
 using StorageBytes = size_t (*)(int32_t);
 
 // One engine followed by the patch of undecidable windows, on exact-size inputs.
 std::vector<double> run_engine(Engine engine, StorageBytes bytes, const Case &c) {
   auto px = exact_copy(c.x), pic = exact_copy(c.xic), pfc = exact_copy(c.xfc);
   const int32_t W = 2 * c.W2 + 1;
-  const ExtendedSignal e = {px.get(), pic.get(), pfc.get(), static_cast<int64_t>(c.x.size()), c.W2};
+  const int64_t n = static_cast<int64_t>(c.x.size());
+  const ExtendedSignal e = with_extension_arrays(px.get(), pic.get(), pfc.get(), n, c.W2);
   std::vector<double> out(c.x.size());
   std::vector<char> storage(bytes(W));
   std::vector<double> window(W);
-  engine(e, W, out.data(), storage.data());
-  patch_inexact_windows(e, W, out.data(), window.data());
+  engine(e, W, 0, n, out.data(), storage.data());
+  patch_inexact_windows(e, W, 0, n, out.data(), window.data());
   return out;
 }
 
@@ -152,6 +153,63 @@ TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
                        2 * W2 + 1, W2);
         ASSERT_TRUE(same_bits(out, reference(c))) << "n=" << n << " W2=" << W2;
         ASSERT_EQ(standin_live_allocations(), 0);
+      }
+    }
+  }
+}
+
+// The padding as the help describes it, one reflection or wrap at a time.
+double padded_sample(const std::vector<double> &x, int64_t t, Padding padding, double fill) {
+  const int64_t n = static_cast<int64_t>(x.size());
+  while (t < 0 || t >= n) {
+    switch (padding) {
+      case kReplicatePadding:
+        t = t < 0 ? 0 : n - 1;
+        break;
+      case kPeriodicPadding:
+        t += t < 0 ? n : -n;
+        break;
+      case kSymmetricPadding:
+        t = t < 0 ? -1 - t : 2 * n - 1 - t;
+        break;
+      default:
+        return fill;
+    }
+  }
+  return x[t];
+}
+
+// A padding generated from the signal, and any range of outputs, give the bits of the whole
+// padded signal filtered with its extensions written out.
+TEST(SlidingEngines, GeneratedPaddingsAndOutputRangesMatchWrittenOutExtensions) {
+  std::mt19937_64 rng(4242);
+  for (Padding padding :
+       {kConstantPadding, kReplicatePadding, kSymmetricPadding, kPeriodicPadding}) {
+    for (size_t g : {size_t{0}, size_t{1}, size_t{2}, size_t{4}, size_t{5}}) {
+      for (int32_t W2 : {1, 3, 7, 20, 40, 77}) {
+        const int32_t W = 2 * W2 + 1;
+        for (int64_t n :
+             {int64_t{1}, int64_t{2}, int64_t{W2 + 1}, int64_t{W}, 3 * int64_t{W} + 7}) {
+          const Case c = make_case(generators()[g].second, rng, n, 0);
+          const double fill = pick(rng, {0.0, -0.0, 2.5, kNaN});
+          Case written{c.x, {}, {}, W2};
+          for (int64_t t = -W2; t < 0; ++t)
+            written.xic.push_back(padded_sample(c.x, t, padding, fill));
+          for (int64_t t = n; t < n + W2; ++t)
+            written.xfc.push_back(padded_sample(c.x, t, padding, fill));
+          const std::vector<double> expected = reference(written);
+          auto px = exact_copy(c.x);
+          const ExtendedSignal e = {px.get(), nullptr, nullptr, n, W2, padding, fill};
+          std::vector<char> storage(running_median_storage_bytes(W));
+          const int64_t first = static_cast<int64_t>(rng() % n);
+          const int64_t last = first + 1 + static_cast<int64_t>(rng() % (n - first));
+          std::vector<double> out(last - first);
+          running_median_range(e, W, first, last, out.data(), storage.data());
+          ASSERT_TRUE(same_bits(
+              out, std::vector<double>(expected.begin() + first, expected.begin() + last)))
+              << "padding " << padding << " on " << generators()[g].first << ", n=" << n
+              << " W2=" << W2 << " outputs " << first << "..." << last - 1;
+        }
       }
     }
   }
