@@ -4,9 +4,11 @@
 // zeros around a zero median) are recomputed by the per-window selection.
 #include "running_median.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "host_alloc.h"
+#include "long_window_medians.h"
 #include "sliding_engines.h"
 
 namespace {
@@ -21,15 +23,51 @@ bool is_short_window(int32_t W) {
   return W <= kLongestNetworkRun;
 }
 
-size_t engine_storage_bytes(int32_t W) {
-  return is_short_window(W) ? network_storage_bytes(W) : block_sort_storage_bytes(W);
+// Fewer outputs than the window is long: their windows share most of their samples.
+bool is_long_window(int32_t W, int64_t outputs) {
+  return outputs < W && !is_short_window(W);
+}
+
+size_t window_bytes(int32_t W) {
+  return round_up_storage(static_cast<size_t>(W) * sizeof(double));
+}
+
+// The long windows' storage, then a verdict for each output.
+size_t long_window_bytes(int64_t outputs) {
+  return long_window_storage_bytes(outputs) + round_up_storage(static_cast<size_t>(outputs));
+}
+
+// Outputs whose window the key order cannot decide are selected the per-window way.
+void select_undecided_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                              const uint8_t *verdict, double *out, double *window) {
+  for (int64_t i = first; i < last; ++i) {
+    if (verdict[i - first] != kWindowDecided) {
+      fill_window(window, e, W, i);
+      out[i - first] = select_middle(window, W);
+    }
+  }
+}
+
+void long_window_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
+                       double *window, char *storage) {
+  uint8_t *verdict = reinterpret_cast<uint8_t *>(storage + long_window_storage_bytes(last - first));
+  // The window's room serves first as scratch for the samples all windows share.
+  long_window_medians(e, W, first, last, out, verdict, window, storage);
+  select_undecided_windows(e, W, first, last, verdict, out, window);
 }
 
 }  // namespace
 
-// The engine's storage, then the window for the per-window recomputations.
-size_t running_median_storage_bytes(int32_t W) {
-  return engine_storage_bytes(W) + round_up_storage(static_cast<size_t>(W) * sizeof(double));
+// The window for the per-window selections (and the long-window engine's scratch), then the
+// engine's storage.
+size_t running_median_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs) {
+  if (W == 1 || outputs <= 0) return 0;
+  if (is_long_window(W, outputs)) {
+    return std::max(window_bytes(W), long_window_scratch_bytes(e, W, outputs)) +
+           long_window_bytes(outputs);
+  }
+  const size_t engine = is_short_window(W) ? network_storage_bytes(W) : block_sort_storage_bytes(W);
+  return window_bytes(W) + engine;
 }
 
 void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
@@ -40,20 +78,29 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
     std::memcpy(out, e.x + first, static_cast<size_t>(count) * sizeof(double));
     return;
   }
-  double *window =
-      reinterpret_cast<double *>(static_cast<char *>(storage) + engine_storage_bytes(W));
+  double *window = static_cast<double *>(storage);
+  if (count < kFewestSlidingOutputs || !floating_point_state_is_default()) {
+    per_window_medians(e, W, first, last, out, window);
+    return;
+  }
+  char *engine_storage = static_cast<char *>(storage) + window_bytes(W);
+  if (is_long_window(W, count)) {
+    long_window_range(e, W, first, last, out, window,
+                      static_cast<char *>(storage) +
+                          std::max(window_bytes(W), long_window_scratch_bytes(e, W, count)));
+    return;
+  }
   const bool exact_everywhere = !may_need_selection(e, first, last);
   // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
   // would only add to that.
-  if (count < kFewestSlidingOutputs || !floating_point_state_is_default() ||
-      (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10)) {
+  if (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10) {
     per_window_medians(e, W, first, last, out, window);
     return;
   }
   if (is_short_window(W)) {
-    network_medians(e, W, first, last, out, storage);
+    network_medians(e, W, first, last, out, engine_storage);
   } else {
-    block_sort_medians(e, W, first, last, out, storage);
+    block_sort_medians(e, W, first, last, out, engine_storage);
   }
   if (!exact_everywhere) patch_inexact_windows(e, W, first, last, out, window);
 }
@@ -67,7 +114,8 @@ void running_median(const double *x, double *out, const double *xic, const doubl
     return;
   }
   // One allocation for everything the computation needs.
-  void *storage = mxCalloc(running_median_storage_bytes(W), 1);
-  running_median_range(with_extension_arrays(x, xic, xfc, n, W2), W, 0, n, out, storage);
+  const ExtendedSignal e = with_extension_arrays(x, xic, xfc, n, W2);
+  void *storage = mxCalloc(running_median_storage_bytes(e, W, n), 1);
+  running_median_range(e, W, 0, n, out, storage);
   mxFree(storage);
 }

@@ -32,12 +32,12 @@ void running_median(const double *x, double *out, const double *xic, const doubl
 void running_median_per_window(const double *x, double *out, const double *xic, const double *xfc,
                                int32_t n, int32_t W, int32_t W2);
 
-// The same bits for any extended signal e (window length W = 2*e.W2+1), computed for outputs
-// first ... last-1 only (0 <= first <= last <= e.n) into out[0 ... last-first-1], reading only
-// the samples of their windows. It obtains nothing: `storage` holds
-// running_median_storage_bytes(W) bytes, aligned for any type. So it may run on any thread, and
-// several calls on disjoint ranges of one signal may run at once with storage of their own.
-size_t running_median_storage_bytes(int32_t W);
+// The same bits for any extended signal e (window length W = 2*e.W2+1), computed for outputs first
+// ... last-1 only (0 <= first <= last <= e.n) into out[0 ... last-first-1], reading only the
+// samples of their windows. It obtains nothing: `storage` holds running_median_storage_bytes(e, W,
+// last-first) bytes, aligned for any type. So it may run on any thread, and several calls on
+// disjoint ranges of one signal may run at once with storage of their own.
+size_t running_median_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs);
 void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                           double *out, void *storage);
 

@@ -158,6 +158,17 @@ TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
   }
 }
 
+// A window longer than the signal costs storage for about one window of samples (and a little for
+// each output), whatever engine would serve a longer signal.
+TEST(SlidingEngines, WindowsLongerThanTheSignalNeedAboutOneWindowOfStorage) {
+  const double x[100] = {};
+  for (int32_t W2 : {20, 500, 50000}) {
+    const int32_t W = 2 * W2 + 1;
+    const ExtendedSignal e = with_extension_arrays(x, x, x, 100, W2);
+    EXPECT_LE(running_median_storage_bytes(e, W, 100), 8 * size_t(W) + 128 * 100) << "W2=" << W2;
+  }
+}
+
 // The padding as the help describes it, one reflection or wrap at a time.
 double padded_sample(const std::vector<double> &x, int64_t t, Padding padding, double fill) {
   const int64_t n = static_cast<int64_t>(x.size());
@@ -200,9 +211,9 @@ TEST(SlidingEngines, GeneratedPaddingsAndOutputRangesMatchWrittenOutExtensions) 
           const std::vector<double> expected = reference(written);
           auto px = exact_copy(c.x);
           const ExtendedSignal e = {px.get(), nullptr, nullptr, n, W2, padding, fill};
-          std::vector<char> storage(running_median_storage_bytes(W));
           const int64_t first = static_cast<int64_t>(rng() % n);
           const int64_t last = first + 1 + static_cast<int64_t>(rng() % (n - first));
+          std::vector<char> storage(running_median_storage_bytes(e, W, last - first));
           std::vector<double> out(last - first);
           running_median_range(e, W, first, last, out.data(), storage.data());
           ASSERT_TRUE(same_bits(
