@@ -192,7 +192,7 @@ void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int6
                          double *out, uint8_t *verdict, void *scratch, void *storage) {
   const int64_t c = last - first, k = e.W2;
   const int64_t a = last - 1 - e.W2, b = first + e.W2;  // the shared stretch C
-  const int64_t shared = W - c + 1;  // b - a + 1
+  const int64_t shared = W - c + 1;                     // b - a + 1
   const int64_t r0 = std::max<int64_t>(0, k - (c - 1)), r1 = std::min(shared - 1, k);
   const int32_t m = static_cast<int32_t>(r1 - r0 + 1), u = universe_size(c);
   Universe v = carve_universe(static_cast<char *>(storage), c);

@@ -46,6 +46,9 @@ typedef enum { mxREAL = 0, mxCOMPLEX = 1 } mxComplexity;
 STANDIN_MX_API void *mxCalloc(size_t n, size_t size);
 STANDIN_MX_API void mxFree(void *ptr);
 
+/* The host's NaN value. */
+STANDIN_MX_API double mxGetNaN(void);
+
 /* Array queries. */
 STANDIN_MX_API size_t mxGetM(const mxArray *a);
 STANDIN_MX_API size_t mxGetN(const mxArray *a);

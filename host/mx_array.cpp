@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -155,6 +156,10 @@ int mxIsSparse(const mxArray *a) {
 double *mxGetPr(const mxArray *a) {
   return static_cast<double *>(a->real);
 }
+double mxGetNaN(void) {
+  return std::numeric_limits<double>::quiet_NaN();
+}
+
 double *mxGetPi(const mxArray *a) {
   return static_cast<double *>(a->imag);
 }

@@ -3,9 +3,9 @@
 # first argument) and prints its path. Install it in Octave with: pkg install plorvent-<version>.tar.gz
 #
 # Layout: DESCRIPTION, INDEX, COPYING; inst/ with the toolbox's .m files and their private/
-# helpers; src/ with the C++ sources (gateway/, core/, as the gateway includes
-# "core/running_median.h"), the module's help-only .m file, FILES (what pkg copies from src/)
-# and the Makefile that builds the module.
+# helpers; src/ with the C++ sources (gateway/, core/, as the gateways include "core/..."),
+# the modules' help-only .m files, FILES (what pkg copies from src/) and the Makefile that
+# builds the modules.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out_dir=$(realpath -m "${1:-build}")
@@ -20,7 +20,7 @@ cp package/DESCRIPTION package/INDEX "$root/"
 cp LICENSE "$root/COPYING"
 for file in toolbox/*.m; do
   case "$file" in
-    toolbox/plorvent_core.m) cp "$file" "$root/src/" ;;
+    toolbox/plorvent_core.m | toolbox/plorvent_filter.m) cp "$file" "$root/src/" ;;
     *) cp "$file" "$root/inst/" ;;
   esac
 done

@@ -2,8 +2,8 @@ function y = plorvent(x, w, varargin)
 %PLORVENT Running median of a signal, or of each column of an array.
 %   Y = PLORVENT(X, W) replaces each sample of X by the median of the W
 %   samples centred on it. W, the window length, is a positive odd integer.
-%   Y is a double array of the same size as X. A vector is filtered as one
-%   signal; a matrix or N-d array is filtered along its first non-singleton
+%   Y has the size and the class of X. A vector is filtered as one signal;
+%   a matrix or N-d array is filtered along its first non-singleton
 %   dimension, each column on its own. Each signal is extended past both
 %   ends by (W-1)/2 zeros.
 %
@@ -21,17 +21,28 @@ function y = plorvent(x, w, varargin)
 %   integer ([] selects the default). Along a dimension beyond NDIMS(X)
 %   every sample is a signal of length 1.
 %
-%   Y = PLORVENT(..., 'BlockSize', B) filters each signal longer than B
-%   samples a block of B outputs at a time, each block's core call getting
-%   the (W-1)/2 samples on either side of it, from the signal or from the
-%   padding, as its extensions. Y holds the same bits whatever B is, but
-%   each work array holds at most B+W-1 samples, so the memory needed
-%   beyond X and Y stays bounded however long the signal is (when the
-%   signals lie along the first dimension; along another one they are first
-%   gathered into columns, a copy of X). B is a positive integer, by default
-%   1048576 (2^20), which also runs faster than one block for the whole of a
-%   long signal. PLORVENT_FILE filters a signal stored in a file the same
-%   way, for signals larger than memory.
+%   Y = PLORVENT(..., 'BlockSize', B) computes at most B outputs of a
+%   signal at a time. Y holds the same bits whatever B is; the memory
+%   needed beyond X and Y is a few work arrays of at most B+W-1 samples for
+%   each thread, however long the signals are. B is a positive integer, by
+%   default 1048576 (2^20). Double signals along the first dimension are
+%   read in place; other classes and other dimensions are read a block at a
+%   time. PLORVENT_FILE filters a signal stored in a file, for signals
+%   larger than memory.
+%
+%   Y = PLORVENT(..., 'Threads', T) filters on T threads (a positive
+%   integer; by default the number of computational threads of the host:
+%   MAXNUMCOMPTHREADS in MATLAB, NPROC in Octave). Long signals are cut
+%   into pieces and arrays into signals; Y holds the same bits for any T.
+%   Inputs under 65536 samples are filtered on one thread.
+%
+%   A window longer than a signal is never held whole: a padding contributes
+%   copies of a few samples, which are counted instead. Only when such a
+%   window holds NaN (with 'NaN', 'raw') or zeros of both signs does its
+%   exact result need the whole window in memory, W*8 bytes; a call that
+%   would need more than a budget is refused with plorvent:windowTooLong.
+%   Y = PLORVENT(..., 'MemoryBudget', BYTES) sets that budget (by default
+%   32 bytes per element of X, and at least 2^27 bytes).
 %
 %   Y = PLORVENT(..., 'NaN', MODE) may follow any of the calls above and
 %   decides the outputs whose window holds a NaN, from X or from a NaN
@@ -43,17 +54,24 @@ function y = plorvent(x, w, varargin)
 %   the window's own samples. Zeros of both signs count as equal; which of
 %   them comes out is fixed by the same selection order.
 %
-%   X may be any real numeric or logical array, full or sparse; it is
-%   converted to double and Y is always a full double array. An int64 or
-%   uint64 value beyond 2^53 is rounded by that conversion as DOUBLE rounds
-%   it; rounding keeps the order, so Y is DOUBLE of the exact median. Complex
-%   X is refused, as its samples have no order. An empty X gives an empty Y
-%   of the same size. X itself is never changed.
+%   X may be any real numeric or logical array, full or sparse. Y has X's
+%   class: double for double, single for single, the same integer class for
+%   integers (every int64 and uint64 value exactly, also beyond 2^53), and
+%   logical for logical, as MEDIAN gives for an odd count: each output is
+%   one of its window's samples, or the padding constant. Sparse X gives a
+%   full Y. For X of another class than double the padding constant C is
+%   first converted to X's class as the host converts (rounded and
+%   saturated for integers, NaN giving 0; for logical X it must be 0 or 1).
+%   Complex X is refused, as its samples have no order. An empty X gives an
+%   empty Y of the same size. X itself is never changed.
 %
 %   Errors carry the identifiers plorvent:notEnoughInputs,
 %   plorvent:invalidInput, plorvent:invalidWindow, plorvent:invalidPadding,
-%   plorvent:invalidDim, plorvent:unknownOption, plorvent:missingOptionValue
-%   and plorvent:invalidOptionValue.
+%   plorvent:invalidDim, plorvent:unknownOption, plorvent:missingOptionValue,
+%   plorvent:invalidOptionValue and plorvent:windowTooLong.
+%
+%   The work is done by the compiled module PLORVENT_FILTER beside this
+%   file.
 %
 %   Example: a noisy sine with spikes, each column of a matrix filtered
 %     t = (0:199)' / 200;
@@ -62,104 +80,64 @@ function y = plorvent(x, w, varargin)
 %     y = plorvent(x, 7, 'replicate');              % spikes gone
 %     z = plorvent([x, 2*x], 7, 'symmetric', 1);    % 200-by-2
 %     v = plorvent([1 NaN 3 4 5], 3, 'replicate', 'NaN', 'raw');
-%     long = plorvent(randn(1e7, 1), 101, 'BlockSize', 1e6);   % same as whole
+%     long = plorvent(randn(1e7, 1), 101, 'Threads', 2);   % same bits
+%     s = plorvent(single(x), 7);                            % single
 %
-%   See also PLORVENT_FILE, PLORVENT_CORE, MEDIAN, MEDFILT1.
+%   See also PLORVENT_FILE, PLORVENT_FILTER, PLORVENT_CORE, MEDIAN, MEDFILT1.
 
 if nargin < 2
   error('plorvent:notEnoughInputs', 'Not enough input arguments. Usage: y = plorvent(x, w).');
 end
-x = signal_as_double(x);
+x = signal_of(x);
 [half_width, padding, dim, options] = filter_settings(w, varargin, size(x), 2);
-if isempty(x)
-  y = zeros(size(x));
-  return;
-end
-[columns, before] = signals_as_columns(x, dim);
-filtered = filter_columns(columns, half_width, padding, strcmp(options.NaN, 'includenan'), ...
-                          options.BlockSize);
-y = columns_as_signals(filtered, size(x), before);
+y = filtered(x, 2 * half_width + 1, padding, dim, options);
 end
 
-function out = filter_columns(columns, half_width, padding, include_nan, block_size)
-% Filters each column with its own extensions: columns longer than BLOCK_SIZE a block of outputs
-% at a time, shorter ones in groups of up to 65536 padded samples (larger groups leave the cache
-% and run slower).
-if size(columns, 1) <= block_size
-  most_padded = min(block_size + 2 * half_width, 65536);
-  out = filter_groups(columns, half_width, padding, include_nan, most_padded);
-else
-  out = filter_blocks(columns, half_width, padding, include_nan, block_size);
+function y = filtered(x, w, padding, dim, options)
+% The module's work, its refusal of a window too long for the budget under plorvent's name.
+fill = fill_in_class_of(x, padding.fill);
+threads = options.Threads;
+if isempty(threads)
+  threads = host_threads();
 end
+budget = options.MemoryBudget;
+if isempty(budget)
+  budget = max(2^27, 32 * numel(x));
 end
-
-function out = filter_blocks(columns, half_width, padding, include_nan, block_size)
-% One core call for each BLOCK_SIZE outputs of a column, with the samples around the block as
-% its extensions: the work arrays stay as small as the block, however long the column.
-[len, count] = size(columns);
-out = zeros(len, count);
-for c = 1:count
-  read = @(k) columns(k + (c - 1) * len);
-  for first = 1:block_size:len
-    last = min(first + block_size - 1, len);
-    out(first:last, c) = filter_span(read, len, first, last, half_width, padding, include_nan);
+codes = struct('constant', 0, 'replicate', 1, 'symmetric', 2, 'periodic', 3);
+try
+  y = plorvent_filter(x, w, codes.(padding.mode), fill, dim, ...
+                      double(strcmp(options.NaN, 'raw')), options.BlockSize, threads, budget);
+catch err
+  if strcmp(err.identifier, 'plorvent_filter:windowTooLong')
+    error('plorvent:windowTooLong', '%s Set a larger ''MemoryBudget'' to allow it.', err.message);
   end
+  rethrow(err);
 end
 end
 
-function out = filter_groups(columns, half_width, padding, include_nan, most_padded)
-% Columns padded and laid end to end, at most MOST_PADDED samples (or one column) a core call
-% (no window of a column's own outputs leaves its padded block). A column shorter than its
-% half-width is filtered alone, where the outputs wasted on its extensions would outweigh a call.
-[len, count] = size(columns);
-padded_len = len + 2 * half_width;
-group = 1;
-if half_width <= len
-  group = max(1, floor(most_padded / padded_len));
-end
-source = padded_sources((1 - half_width:len + half_width)', len, padding.mode);
-out = zeros(len, count);
-for first = 1:group:count
-  members = first:min(first + group - 1, count);
-  pool = [columns(:, members); repmat(padding.fill, 1, numel(members))];
-  padded = reshape(pool(source, :), [], 1);
-  inner = padded(half_width + 1:end - half_width);
-  m = plorvent_core(inner, padded(1:half_width), padded(end - half_width + 1:end), half_width);
-  if include_nan
-    m = with_nan_windows(m, padded, half_width);
+function fill = fill_in_class_of(x, fill)
+% The padding constant as X's class holds it, passed on as a double.
+if islogical(x)
+  if ~(fill == 0 || fill == 1)
+    error('plorvent:invalidPadding', ...
+          'For a logical X the padding constant must be 0 or 1; it is %g.', fill);
   end
-  m = reshape([m; zeros(2 * half_width, 1)], padded_len, numel(members));
-  out(:, members) = m(1:len, :);
+elseif ~isa(x, 'double')
+  fill = double(cast(fill, class(x)));
 end
 end
 
-function [columns, before] = signals_as_columns(x, dim)
-% Each signal along DIM becomes one column; BEFORE is the number of elements between two
-% successive samples of a signal.
-sz = size(x);
-before = prod(sz(1:min(dim - 1, numel(sz))));
-len = numel(x) / before;
-if dim <= numel(sz)
-  len = sz(dim);
-end
-if before == 1
-  columns = reshape(x, len, []);
+function threads = host_threads()
+if exist('OCTAVE_VERSION', 'builtin')
+  threads = nproc();
 else
-  columns = reshape(permute(reshape(x, before, len, []), [2 1 3]), len, []);
+  threads = maxNumCompThreads();
 end
-end
-
-function y = columns_as_signals(columns, sz, before)
-% Undoes signals_as_columns.
-len = size(columns, 1);
-if before == 1
-  y = reshape(columns, sz);
-else
-  y = reshape(permute(reshape(columns, len, before, []), [2 1 3]), sz);
-end
+threads = min(max(threads, 1), 256);
 end
 
-function x = signal_as_double(x)
+function x = signal_of(x)
 if ~(isnumeric(x) || islogical(x))
   error('plorvent:invalidInput', 'X must be a numeric or logical array; it is of class %s.', ...
         class(x));
@@ -167,5 +145,7 @@ end
 if ~isreal(x)
   error('plorvent:invalidInput', 'X must be real; complex samples have no order for a median.');
 end
-x = full(double(x));
+if issparse(x)
+  x = full(x);
+end
 end

@@ -1,4 +1,4 @@
-% Calls plorvent_core and plorvent with a value of every class and shape in every argument
+% Calls plorvent_core, plorvent and plorvent_filter with a value of every class and shape in every argument
 % position, the half-width and window at and past their limits, and wrong argument counts.
 % Each call must return the right result (checked against sorted windows) or raise an error
 % with the expected identifier, and leave every argument bit for bit as it was. Prints the
@@ -239,10 +239,11 @@ yes = ischar(v) && (isrow(v) || isempty(v)) && any(strcmpi(v, choices));
 end
 
 function ok = matches_plorvent(y, x, w, fill, dim, nan_rule)
-% Y against the sorted windows of each signal of X along DIM, extended by FILL.
+% Y, of X's class, against the sorted windows of each signal of X along DIM, extended by FILL.
+ok = strcmp(class(y), class(full(x))) && ~issparse(y) && isreal(y) && isequal(size(y), size(x));
 x = full(double(x));
+y = double(y);
 half_width = (w - 1) / 2;
-ok = isa(y, 'double') && ~issparse(y) && isreal(y) && isequal(size(y), size(x));
 if isempty(x)
   return;
 end
@@ -299,6 +300,11 @@ for k = 1:numel(values)
                  'plorvent:invalidOptionValue', same_as_whole, ['plorvent BlockSize = ' d]);
   check_plorvent({x, 3, 'zeros', 1, v, 'raw'}, names(v, {'NaN'}), 'plorvent:unknownOption', ...
                  [], ['plorvent option name = ' d]);
+  check_plorvent({x, 3, 'Threads', v}, is_whole_in(v, 1, 256), 'plorvent:invalidOptionValue', ...
+                 same_as_whole, ['plorvent Threads = ' d]);
+  budget = isnumeric(v) && isreal(v) && isscalar(v) && v >= 0;
+  check_plorvent({x, 3, 'MemoryBudget', v}, budget, 'plorvent:invalidOptionValue', ...
+                 same_as_whole, ['plorvent MemoryBudget = ' d]);
 end
 for v = [values, {'raw', 'RAW', 'includenan', 'omitnan', 'NaN'}]
   rule = 'nan';
@@ -331,6 +337,66 @@ check_plorvent({x, 3, 'zeros', 1, 2}, false, 'plorvent:unknownOption', [], ...
                'plorvent with a fifth positional argument');
 end
 
+% ---- plorvent_filter ------------------------------------------------------------------------
+
+function yes = is_double_scalar(v)
+yes = isa(v, 'double') && ~issparse(v) && isreal(v) && isscalar(v);
+end
+
+function sweep_filter(values)
+% Each argument position with every value: the result of the equivalent plorvent call, or the
+% module's own identifier.
+x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
+base = {x, 3, 0, 0, 1, 0, 10, 1, Inf};
+paddings = {'zeros', 'replicate', 'symmetric', 'periodic'};
+in_range = {@(v) is_whole_in(v, 1, 2^31 - 1) && mod(v, 2) == 1, @(v) is_whole_in(v, 0, 3), ...
+            @(v) true, @(v) is_whole_in(v, 1, Inf), @(v) is_whole_in(v, 0, 1), ...
+            @(v) is_whole_in(v, 1, 2^53), @(v) is_whole_in(v, 1, 256), @(v) v >= 0};
+as_plorvent = {@(v) {x, v}, @(v) {x, 3, paddings{v + 1}}, @(v) {x, 3, v}, ...
+               @(v) {x, 3, 'zeros', v}, @(v) {x, 3, 'NaN', {'includenan', 'raw'}{v + 1}}, ...
+               @(v) {x, 3}, @(v) {x, 3}, @(v) {x, 3}};
+extremes = {0, 1, 2, 3, 4, 5, -1, 0.5, NaN, Inf, -Inf, 2^31 - 1, 2^31, 257, 256, 1e300};
+for k = 1:numel(values)
+  v = values{k};
+  valid = (isnumeric(v) || islogical(v)) && isreal(v) && ~issparse(v);
+  args = base;
+  args{1} = v;
+  check(@plorvent_filter, args, ifelse_id(valid, 'plorvent_filter:invalidInput'), ...
+        @(y) isequal(typecast(double(y(:)), 'uint64'), ...
+                     typecast(double(plorvent(v, 3, 'zeros', 1)(:)), 'uint64')), ...
+        ['plorvent_filter x = ' describe(v)]);
+end
+for position = 2:9
+  for w = [values, extremes]
+    v = w{1};
+    args = base;
+    args{position} = v;
+    valid = is_double_scalar(v) && in_range{position - 1}(v);
+    if valid && position == 2 && v > 1e5
+      args{1} = zeros(0, 3);     % the longest windows only on an empty signal
+    end
+    reference = [];
+    if valid
+      equivalent = as_plorvent{position - 1}(v);
+      equivalent{1} = args{1};
+      expected = plorvent(equivalent{:});
+      reference = @(y) isequal(typecast(y(:), 'uint64'), typecast(expected(:), 'uint64'));
+    end
+    check(@plorvent_filter, args, ifelse_id(valid, 'plorvent_filter:invalidArgument'), ...
+          reference, sprintf('plorvent_filter argument %d = %s', position, describe(v)));
+  end
+end
+check(@plorvent_filter, base(1:8), 'plorvent_filter:usage', [], 'plorvent_filter, 8 arguments');
+check(@plorvent_filter, [base, {1}], 'plorvent_filter:usage', [], 'plorvent_filter, 10 arguments');
+check(@plorvent_filter, base, 'plorvent_filter:usage', [], 'plorvent_filter, 2 results', 2);
+end
+
+function id = ifelse_id(valid, id)
+if valid
+  id = '';
+end
+end
+
 % ---- main -----------------------------------------------------------------------------------
 
 args = argv();
@@ -342,10 +408,12 @@ values = catalogue();
 sweep_core(values);
 core_calls = sweep.calls;
 sweep_plorvent(values);
+plorvent_calls = sweep.calls - core_calls;
+sweep_filter(values);
 
 printf('%s\n', sweep.failures{:});
-printf('sweep: %d calls through plorvent_core, %d through plorvent\n', core_calls, ...
-       sweep.calls - core_calls);
+printf('sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter\n', ...
+       core_calls, plorvent_calls, sweep.calls - core_calls - plorvent_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);
 exit(double(failed > 0));

@@ -36,7 +36,9 @@ end
 function table = option_table()
 % The name-value options: name, default, and the function that checks a value and returns it
 % in normal form. An option is added by adding its row.
-table = {'NaN', 'includenan', @nan_mode_of; 'BlockSize', 1048576, @block_size_of};
+% An empty default is decided by the caller (the host's thread count, a budget from X's size).
+table = {'NaN', 'includenan', @nan_mode_of; 'BlockSize', 1048576, @block_size_of; ...
+         'Threads', [], @threads_of; 'MemoryBudget', [], @budget_of};
 end
 
 function options = options_of(args)
@@ -83,6 +85,23 @@ if ~(isnumeric(value) && isreal(value) && isscalar(value) && isfinite(value) && 
         'The value of option ''BlockSize'' must be a positive integer no larger than 2147483647.');
 end
 block_size = full(double(value));
+end
+
+function threads = threads_of(value)
+if ~(isnumeric(value) && isreal(value) && isscalar(value) && value >= 1 && value <= 256 && ...
+     value == fix(value))
+  error('plorvent:invalidOptionValue', ...
+        'The value of option ''Threads'' must be a whole number from 1 to 256.');
+end
+threads = full(double(value));
+end
+
+function budget = budget_of(value)
+if ~(isnumeric(value) && isreal(value) && isscalar(value) && value >= 0)
+  error('plorvent:invalidOptionValue', ...
+        'The value of option ''MemoryBudget'' must be a number of bytes, 0 or more (Inf allowed).');
+end
+budget = full(double(value));
 end
 
 function padding = padding_of(a)

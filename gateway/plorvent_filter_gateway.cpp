@@ -1,0 +1,174 @@
+// Host entry of plorvent_filter:
+//   y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)
+// the running median of every signal of x along dimension dim, in x's own class.
+//
+// Checks every argument before anything is allocated, plans the job, refuses a window that
+// would need more memory than the budget allows, then runs the job on worker threads into a new
+// array of x's class and size. x is only read.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/filter_job.h"
+#include "core/worker_threads.h"
+#include "mex.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)";
+
+// The classes x may have, and how the core sees each.
+bool sample_type_of(mxClassID id, SampleType *type) {
+  switch (id) {
+    case mxDOUBLE_CLASS:
+      *type = kDoubleSamples;
+      return true;
+    case mxSINGLE_CLASS:
+      *type = kSingleSamples;
+      return true;
+    case mxINT8_CLASS:
+      *type = kInt8Samples;
+      return true;
+    case mxUINT8_CLASS:
+      *type = kUint8Samples;
+      return true;
+    case mxINT16_CLASS:
+      *type = kInt16Samples;
+      return true;
+    case mxUINT16_CLASS:
+      *type = kUint16Samples;
+      return true;
+    case mxINT32_CLASS:
+      *type = kInt32Samples;
+      return true;
+    case mxUINT32_CLASS:
+      *type = kUint32Samples;
+      return true;
+    case mxINT64_CLASS:
+      *type = kInt64Samples;
+      return true;
+    case mxUINT64_CLASS:
+      *type = kUint64Samples;
+      return true;
+    case mxLOGICAL_CLASS:
+      *type = kLogicalSamples;
+      return true;
+    default:
+      return false;
+  }
+}
+
+SampleType require_signal(const mxArray *x) {
+  SampleType type = kDoubleSamples;
+  if (!sample_type_of(mxGetClassID(x), &type)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
+                      "x must be a numeric or logical array; its class is not one of those.");
+  }
+  if (mxIsComplex(x)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
+                      "x must be real: complex samples have no order for a median.");
+  }
+  if (mxIsSparse(x)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidInput", "x must be a full array, not sparse.");
+  }
+  return type;
+}
+
+// The value of a real double scalar argument.
+double scalar_argument(const mxArray *a, const char *name) {
+  if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a) || mxGetNumberOfElements(a) != 1) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "%s must be a real double scalar.", name);
+  }
+  return mxGetPr(a)[0];
+}
+
+// A whole number from `lowest` to `highest` (Inf allowed as highest when it is).
+double whole_argument(const mxArray *a, const char *name, double lowest, double highest) {
+  const double v = scalar_argument(a, name);
+  if (!(v >= lowest && v <= highest && v == std::floor(v))) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "%s must be a whole number from %.0f to %.0f; it is %g.", name, lowest,
+                      highest, v);
+  }
+  return v;
+}
+
+// Where signal t of x along dimension dim lies: length, stride and the groups of signals.
+void signal_layout(const mxArray *x, int64_t dim, FilterJob *job) {
+  const mwSize ndim = mxGetNumberOfDimensions(x);
+  const mwSize *dims = mxGetDimensions(x);
+  job->stride = 1;
+  job->length = 1;
+  job->outer = 1;
+  for (int64_t d = 0; d < static_cast<int64_t>(ndim); ++d) {
+    const int64_t size = static_cast<int64_t>(dims[d]);
+    if (d < dim - 1) {
+      job->stride *= size;
+    } else if (d == dim - 1) {
+      job->length = size;
+    } else {
+      job->outer *= size;
+    }
+  }
+}
+
+// Checks the arguments and describes the job; nothing is allocated.
+FilterJob job_from_arguments(const mxArray *prhs[], double *budget) {
+  FilterJob job;
+  job.type = require_signal(prhs[0]);
+  job.x = mxGetData(prhs[0]);
+  const double w = whole_argument(prhs[1], "w", 1, 2147483647.0);
+  if (std::fmod(w, 2) != 1) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "w must be odd; it is %.0f.", w);
+  }
+  job.W2 = static_cast<int32_t>((w - 1) / 2);
+  const double padding = whole_argument(prhs[2], "padding", 0, 3);
+  const Padding paddings[] = {kConstantPadding, kReplicatePadding, kSymmetricPadding,
+                              kPeriodicPadding};
+  job.padding = paddings[static_cast<int>(padding)];
+  job.fill = scalar_argument(prhs[3], "fill");
+  const double dim = scalar_argument(prhs[4], "dim");
+  if (!(dim >= 1 && dim == std::floor(dim) && std::isfinite(dim))) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "dim must be a whole number, 1 or more; it is %g.", dim);
+  }
+  job.include_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 0;
+  job.block = static_cast<int64_t>(whole_argument(prhs[6], "blocksize", 1, 9007199254740992.0));
+  job.threads = static_cast<int32_t>(whole_argument(prhs[7], "threads", 1, kMostWorkers));
+  *budget = scalar_argument(prhs[8], "budget");
+  if (!(*budget >= 0)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "budget must be a number of bytes, 0 or more (Inf allowed).");
+  }
+  job.not_a_number = mxGetNaN();
+  // Every dimension past the last one has size 1.
+  const double past_last = static_cast<double>(mxGetNumberOfDimensions(prhs[0])) + 1;
+  signal_layout(prhs[0], static_cast<int64_t>(std::min(dim, past_last)), &job);
+  return job;
+}
+
+}  // namespace
+
+void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
+  if (nrhs != 9 || nlhs > 1) mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
+  double budget = 0;
+  FilterJob job = job_from_arguments(prhs, &budget);
+  const FilterPlan plan = plan_filter(job);
+  if (static_cast<double>(plan.selection_bytes) > budget) {
+    mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
+                      "A window of %d samples, longer than the signals (%lld samples), that holds "
+                      "NaN or zeros of both signs needs %.0f bytes for its exact median, more "
+                      "than the budget of %.0f bytes.",
+                      2 * job.W2 + 1, static_cast<long long>(job.length),
+                      static_cast<double>(plan.selection_bytes), budget);
+  }
+  plhs[0] = mxCreateNumericArray(mxGetNumberOfDimensions(prhs[0]), mxGetDimensions(prhs[0]),
+                                 mxGetClassID(prhs[0]), mxREAL);
+  job.y = mxGetData(plhs[0]);
+  void *storage = nullptr;
+  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
+  if (bytes > 0) storage = mxCalloc(bytes, 1);
+  run_filter(job, plan, storage);
+  if (storage) mxFree(storage);
+}

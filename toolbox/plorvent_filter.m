@@ -1,0 +1,44 @@
+function y = plorvent_filter(varargin)
+%PLORVENT_FILTER Running median of every signal of an array (compiled module).
+%   Y = PLORVENT_FILTER(X, W, PADDING, FILL, DIM, NANMODE, BLOCKSIZE, THREADS, BUDGET)
+%   is the compiled work of PLORVENT, which checks a friendlier form of the
+%   same arguments and calls it; call PLORVENT unless you need the module
+%   itself. Every argument is required:
+%
+%     X          a real numeric or logical array, full
+%     W          the window length: an odd whole number, 1 to 2147483647
+%     PADDING    0 the constant FILL, 1 replicate, 2 symmetric, 3 periodic
+%     FILL       the padding constant (a double holding a value of X's class)
+%     DIM        the dimension the signals lie along (beyond NDIMS(X):
+%                every sample is a signal of length 1)
+%     NANMODE    0: a window holding NaN gives NaN and is never computed;
+%                1: it gives what PLORVENT_CORE's selection leaves
+%     BLOCKSIZE  the most outputs of a signal computed at a time
+%     THREADS    worker threads, 1 to 256 (inputs under 65536 samples use 1)
+%     BUDGET     bytes a window longer than its signal may take when its
+%                exact result needs it whole (Inf allowed)
+%
+%   W, PADDING, FILL, DIM, NANMODE, BLOCKSIZE, THREADS and BUDGET are real
+%   double scalars. Y has the class and size of X. The outputs are the bits
+%   PLORVENT documents, the same for any BLOCKSIZE and THREADS. X is never
+%   changed.
+%
+%   Errors, by identifier:
+%     plorvent_filter:usage            not 9 arguments, or more than 1 result
+%     plorvent_filter:invalidInput     X is not a real, full, numeric or
+%                                      logical array
+%     plorvent_filter:invalidArgument  another argument is not a real double
+%                                      scalar in its range
+%     plorvent_filter:windowTooLong    an exact result would need a window
+%                                      of more bytes than BUDGET
+%
+%   This file holds the help only; the compiled module plorvent_filter.mex
+%   (.mexa64, .mexw64, ...) beside it is what runs.
+%
+%   See also PLORVENT, PLORVENT_CORE.
+
+% Reached only when the module is missing from this folder or a folder ahead of it on the path.
+error('plorvent_filter:moduleNotFound', ...
+      ['The compiled module plorvent_filter.%s was not found beside %s.m. Build it ', ...
+       '(build_plorvent, or bash scripts/demo.sh) and put its folder on the path.'], mexext(), ...
+      mfilename('fullpath'));
