@@ -7,8 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_packages.sh
-ensure_packages cmake make g++ libgtest-dev octave octave-dev valgrind clang libclang-rt-14-dev \
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
+# default-jre-headless: Java for the tests of plorvent_file's MATLAB branch, which asks Java
+# whether two names are one file.
+ensure_packages cmake make g++ libgtest-dev octave octave-dev default-jre-headless valgrind clang \
+  libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
 
 for preset in linux asan fuzz win64; do
   echo "=== $preset ==="

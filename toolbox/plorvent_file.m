@@ -6,7 +6,14 @@ function n = plorvent_file(input_file, output_file, w, varargin)
 %   the same format, one sample for each input sample: the bits PLORVENT
 %   gives for the signal as a column. The signal is read and filtered a
 %   block at a time and never held in memory whole, so it may be larger
-%   than memory. OUTPUT is created or overwritten; it must not be INPUT.
+%   than memory. OUTPUT is created or replaced; it must not be INPUT under
+%   any name (a hard or symbolic link, another spelling of the path). The
+%   samples go to a new file beside OUTPUT (OUTPUT.<unique name>.part),
+%   which replaces OUTPUT only once all of them are written; on any error
+%   that file is deleted and an existing OUTPUT (where OUTPUT is a symbolic
+%   link: the file it points to) is left as it was. A device or a pipe
+%   named as OUTPUT is written in place. INPUT is only ever read; if its
+%   size changes while it is read, the call is refused.
 %
 %   PLORVENT_FILE(INPUT, OUTPUT, W, PADDING) extends the signal past its
 %   ends as PLORVENT does: 'zeros' (the default; [] also selects it), a real
@@ -28,7 +35,10 @@ function n = plorvent_file(input_file, output_file, w, varargin)
 %
 %   Errors carry the identifiers of PLORVENT and plorvent:invalidFileName,
 %   plorvent:fileNotFound, plorvent:invalidFileSize, plorvent:sameFile,
-%   plorvent:cannotWriteFile, plorvent:readFailed and plorvent:writeFailed.
+%   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
+%   (also when the disk filled up or a file-size limit cut the file short),
+%   plorvent:inputChanged (INPUT grew or shrank during the call) and
+%   plorvent:moveFailed (the finished file could not replace OUTPUT).
 %
 %   Example: 10^7 samples written to a file, filtered into another
 %     input = [tempname() '.bin'];
@@ -54,17 +64,13 @@ block_size = options.BlockSize;
 
 [input_id, n, input_file] = open_signal(input_file);
 close_input = onCleanup(@() fclose(input_id));
+output_file = real_name(output_file);
 require_other_file(input_file, output_file);
-output_id = fopen(output_file, 'w', 'ieee-le');
-if output_id < 0
-  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', output_file);
-end
-close_output = onCleanup(@() fclose(output_id));
-if n == 0
-  return;
-end
+require_replaceable(output_file);
+[output_id, part_file] = open_part(output_file);
+discard = onCleanup(@() discard_part(output_id, part_file));
 
-read = sample_reader(input_file, input_id);
+read = sample_reader(input_file, input_id, n);
 include_nan = strcmp(options.NaN, 'includenan');
 for first = 1:block_size:n
   last = min(first + block_size - 1, n);
@@ -74,6 +80,8 @@ for first = 1:block_size:n
           output_file);
   end
 end
+require_same_size(input_id, n, input_file);
+move_into_place(output_id, part_file, n, output_file);
 end
 
 function name = file_name_of(name, what)
@@ -92,8 +100,7 @@ id = fopen(file, 'r', 'ieee-le');
 if id < 0
   error('plorvent:fileNotFound', 'Cannot open ''%s'' for reading: no such file.', file);
 end
-fseek(id, 0, 'eof');
-bytes = ftell(id);
+bytes = end_of(id);
 if mod(bytes, 8) ~= 0
   fclose(id);
   error('plorvent:invalidFileSize', ...
@@ -103,19 +110,71 @@ n = bytes / 8;
 file = fopen(id);
 end
 
-function require_other_file(input_file, output_file)
-% Writing to the input would destroy the samples still to be read.
-same = strcmp(input_file, output_file);
-if ~same && exist(output_file, 'file')
-  same = strcmp(full_name(input_file), full_name(output_file));
+function bytes = end_of(id)
+% The size in bytes of the open file ID, as it is now.
+fseek(id, 0, 'eof');
+bytes = ftell(id);
 end
-if same
+
+function require_same_size(id, n, file)
+% Samples read from a file that grows or shrinks meanwhile are no longer one signal: the blocks
+% already written may come from another version of it.
+bytes = end_of(id);
+if bytes ~= 8 * n
+  error('plorvent:inputChanged', ...
+        '''%s'' changed while it was read: it held %d bytes, now %d.', file, 8 * n, bytes);
+end
+end
+
+function name = real_name(name)
+% NAME with symbolic links resolved where it names an existing file or folder, so that the file
+% a link points to is the one replaced, as writing through the link would.
+if exist('OCTAVE_VERSION', 'builtin')
+  [real, status] = canonicalize_file_name(name);
+  if status == 0
+    name = real;
+  end
+elseif usejava('jvm') && (isfile(name) || isfolder(name))
+  name = char(javaMethod('getCanonicalPath', java_file(name)));
+end
+end
+
+function require_other_file(input_file, output_file)
+% Replacing the input would lose the signal (and change what its other names hold).
+if same_file(input_file, output_file)
   error('plorvent:sameFile', 'OUTPUT must not be the input file ''%s''.', input_file);
 end
 end
 
+function same = same_file(a, b)
+% Whether the existing file A and the file B (if there is one) are one file, whatever the names:
+% the same device and inode in Octave; in MATLAB Java's file identity (on Windows the volume serial
+% number and file index), or without Java the same absolute name.
+if exist('OCTAVE_VERSION', 'builtin')
+  [a_info, a_err] = stat(a);
+  [b_info, b_err] = stat(b);
+  same = a_err == 0 && b_err == 0 && a_info.dev == b_info.dev && a_info.ino == b_info.ino;
+elseif usejava('jvm')
+  b_file = java_file(b);
+  same = javaMethod('exists', b_file) && ...
+         javaMethod('isSameFile', 'java.nio.file.Files', javaMethod('toPath', java_file(a)), ...
+                    javaMethod('toPath', b_file));
+else
+  same = strcmp(full_name(a), full_name(b));
+end
+end
+
+function file = java_file(name)
+% A java.io.File for NAME; a relative NAME is taken from the current folder, which Java does not
+% follow (it resolves against the folder the host started in).
+file = javaObject('java.io.File', name);
+if ~javaMethod('isAbsolute', file)
+  file = javaObject('java.io.File', pwd, name);
+end
+end
+
 function name = full_name(file)
-% The absolute name of an existing file (in Octave also with links resolved).
+% The absolute name of an existing file.
 [ok, info] = fileattrib(file);
 name = file;
 if ok && numel(info) == 1
@@ -123,17 +182,115 @@ if ok && numel(info) == 1
 end
 end
 
-function read = sample_reader(file, id)
-% READ(K): the samples at the ascending indices K, as a column.
+function require_replaceable(file)
+% Refuses up front, before any filtering, an OUTPUT that could not be written in place: a folder,
+% or an existing file the caller may not write (opening it to append changes nothing).
+writable = ~isfolder(file);
+if writable && isfile(file)
+  id = fopen(file, 'a');
+  writable = id >= 0;
+  if writable
+    fclose(id);
+  end
+end
+if ~writable
+  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', file);
+end
+end
+
+function [id, part_file] = open_part(output_file)
+% Opens the file the samples are written to: a new one beside OUTPUT (so that the final move is
+% a rename within one file system) with a name of its own (so that calls writing the same OUTPUT
+% at once do not meet); or, PART_FILE empty, OUTPUT itself where it is a device, a pipe or a
+% socket, which holds nothing to keep and must not be replaced by a file.
+part_file = '';
+target = output_file;
+if ~is_stream(output_file)
+  [folder, name, ext] = fileparts(output_file);
+  [~, unique_part] = fileparts(tempname());
+  part_file = fullfile(folder, [name ext '.' unique_part '.part']);
+  target = part_file;
+end
+id = fopen(target, 'w', 'ieee-le');
+if id < 0
+  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', target);
+end
+end
+
+function stream = is_stream(name)
+% Whether NAME exists and is neither a regular file nor a folder.
 if exist('OCTAVE_VERSION', 'builtin')
-  read = @(k) read_runs(id, k);
+  [info, err] = stat(name);
+  stream = err == 0 && ~S_ISREG(info.mode) && ~S_ISDIR(info.mode);
+elseif usejava('jvm')
+  file = java_file(name);
+  stream = javaMethod('exists', file) && ~javaMethod('isFile', file) && ...
+           ~javaMethod('isDirectory', file);
 else
+  stream = false;
+end
+end
+
+function move_into_place(id, part_file, n, output_file)
+% Renames the finished file to OUTPUT, replacing it. Writes are buffered, and a write that fails
+% while a buffer is flushed (a full disk, a file-size limit, the folder removed) may go unreported
+% by FWRITE and FCLOSE alike, so the closed file's size is checked first.
+closed = fclose(id) == 0;
+if isempty(part_file) && closed
+  return;  % written in place
+end
+if ~closed || size_of(part_file) ~= 8 * n
+  error('plorvent:writeFailed', 'Could not write all %d samples for ''%s''; it was not replaced.', ...
+        n, output_file);
+end
+if exist('OCTAVE_VERSION', 'builtin')
+  [status, message] = rename(part_file, output_file);
+  moved = status == 0;
+else
+  [moved, message] = movefile(part_file, output_file, 'f');
+end
+if ~moved
+  error('plorvent:moveFailed', 'Could not replace ''%s'' by the filtered samples: %s', ...
+        output_file, message);
+end
+end
+
+function bytes = size_of(file)
+% The size in bytes of FILE, or -1 if it cannot be opened.
+bytes = -1;
+id = fopen(file, 'r');
+if id >= 0
+  bytes = end_of(id);
+  fclose(id);
+end
+end
+
+function discard_part(id, part_file)
+% Closes and deletes the file written unless it was moved into place.
+if any(fopen('all') == id)
+  fclose(id);
+end
+if isempty(part_file) || ~isfile(part_file)
+  return;
+end
+if exist('OCTAVE_VERSION', 'builtin')
+  unlink(part_file);  % Octave's DELETE takes the name as a pattern ([ ] in a folder's name)
+else
+  delete(part_file);
+end
+end
+
+function read = sample_reader(file, id, n)
+% READ(K): the samples at the ascending indices K, as a column. MATLAB reads through a memory map
+% (which it cannot make of an empty file), Octave with FREAD.
+read = @(k) read_runs(id, k, n, file);
+if ~exist('OCTAVE_VERSION', 'builtin') && n > 0
   map = memmapfile(file, 'Format', 'double');
   read = @(k) map.Data(k);
 end
 end
 
-function samples = read_runs(id, k)
+function samples = read_runs(id, k, n, file)
 % Reads each run of consecutive indices in K with one FREAD.
 samples = zeros(numel(k), 1);
 ends = [find(diff(k) ~= 1); numel(k)];
@@ -143,6 +300,7 @@ for r = 1:numel(ends)
   fseek(id, (k(first) - 1) * 8, 'bof');
   [run, got] = fread(id, count, 'double');
   if got ~= count
+    require_same_size(id, n, file);
     error('plorvent:readFailed', 'Could not read samples %d to %d.', k(first), k(ends(r)));
   end
   samples(first:ends(r)) = run;

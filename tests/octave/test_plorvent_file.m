@@ -1,6 +1,8 @@
 % plorvent_file in a temporary folder: its output file holds the bits plorvent gives for the same
 % samples, for several block sizes, paddings and both NaN modes; it reads a block at a time; the
-% MATLAB branch (memmapfile) gives the same; and every refusal has its identifier.
+% MATLAB branch (memmapfile, Java's file identity, movefile) gives the same; every refusal has its
+% identifier; and the input is never harmed, nor an existing output replaced, when the output is
+% the input under another name, the input changes, a write fails or the output's folder vanishes.
 
 %!function write_samples(file, x)
 %! fid = fopen(file, 'w', 'ieee-le');
@@ -23,6 +25,13 @@
 %!   uint64(0xFFF8000000000000), uint64(0x7FF8000000000042), 0, 0x8000000000000000, ...
 %!   uint64(0x7FF80000000000AB), 0x8000000000000000, 0, uint64(0xFFF8000000000009), 0, ...
 %!   0x8000000000000000], 'double');
+%!endfunction
+
+%!function folder_in_place_of(file)
+%! % FILE becomes a folder that is not empty, which no file can be renamed onto.
+%! unlink(file);
+%! mkdir(file);
+%! write_samples(fullfile(file, 'x.bin'), 1);
 %!endfunction
 
 %!function folder = shadow(files)
@@ -69,10 +78,20 @@
 %!     end
 %!   end
 %!   assert(typecast(read_samples(input), 'uint64'), typecast(x, 'uint64'));
-%!   write_samples(input, []);           % an empty signal gives an empty file
+%!   write_samples(input, []);           % an empty signal gives an empty file, also through a link
 %!   write_samples(output, 1:4);
-%!   assert(plorvent_file(input, output, 3, 'periodic'), 0);
+%!   symlink(output, fullfile(folder, 'link.bin'));
+%!   assert(plorvent_file(input, fullfile(folder, 'link.bin'), 3, 'periodic'), 0);
 %!   assert(dir(output).bytes, 0);
+%!   assert(S_ISLNK(lstat(fullfile(folder, 'link.bin')).mode));
+%!   write_samples(input, x);            % a pipe named as OUTPUT is written, not replaced by a file
+%!   mkfifo(fullfile(folder, 'pipe'), 600);
+%!   reader = fopen(fullfile(folder, 'pipe'), 'r+');   % opening to read and write waits for nobody
+%!   assert(plorvent_file(input, fullfile(folder, 'pipe'), 3, 'BlockSize', 7), 50);
+%!   assert(S_ISFIFO(lstat(fullfile(folder, 'pipe')).mode));
+%!   y = fread(reader, 50, 'double');
+%!   fclose(reader);
+%!   assert(typecast(y, 'uint64'), typecast(plorvent(x, 3), 'uint64'));
 %! unwind_protect_cleanup
 %!   remove(folder);
 %! end_unwind_protect
@@ -114,6 +133,7 @@
 %!                                 "fid = fopen(file, 'r', 'ieee-le');\n", ...
 %!                                 "map.Data = fread(fid, Inf, 'double');\n", ...
 %!                                 "fclose(fid);\n"]});
+%! here = pwd();
 %! unwind_protect
 %!   input = fullfile(folder, 'in.bin');
 %!   output = fullfile(folder, 'out.bin');
@@ -124,14 +144,31 @@
 %!   assert(mapped, {input});
 %!   assert(typecast(read_samples(output), 'uint64'), ...
 %!          typecast(plorvent(x, 9, 'symmetric', 'NaN', 'raw'), 'uint64'));
+%!   % Identity through Java: a hard link named relative to a current folder Java does not know.
+%!   assert(usejava('jvm'), 'this test needs Java (default-jre-headless)');
+%!   link(input, fullfile(folder, 'hard.bin'));
+%!   symlink(output, fullfile(folder, 'out_link.bin'));
+%!   cd(folder);
+%!   assert(plorvent_file('in.bin', 'out_link.bin', 3), 50);   % through the link, by movefile
+%!   assert(S_ISLNK(lstat('out_link.bin').mode));
+%!   assert(typecast(read_samples(output), 'uint64'), typecast(plorvent(x, 3), 'uint64'));
+%!   try
+%!     plorvent_file('in.bin', './hard.bin', 3);
+%!     error('no error');
+%!   catch err
+%!     assert(err.identifier, 'plorvent:sameFile');
+%!   end
+%!   assert(typecast(read_samples(input), 'uint64'), typecast(x, 'uint64'));
 %! unwind_protect_cleanup
+%!   cd(here);
 %!   clear -global mapped
 %!   remove(folder);
 %! end_unwind_protect
 
-%!test  # refusals: each with its identifier, the input file never changed
+%!test  # refusals: each with its identifier, the input file never changed, nothing left behind
 %! folder = tempname();
 %! mkdir(folder);
+%! here = pwd();
 %! unwind_protect
 %!   input = fullfile(folder, 'in.bin');
 %!   output = fullfile(folder, 'out.bin');
@@ -140,7 +177,11 @@
 %!   fwrite(fid, zeros(1, 13), 'uint8');
 %!   fclose(fid);
 %!   symlink(input, fullfile(folder, 'link.bin'));
+%!   link(input, fullfile(folder, 'hard.bin'));
+%!   symlink(folder, [folder '.dirlink']);
 %!   [~, name] = fileparts(folder);
+%!   files = {dir(folder).name};
+%!   cd(folder);                          % for the relative spellings
 %!   refusals = {
 %!     'plorvent:notEnoughInputs',   {input, output}
 %!     'plorvent:invalidFileName',   {3, output, 3}
@@ -153,6 +194,10 @@
 %!     'plorvent:sameFile',          {input, fullfile(folder, '..', name, 'in.bin'), 3}
 %!     'plorvent:sameFile',          {input, fullfile(folder, 'link.bin'), 3}
 %!     'plorvent:sameFile',          {fullfile(folder, 'link.bin'), input, 3}
+%!     'plorvent:sameFile',          {input, fullfile(folder, 'hard.bin'), 3}
+%!     'plorvent:sameFile',          {'hard.bin', './in.bin', 3}
+%!     'plorvent:sameFile',          {'./in.bin', fullfile('..', name, '.', 'link.bin'), 3}
+%!     'plorvent:sameFile',          {fullfile([folder '.dirlink'], 'in.bin'), 'in.bin', 3}
 %!     'plorvent:cannotWriteFile',   {input, fullfile(folder, 'none', 'out.bin'), 3}
 %!     'plorvent:cannotWriteFile',   {input, folder, 3}
 %!     'plorvent:invalidWindow',     {input, output, 4}
@@ -169,8 +214,84 @@
 %!     end
 %!     assert(read_samples(input), [3; 1; 2; 5; 4]);
 %!   end
-%!   assert(~exist(output, 'file'));
+%!   assert({dir(folder).name}, files);  % no output, no partial file
 %!   assert(numel(fopen('all')), 0);     % every file closed again
+%! unwind_protect_cleanup
+%!   cd(here);
+%!   delete([folder '.dirlink']);
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # changes while it runs: refused, the input as the change left it, no output replaced
+%! global mid_run                         % run once by the next fread
+%! folder = shadow({'fread', ["function varargout = fread(varargin)\n", ...
+%!                            "global mid_run\n", ...
+%!                            "[varargout{1:nargout}] = builtin('fread', varargin{:});\n", ...
+%!                            "if ~isempty(mid_run)\n", ...
+%!                            "  action = mid_run;\n", ...
+%!                            "  mid_run = [];\n", ...
+%!                            "  action();\n", ...
+%!                            "end\n"]});
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   out_folder = fullfile(folder, 'out [1]');   % not a pattern: no partial file may stay
+%!   output = fullfile(out_folder, 'out.bin');
+%!   x = signal_with_edges(5000);
+%!   confirm_recursive_rmdir(false);
+%!   changes = {
+%!     'plorvent:inputChanged', @() write_samples(input, [x; 1]),   [x; 1]
+%!     'plorvent:inputChanged', @() write_samples(input, x(1:100)), x(1:100)
+%!     'plorvent:writeFailed',  @() rmdir(out_folder, 's'),         x
+%!     'plorvent:moveFailed',   @() folder_in_place_of(output),     x};
+%!   for k = 1:rows(changes)
+%!     write_samples(input, x);
+%!     mkdir(out_folder);
+%!     write_samples(output, [7 8 9]);
+%!     mid_run = changes{k, 2};
+%!     try
+%!       plorvent_file(input, output, 101, 'replicate', 'BlockSize', 400);
+%!       error('no error');
+%!     catch err
+%!       assert(err.identifier, changes{k, 1}, sprintf('change %d: %s', k, err.message));
+%!     end
+%!     assert(typecast(read_samples(input), 'uint64'), typecast(changes{k, 3}, 'uint64'));
+%!     if k <= 2
+%!       assert(read_samples(output), [7; 8; 9]);
+%!     end
+%!     if exist(out_folder, 'dir')
+%!       assert(readdir(out_folder), {'.'; '..'; 'out.bin'}, sprintf('change %d', k));
+%!       rmdir(out_folder, 's');
+%!     end
+%!   end
+%!   assert(numel(fopen('all')), 0);
+%! unwind_protect_cleanup
+%!   clear -global mid_run
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # a write that fails under a file-size limit in a child Octave: nothing replaced
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   x = signal_with_edges(1025);          % the output holds one sample past the 8 KiB limit
+%!   write_samples(input, x);
+%!   write_samples(output, [7 8 9]);
+%!   script = fullfile(folder, 'child.m');
+%!   fid = fopen(script, 'w');
+%!   fprintf(fid, ['addpath(''%s'');\ntry\n  plorvent_file(''%s'', ''%s'', 3, ''BlockSize'', 128);\n' ...
+%!                 '  disp(''no error'');\ncatch err\n  disp(err.identifier);\nend\n'], ...
+%!           fileparts(which('plorvent_file')), input, output);
+%!   fclose(fid);
+%!   % Ignoring SIGXFSZ makes a write past the limit fail instead of ending the process.
+%!   [~, said] = system(sprintf(['bash -c ''trap "" XFSZ; ulimit -f 8; exec "$0" --norc ' ...
+%!                               '--quiet --no-history --no-window-system "$1"'' "%s" "%s"'], ...
+%!                              fullfile(OCTAVE_HOME(), 'bin', 'octave-cli'), script));
+%!   assert(strtrim(said), 'plorvent:writeFailed');
+%!   assert(read_samples(output), [7; 8; 9]);
+%!   assert(typecast(read_samples(input), 'uint64'), typecast(x, 'uint64'));
+%!   assert(sort({dir(folder).name}), {'.', '..', 'child.m', 'in.bin', 'out.bin'});
 %! unwind_protect_cleanup
 %!   remove(folder);
 %! end_unwind_protect
