@@ -90,51 +90,7 @@ if nargin < 2
 end
 x = signal_of(x);
 [half_width, padding, dim, options] = filter_settings(w, varargin, size(x), 2);
-y = filtered(x, 2 * half_width + 1, padding, dim, options);
-end
-
-function y = filtered(x, w, padding, dim, options)
-% The module's work, its refusal of a window too long for the budget under plorvent's name.
-fill = fill_in_class_of(x, padding.fill);
-threads = options.Threads;
-if isempty(threads)
-  threads = host_threads();
-end
-budget = options.MemoryBudget;
-if isempty(budget)
-  budget = max(2^27, 32 * numel(x));
-end
-codes = struct('constant', 0, 'replicate', 1, 'symmetric', 2, 'periodic', 3);
-try
-  y = plorvent_filter(x, w, codes.(padding.mode), fill, dim, ...
-                      double(strcmp(options.NaN, 'raw')), options.BlockSize, threads, budget);
-catch err
-  if strcmp(err.identifier, 'plorvent_filter:windowTooLong')
-    error('plorvent:windowTooLong', '%s Set a larger ''MemoryBudget'' to allow it.', err.message);
-  end
-  rethrow(err);
-end
-end
-
-function fill = fill_in_class_of(x, fill)
-% The padding constant as X's class holds it, passed on as a double.
-if islogical(x)
-  if ~(fill == 0 || fill == 1)
-    error('plorvent:invalidPadding', ...
-          'For a logical X the padding constant must be 0 or 1; it is %g.', fill);
-  end
-elseif ~isa(x, 'double')
-  fill = double(cast(fill, class(x)));
-end
-end
-
-function threads = host_threads()
-if exist('OCTAVE_VERSION', 'builtin')
-  threads = nproc();
-else
-  threads = maxNumCompThreads();
-end
-threads = min(max(threads, 1), 256);
+y = filtered_signals(x, 2 * half_width + 1, padding, dim, options);
 end
 
 function x = signal_of(x)
@@ -149,3 +105,20 @@ if issparse(x)
   x = full(x);
 end
 end
+
+%!test
+%! assert(plorvent([3 1 2 5 4], 3), [1 2 2 4 4]);
+%! assert(plorvent([1 9 2 8 3], 5, 'symmetric'), [2 2 3 3 3]);
+%! assert(plorvent(single([1 NaN 3 4 5]), 3, 'replicate'), single([NaN NaN NaN 4 5]));
+%! assert(plorvent(int8([3 1 2; 5 4 6]), 3, 'replicate', 2), int8([3 2 2; 5 5 6]));
+%!error id=plorvent:notEnoughInputs plorvent(1)
+%!error id=plorvent:invalidWindow plorvent(1:5, 4)
+
+%!demo
+%! % A noisy sine with spikes: the running median removes the spikes and keeps the edges
+%! t = (0:199)' / 200;
+%! x = sin(2 * pi * t) + 0.05 * randn(200, 1);
+%! x(25:50:200) = 4;
+%! y = plorvent(x, 7, 'replicate');
+%! plot(t, x, '.', t, y, '-');
+%! legend('noisy sine with spikes', 'plorvent(x, 7, ''replicate'')');

@@ -23,6 +23,11 @@ function n = plorvent_file(input_file, output_file, w, varargin)
 %
 %   PLORVENT_FILE(..., 'BlockSize', B) filters B outputs a core call
 %   (default 1048576); the memory used is a few arrays of B+W-1 samples.
+%   A window longer than the signal holds all of it: the signal is then
+%   read whole and filtered at once, its padding counted rather than built
+%   (about 24 bytes a sample; 'MemoryBudget', BYTES refuses more with
+%   plorvent:windowTooLong, as do windows whose exact result would need
+%   more, see PLORVENT). 'Threads' is taken as PLORVENT takes it.
 %   Each block needs only its (W-1)/2 neighbouring samples on either side,
 %   so the blocks of one file could also be handed to separate workers.
 %   PLORVENT_FILE(..., 'NaN', MODE) treats windows holding a NaN as
@@ -38,7 +43,8 @@ function n = plorvent_file(input_file, output_file, w, varargin)
 %   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
 %   (also when the disk filled up or a file-size limit cut the file short),
 %   plorvent:inputChanged (INPUT grew or shrank during the call) and
-%   plorvent:moveFailed (the finished file could not replace OUTPUT).
+%   plorvent:moveFailed (the finished file could not replace OUTPUT) and
+%   plorvent:windowTooLong.
 %
 %   Example: 10^7 samples written to a file, filtered into another
 %     input = [tempname() '.bin'];
@@ -71,17 +77,40 @@ require_replaceable(output_file);
 discard = onCleanup(@() discard_part(output_id, part_file));
 
 read = sample_reader(input_file, input_id, n);
-include_nan = strcmp(options.NaN, 'includenan');
-for first = 1:block_size:n
-  last = min(first + block_size - 1, n);
-  m = filter_span(read, n, first, last, half_width, padding, include_nan);
-  if fwrite(output_id, m, 'double') ~= numel(m)
-    error('plorvent:writeFailed', 'Could not write samples %d to %d to ''%s''.', first, last, ...
-          output_file);
+if 2 * half_width + 1 > n && n > 0
+  % Every window holds the whole signal: filtered at once, its padding counted, not built.
+  require_whole_signal_fits(n, options);
+  m = filtered_signals(read((1:n)'), 2 * half_width + 1, padding, 1, options);
+  write_block(output_id, m, 1, n, output_file);
+else
+  include_nan = strcmp(options.NaN, 'includenan');
+  for first = 1:block_size:n
+    last = min(first + block_size - 1, n);
+    m = filter_span(read, n, first, last, half_width, padding, include_nan);
+    write_block(output_id, m, first, last, output_file);
   end
 end
 require_same_size(input_id, n, input_file);
 move_into_place(output_id, part_file, n, output_file);
+end
+
+function write_block(id, m, first, last, output_file)
+if fwrite(id, m, 'double') ~= numel(m)
+  error('plorvent:writeFailed', 'Could not write samples %d to %d to ''%s''.', first, last, ...
+        output_file);
+end
+end
+
+function require_whole_signal_fits(n, options)
+% A window longer than the signal needs the whole signal in memory: the samples, the result and
+% the module's counts, about 24 bytes a sample.
+budget = options.MemoryBudget;
+if ~isempty(budget) && 24 * n > budget
+  error('plorvent:windowTooLong', ...
+        ['The window is longer than the signal of %d samples, which must then be held in ' ...
+         'memory: about %.0f bytes, more than the budget of %.0f bytes. Set a larger ' ...
+         '''MemoryBudget'' to allow it.'], n, 24 * n, budget);
+end
 end
 
 function name = file_name_of(name, what)
@@ -307,3 +336,25 @@ for r = 1:numel(ends)
   first = ends(r) + 1;
 end
 end
+
+%!test
+%! input = [tempname() '.bin'];
+%! fid = fopen(input, 'w', 'ieee-le');
+%! fwrite(fid, [3 1 2 5 4], 'double');
+%! fclose(fid);
+%! unwind_protect
+%!   assert(plorvent_file(input, [input '.out'], 3, 'replicate', 'BlockSize', 2), 5);
+%!   fid = fopen([input '.out'], 'r', 'ieee-le');
+%!   assert(fread(fid, Inf, 'double'), [3; 2; 2; 4; 4]);
+%!   fclose(fid);
+%!   error_id = '';
+%!   try
+%!     plorvent_file(input, input, 3);
+%!   catch err
+%!     error_id = err.identifier;
+%!   end
+%!   assert(error_id, 'plorvent:sameFile');
+%! unwind_protect_cleanup
+%!   delete(input);
+%!   delete([input '.out']);
+%! end_unwind_protect

@@ -1,6 +1,6 @@
 % Installs the package given as the first argument with `pkg install` into a temporary prefix
-% and package list (nothing of the user's or the system's packages changes), loads it and calls
-% both functions; exits non-zero on any failure. Run:
+% and package list (nothing of the user's or the system's packages changes), loads it, calls
+% its functions and runs their own tests and demo; exits non-zero on any failure. Run:
 %   octave-cli tests/octave/install_package.m build/plorvent-<version>.tar.gz
 args = argv();
 tarball = canonicalize_file_name(args{end});
@@ -33,6 +33,14 @@ unwind_protect
   assert(fread(fid, Inf, 'double'), [3; 2; 2; 4; 4]);
   fclose(fid);
   delete(signal, [signal '.out']);
+
+  % The tests and the demo beside the code, as `test plorvent` and `demo plorvent` run them.
+  for name = {'plorvent', 'plorvent_file', 'plorvent_filter', 'plorvent_core'}
+    assert(test(name{1}, 'quiet'), sprintf('test %s', name{1}));
+  end
+  set(0, 'defaultfigurevisible', 'off');
+  demo('plorvent', 1);
+  close('all');
 
   pkg('unload', 'plorvent');
   assert(isempty(which('plorvent')));

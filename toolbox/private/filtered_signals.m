@@ -1,0 +1,46 @@
+function y = filtered_signals(x, w, padding, dim, options)
+%FILTERED_SIGNALS The running median of every signal of X along DIM with window length W, the
+%   PADDING and the OPTIONS of PLORVENT in normal form, computed by the plorvent_filter module in
+%   X's class; the module's refusal of a window too long for the budget raised under plorvent's
+%   name.
+fill = fill_in_class_of(x, padding.fill);
+threads = options.Threads;
+if isempty(threads)
+  threads = host_threads();
+end
+budget = options.MemoryBudget;
+if isempty(budget)
+  budget = max(2^27, 32 * numel(x));
+end
+codes = struct('constant', 0, 'replicate', 1, 'symmetric', 2, 'periodic', 3);
+try
+  y = plorvent_filter(x, w, codes.(padding.mode), fill, dim, ...
+                      double(strcmp(options.NaN, 'raw')), options.BlockSize, threads, budget);
+catch err
+  if strcmp(err.identifier, 'plorvent_filter:windowTooLong')
+    error('plorvent:windowTooLong', '%s Set a larger ''MemoryBudget'' to allow it.', err.message);
+  end
+  rethrow(err);
+end
+end
+
+function fill = fill_in_class_of(x, fill)
+% The padding constant as X's class holds it, passed on as a double.
+if islogical(x)
+  if ~(fill == 0 || fill == 1)
+    error('plorvent:invalidPadding', ...
+          'For a logical X the padding constant must be 0 or 1; it is %g.', fill);
+  end
+elseif ~isa(x, 'double')
+  fill = double(cast(fill, class(x)));
+end
+end
+
+function threads = host_threads()
+if exist('OCTAVE_VERSION', 'builtin')
+  threads = nproc();
+else
+  threads = maxNumCompThreads();
+end
+threads = min(max(threads, 1), 256);
+end
