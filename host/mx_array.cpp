@@ -74,7 +74,7 @@ void *zeroed_data(size_t count, size_t size) {
 }
 
 // Sizes are checked before anything is held, and the shape moves into the array, so that a raised
-// error (which leaves without unwinding) leaks nothing.
+// error (a longjmp, which runs no destructor here) leaks nothing.
 mxArray *new_array(mxClassID cls, size_t ndim, const mwSize *sizes, bool complex, bool sparse) {
   for (size_t d = 0; d < ndim; ++d) require_size(sizes[d]);
   std::vector<mwSize> dims(sizes, sizes + ndim);
