@@ -14,12 +14,13 @@
 extern "C" {
 #endif
 
-/* The entry every extension module exports. */
+/* The entry every extension module exports: mexFunction, as published. */
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]);
 
-/* Report an error to the host; neither returns to the caller. */
-STANDIN_MEX_API void mexErrMsgTxt(const char *message);
-STANDIN_MEX_API void mexErrMsgIdAndTxt(const char *id, const char *format, ...);
+/* Report an error to the host; neither returns to the caller (the host leaves the module's frames
+ * by a native unwind, the stand-in by longjmp). Mirror mexErrMsgTxt and mexErrMsgIdAndTxt. */
+STANDIN_MEX_API void mexErrMsgTxt(const char *errormsg);
+STANDIN_MEX_API void mexErrMsgIdAndTxt(const char *errorid, const char *errormsg, ...);
 
 #ifdef __cplusplus
 }

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "standin_host.h"
@@ -56,8 +57,16 @@ size_t element_size(mxClassID cls) {
 
 size_t count_of(const std::vector<mwSize> &dims) {
   size_t n = 1;
-  for (mwSize d : dims) n *= d;
+  for (mwSize d : dims) n *= static_cast<size_t>(d);
   return n;
+}
+
+// In 32-bit-compatible mode sizes are int; the host refuses a negative one rather than taking it
+// as a huge count.
+void require_size(mwSize d) {
+  if (static_cast<long long>(d) < 0) {
+    standin_raise("MATLAB:negativeDimension", "Negative dimension.");
+  }
 }
 
 // Array data lives outside the mxCalloc accounting: it belongs to the host, not to a module.
@@ -65,12 +74,16 @@ void *zeroed_data(size_t count, size_t size) {
   return std::calloc(count ? count : 1, size);
 }
 
-mxArray *new_array(mxClassID cls, std::vector<mwSize> dims, bool complex, bool sparse) {
+// Sizes are checked before anything is held, and the shape moves into the array, so that a raised
+// error (a longjmp, which runs no destructor here) leaks nothing.
+mxArray *new_array(mxClassID cls, size_t ndim, const mwSize *sizes, bool complex, bool sparse) {
+  for (size_t d = 0; d < ndim; ++d) require_size(sizes[d]);
+  std::vector<mwSize> dims(sizes, sizes + ndim);
   while (dims.size() > 2 && dims.back() == 1) dims.pop_back();
   while (dims.size() < 2) dims.push_back(dims.empty() ? 0 : 1);
   const size_t count = sparse ? 1 : count_of(dims);
   const size_t size = element_size(cls);
-  mxArray *a = new mxArray_tag{cls, sparse, dims, zeroed_data(count, size),
+  mxArray *a = new mxArray_tag{cls, sparse, std::move(dims), zeroed_data(count, size),
                                complex ? zeroed_data(count, size) : nullptr};
   ++live_array_count;
   if (a->real == nullptr || (complex && a->imag == nullptr)) {
@@ -78,6 +91,11 @@ mxArray *new_array(mxClassID cls, std::vector<mwSize> dims, bool complex, bool s
     standin_raise("MATLAB:nomem", "Out of memory.");
   }
   return a;
+}
+
+mxArray *new_matrix(mxClassID cls, mwSize m, mwSize n, bool complex, bool sparse) {
+  const mwSize dims[2] = {m, n};
+  return new_array(cls, 2, dims, complex, sparse);
 }
 
 }  // namespace
@@ -127,7 +145,7 @@ long standin_live_arrays(void) {
 }
 
 size_t mxGetM(const mxArray *a) {
-  return a->dims[0];
+  return static_cast<size_t>(a->dims[0]);
 }
 size_t mxGetN(const mxArray *a) {  // all trailing dimensions folded into columns
   return count_of(std::vector<mwSize>(a->dims.begin() + 1, a->dims.end()));
@@ -136,7 +154,7 @@ size_t mxGetNumberOfElements(const mxArray *a) {
   return count_of(a->dims);
 }
 mwSize mxGetNumberOfDimensions(const mxArray *a) {
-  return a->dims.size();
+  return static_cast<mwSize>(a->dims.size());
 }
 const mwSize *mxGetDimensions(const mxArray *a) {
   return a->dims.data();
@@ -144,13 +162,13 @@ const mwSize *mxGetDimensions(const mxArray *a) {
 mxClassID mxGetClassID(const mxArray *a) {
   return a->cls;
 }
-int mxIsDouble(const mxArray *a) {
+bool mxIsDouble(const mxArray *a) {
   return a->cls == mxDOUBLE_CLASS;
 }
-int mxIsComplex(const mxArray *a) {
+bool mxIsComplex(const mxArray *a) {
   return a->imag != nullptr;
 }
-int mxIsSparse(const mxArray *a) {
+bool mxIsSparse(const mxArray *a) {
   return a->sparse;
 }
 double *mxGetPr(const mxArray *a) {
@@ -167,40 +185,41 @@ void *mxGetData(const mxArray *a) {
   return a->real;
 }
 
-mxArray *mxCreateDoubleMatrix_700(int m, int n, mxComplexity complexity) {
-  if (m < 0 || n < 0) standin_raise("MATLAB:negativeDimension", "Negative dimension.");
-  return new_array(mxDOUBLE_CLASS, {static_cast<mwSize>(m), static_cast<mwSize>(n)},
-                   complexity == mxCOMPLEX, false);
+mxArray *mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity complexity) {
+  return new_matrix(mxDOUBLE_CLASS, m, n, complexity == mxCOMPLEX, false);
 }
 
 mxArray *mxCreateNumericArray(mwSize ndim, const mwSize *dims, mxClassID cls,
                               mxComplexity complexity) {
-  return new_array(cls, std::vector<mwSize>(dims, dims + ndim), complexity == mxCOMPLEX, false);
+  require_size(ndim);
+  return new_array(cls, static_cast<size_t>(ndim), dims, complexity == mxCOMPLEX, false);
 }
 
 mxArray *mxCreateSparse(mwSize m, mwSize n, mwSize, mxComplexity complexity) {
-  return new_array(mxDOUBLE_CLASS, {m, n}, complexity == mxCOMPLEX, true);
+  return new_matrix(mxDOUBLE_CLASS, m, n, complexity == mxCOMPLEX, true);
 }
 
 mxArray *mxCreateString(const char *text) {
   const size_t len = std::strlen(text);
-  mxArray *a = new_array(mxCHAR_CLASS, {1, len}, false, false);
+  mxArray *a = new_matrix(mxCHAR_CLASS, 1, static_cast<mwSize>(len), false, false);
   for (size_t i = 0; i < len; ++i) static_cast<unsigned short *>(a->real)[i] = text[i];
   return a;
 }
 
 mxArray *mxCreateCellMatrix(mwSize m, mwSize n) {
-  return new_array(mxCELL_CLASS, {m, n}, false, false);
+  return new_matrix(mxCELL_CLASS, m, n, false, false);
 }
 
 mxArray *mxCreateStructMatrix(mwSize m, mwSize n, int, const char **) {
-  return new_array(mxSTRUCT_CLASS, {m, n}, false, false);
+  return new_matrix(mxSTRUCT_CLASS, m, n, false, false);
 }
 
 void mxSetM(mxArray *a, mwSize m) {
+  require_size(m);
   a->dims[0] = m;
 }
 void mxSetN(mxArray *a, mwSize n) {
+  require_size(n);
   a->dims.resize(2);
   a->dims[1] = n;
 }

@@ -18,8 +18,9 @@ const double kInf = std::numeric_limits<double>::infinity();
 
 mxArray *doubles(const std::vector<double> &values, std::vector<mwSize> dims = {},
                  mxComplexity complexity = mxREAL) {
-  if (dims.empty()) dims = {1, values.size()};
-  mxArray *a = mxCreateNumericArray(dims.size(), dims.data(), mxDOUBLE_CLASS, complexity);
+  if (dims.empty()) dims = {1, static_cast<mwSize>(values.size())};
+  mxArray *a = mxCreateNumericArray(static_cast<mwSize>(dims.size()), dims.data(), mxDOUBLE_CLASS,
+                                    complexity);
   std::copy(values.begin(), values.end(), mxGetPr(a));
   return a;
 }
