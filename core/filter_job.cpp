@@ -185,6 +185,10 @@ void scatter_ranks(const FilterJob &job, int64_t offset, const int64_t *table, c
 // longer than their signal are served by counting, and only selected when they must be.
 const int32_t kLongestWindowAlwaysHeld = 1 << 17;
 
+// Signals shorter than this are taken several to a task, so that each task is worth a thread's
+// taking it.
+const int64_t kSamplesPerTask = 1 << 14;
+
 // What the pieces of a job look like.
 struct Pieces {
   bool ranks;         // 64-bit integers filtered by their ranks
@@ -192,6 +196,7 @@ struct Pieces {
   bool long_windows;  // signals shorter than windows too long to hold: counted, not held
   int64_t length;     // outputs a piece computes
   int64_t per_signal;
+  int64_t signals_per_task;  // short signals are taken several at a time
 };
 
 struct WorkerRoom {
@@ -275,6 +280,7 @@ Pieces pieces_of(const FilterJob &job, const FilterPlan &plan) {
   p.long_windows = has_long_windows(job);
   p.length = plan.piece;
   p.per_signal = ceil_div(job.length, p.length);
+  p.signals_per_task = p.per_signal > 1 ? 1 : std::max<int64_t>(1, kSamplesPerTask / job.length);
   return p;
 }
 
@@ -379,13 +385,14 @@ void filter_piece(const FilterJob &job, const WorkerRoom &room, bool in_place, i
   scatter(job, offset + first * job.stride, room.staged, count);
 }
 
-void run_task(void *context, int32_t worker, int64_t task) {
-  const Run &run = *static_cast<const Run *>(context);
+int64_t task_count(const FilterJob &job, const Pieces &pieces) {
+  const int64_t signals = job.stride * job.outer;
+  return pieces.per_signal * ceil_div(signals, pieces.signals_per_task);
+}
+
+// Piece `piece` of signal `signal`.
+void filter_one(const Run &run, const WorkerRoom &room, int64_t signal, int64_t piece) {
   const FilterJob &job = *run.job;
-  WorkerRoom room;
-  carve_room(job, run.pieces, run.selection_bytes, run.storage + worker * run.room_bytes, &room);
-  const int64_t signal = task / run.pieces.per_signal;
-  const int64_t piece = task % run.pieces.per_signal;
   // Signal (a, b) starts at element a*length*stride + b.
   const int64_t offset = (signal / job.stride) * job.length * job.stride + signal % job.stride;
   if (run.pieces.ranks || run.pieces.long_windows) {
@@ -394,6 +401,20 @@ void run_task(void *context, int32_t worker, int64_t task) {
     const int64_t first = piece * run.pieces.length;
     const int64_t last = std::min(job.length, first + run.pieces.length);
     filter_piece(job, room, run.pieces.in_place, offset, first, last);
+  }
+}
+
+// A task is one piece of a signal, or several whole signals.
+void run_task(void *context, int32_t worker, int64_t task) {
+  const Run &run = *static_cast<const Run *>(context);
+  WorkerRoom room;
+  carve_room(*run.job, run.pieces, run.selection_bytes, run.storage + worker * run.room_bytes,
+             &room);
+  const int64_t signals = run.job->stride * run.job->outer;
+  const int64_t group = task / run.pieces.per_signal, piece = task % run.pieces.per_signal;
+  const int64_t last = std::min(signals, (group + 1) * run.pieces.signals_per_task);
+  for (int64_t signal = group * run.pieces.signals_per_task; signal < last; ++signal) {
+    filter_one(run, room, signal, piece);
   }
 }
 
@@ -415,8 +436,7 @@ FilterPlan plan_filter(const FilterJob &job) {
   }
   plan.piece = plan.ranks || has_long_windows(job) ? job.length : piece_length(job, plan.workers);
   const Pieces pieces = pieces_of(job, plan);
-  const int64_t tasks = pieces.per_signal * job.stride * job.outer;
-  plan.workers = static_cast<int32_t>(std::min<int64_t>(plan.workers, tasks));
+  plan.workers = static_cast<int32_t>(std::min<int64_t>(plan.workers, task_count(job, pieces)));
   plan.worker_bytes = carve_room(job, pieces, plan.selection_bytes, nullptr, nullptr);
   return plan;
 }
@@ -429,6 +449,5 @@ void run_filter(const FilterJob &job, const FilterPlan &plan, void *storage) {
   run.selection_bytes = plan.selection_bytes;
   run.room_bytes = plan.worker_bytes;
   run.storage = static_cast<char *>(storage);
-  const int64_t tasks = run.pieces.per_signal * job.stride * job.outer;
-  run_on_workers(run_task, &run, tasks, plan.workers);
+  run_on_workers(run_task, &run, task_count(job, run.pieces), plan.workers);
 }
