@@ -2,29 +2,9 @@
 % mirror images of the signal, and every window sorted. Also shapes and dimensions, NaN
 % handling in both modes, the refusals, and the help-only plorvent_core.m beside the module.
 
-%!function p = padded_directly(x, half_width, padding)
-%! n = numel(x);
-%! switch padding
-%!   case 'zeros'
-%!     p = [zeros(half_width, 1); x; zeros(half_width, 1)];
-%!   case 'replicate'
-%!     p = [repmat(x(1), half_width, 1); x; repmat(x(n), half_width, 1)];
-%!   case 'periodic'
-%!     reps = ceil(half_width / n);
-%!     tiled = repmat(x, 2 * reps + 1, 1);
-%!     p = tiled(reps * n + 1 - half_width:(reps + 1) * n + half_width);
-%!   case 'symmetric'
-%!     reps = ceil(half_width / (2 * n));
-%!     tiled = repmat([x; flipud(x)], 2 * reps + 1, 1);
-%!     p = tiled(2 * n * reps + 1 - half_width:2 * n * reps + n + half_width);
-%!   otherwise
-%!     p = [repmat(padding, half_width, 1); x; repmat(padding, half_width, 1)];
-%! end
-%!endfunction
-
 %!function y = median_directly(x, w, padding)
 %! half_width = (w - 1) / 2;
-%! p = padded_directly(x(:), half_width, padding);
+%! p = padded_signal(x(:), half_width, padding);
 %! y = zeros(numel(x), 1);
 %! for i = 1:numel(x)
 %!   window = p(i:i + w - 1);
@@ -148,7 +128,7 @@
 %!     half_width = (w - 1) / 2;
 %!     y = plorvent(x, w, padding{1}, 1, 'NaN', 'raw');
 %!     for c = 1:3
-%!       p = padded_directly(x(:, c), half_width, padding{1});
+%!       p = padded_signal(x(:, c), half_width, padding{1});
 %!       core = plorvent_core(x(:, c), p(1:half_width), p(end - half_width + 1:end), half_width);
 %!       assert(y(:, c), core);
 %!     end

@@ -3,24 +3,6 @@
 % windows holding NaN to NaN by looking at each one. Every class, padding, NaN mode, dimension,
 % block size and thread count; windows longer than the signal; the budget's refusal.
 
-%!function p = padded(x, h, padding)
-%! n = numel(x);
-%! switch padding
-%!   case 'replicate'
-%!     p = [repmat(x(1), h, 1); x; repmat(x(n), h, 1)];
-%!   case 'periodic'
-%!     reps = ceil(h / n);
-%!     tiled = repmat(x, 2 * reps + 1, 1);
-%!     p = tiled(reps * n + 1 - h:(reps + 1) * n + h);
-%!   case 'symmetric'
-%!     reps = ceil(h / (2 * n));
-%!     tiled = repmat([x; flipud(x)], 2 * reps + 1, 1);
-%!     p = tiled(2 * n * reps + 1 - h:2 * n * reps + n + h);
-%!   otherwise
-%!     p = [repmat(padding, h, 1); x; repmat(padding, h, 1)];
-%! end
-%!endfunction
-
 %!function y = reference(x, w, padding, dim, mode)
 %! if strcmp(padding, 'zeros')
 %!   padding = 0;
@@ -31,14 +13,17 @@
 %! h = (w - 1) / 2;
 %! for c = 1:numel(xp) / max(size(xp, 1), 1)
 %!   if isa(x, 'double')
-%!     p = padded(xp(:, c), h, padding);
+%!     p = padded_signal(xp(:, c), h, padding);
 %!     m = plorvent_core(xp(:, c), p(1:h), p(end - h + 1:end), h);
 %!     if strcmp(mode, 'includenan')
 %!       nans = cumsum([0; isnan(p)]);
 %!       m(nans(w + 1:end) > nans(1:end - w)) = NaN;
 %!     end
 %!   else  % exact in the class itself: sort every window
-%!     p = padded(xp(:, c), h, cast(padding, class(x)));
+%!     if isnumeric(padding)
+%!       padding = cast(padding, class(x));
+%!     end
+%!     p = padded_signal(xp(:, c), h, padding);
 %!     m = xp(:, c);
 %!     for i = 1:numel(m)
 %!       sorted = sort(p(i:i + w - 1));
