@@ -13,6 +13,9 @@
 
 #include "independent_harness.h"
 
+/* The most arguments whose data a call checks (the modules take 9 at most). */
+#define MOST_ARGUMENTS 16
+
 static ih_gateway gateway;
 static int failures_in_case;
 static int passed, failed;
@@ -42,8 +45,8 @@ static void keep_result(ih_array *result, outcome *out) {
 outcome call_module(int nlhs, int nrhs, ih_array **args) {
   outcome out;
   memset(&out, 0, sizeof out);
-  void *before[16];
-  for (int i = 0; i < nrhs && i < 16; ++i) {
+  void *before[MOST_ARGUMENTS]; /* each argument's data, to be found unchanged */
+  for (int i = 0; i < nrhs && i < MOST_ARGUMENTS; ++i) {
     before[i] = copy_bytes(ih_data(args[i]), ih_data_bytes(args[i]));
   }
   ih_array *plhs[2] = {NULL, NULL};
@@ -57,7 +60,7 @@ outcome call_module(int nlhs, int nrhs, ih_array **args) {
   } else if (plhs[0] != NULL) {
     keep_result(plhs[0], &out);
   }
-  for (int i = 0; i < nrhs && i < 16; ++i) {
+  for (int i = 0; i < nrhs && i < MOST_ARGUMENTS; ++i) {
     const size_t bytes = ih_data_bytes(args[i]);
     expect(bytes == 0 || memcmp(before[i], ih_data(args[i]), bytes) == 0,
            "the arguments' data unchanged");
