@@ -148,6 +148,14 @@ FilterJob job_from_arguments(const mxArray *prhs[], double *budget) {
   return job;
 }
 
+// An array of x's class and size; logical ones have a creator of their own.
+mxArray *new_array_like(const mxArray *x) {
+  const mwSize ndim = mxGetNumberOfDimensions(x);
+  const mwSize *dims = mxGetDimensions(x);
+  if (mxGetClassID(x) == mxLOGICAL_CLASS) return mxCreateLogicalArray(ndim, dims);
+  return mxCreateNumericArray(ndim, dims, mxGetClassID(x), mxREAL);
+}
+
 }  // namespace
 
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
@@ -163,8 +171,7 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
                       2 * job.W2 + 1, static_cast<long long>(job.length),
                       static_cast<double>(plan.selection_bytes), budget);
   }
-  plhs[0] = mxCreateNumericArray(mxGetNumberOfDimensions(prhs[0]), mxGetDimensions(prhs[0]),
-                                 mxGetClassID(prhs[0]), mxREAL);
+  plhs[0] = new_array_like(prhs[0]);
   job.y = mxGetData(plhs[0]);
   void *storage = nullptr;
   const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;

@@ -30,6 +30,7 @@ typedef int mwIndex;
 #define mxGetDimensions mxGetDimensions_700
 #define mxCreateDoubleMatrix mxCreateDoubleMatrix_700
 #define mxCreateNumericArray mxCreateNumericArray_700
+#define mxCreateLogicalArray mxCreateLogicalArray_700
 #define mxCreateSparse mxCreateSparse_700
 #define mxCreateCellMatrix mxCreateCellMatrix_700
 #define mxCreateStructMatrix mxCreateStructMatrix_700
@@ -42,6 +43,7 @@ typedef size_t mwIndex;
 #define mxGetDimensions mxGetDimensions_730
 #define mxCreateDoubleMatrix mxCreateDoubleMatrix_730
 #define mxCreateNumericArray mxCreateNumericArray_730
+#define mxCreateLogicalArray mxCreateLogicalArray_730
 #define mxCreateSparse mxCreateSparse_730
 #define mxCreateCellMatrix mxCreateCellMatrix_730
 #define mxCreateStructMatrix mxCreateStructMatrix_730
@@ -108,12 +110,14 @@ STANDIN_MX_API double *mxGetPr(const mxArray *pm);
 STANDIN_MX_API double *mxGetPi(const mxArray *pm);
 STANDIN_MX_API void *mxGetData(const mxArray *pm);
 
-/* Creation: mxCreateDoubleMatrix, mxCreateNumericArray, mxCreateSparse, mxCreateCellMatrix and
- * mxCreateStructMatrix take mwSize (their `_700` entries int); mxCreateString and
- * mxDestroyArray have one entry. */
+/* Creation: mxCreateDoubleMatrix, mxCreateNumericArray, mxCreateLogicalArray, mxCreateSparse,
+ * mxCreateCellMatrix and mxCreateStructMatrix take mwSize (their `_700` entries int);
+ * mxCreateString and mxDestroyArray have one entry. Logical arrays are made by
+ * mxCreateLogicalArray, not by mxCreateNumericArray. */
 STANDIN_MX_API mxArray *mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity ComplexFlag);
 STANDIN_MX_API mxArray *mxCreateNumericArray(mwSize ndim, const mwSize *dims, mxClassID classid,
                                              mxComplexity ComplexFlag);
+STANDIN_MX_API mxArray *mxCreateLogicalArray(mwSize ndim, const mwSize *dims);
 STANDIN_MX_API mxArray *mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity ComplexFlag);
 STANDIN_MX_API mxArray *mxCreateString(const char *str);
 STANDIN_MX_API mxArray *mxCreateCellMatrix(mwSize m, mwSize n);

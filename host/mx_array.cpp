@@ -195,6 +195,11 @@ mxArray *mxCreateNumericArray(mwSize ndim, const mwSize *dims, mxClassID cls,
   return new_array(cls, static_cast<size_t>(ndim), dims, complexity == mxCOMPLEX, false);
 }
 
+mxArray *mxCreateLogicalArray(mwSize ndim, const mwSize *dims) {
+  require_size(ndim);
+  return new_array(mxLOGICAL_CLASS, static_cast<size_t>(ndim), dims, false, false);
+}
+
 mxArray *mxCreateSparse(mwSize m, mwSize n, mwSize, mxComplexity complexity) {
   return new_matrix(mxDOUBLE_CLASS, m, n, complexity == mxCOMPLEX, true);
 }

@@ -78,6 +78,7 @@ EXPECT_UNVERSIONED(mxDestroyArray);
 EXPECT_TYPE(mxGetNumberOfDimensions, PublishedSize (*)(const mxArray *));
 EXPECT_TYPE(mxGetDimensions, const PublishedSize *(*)(const mxArray *));
 EXPECT_TYPE(mxCreateDoubleMatrix, mxArray *(*)(PublishedSize, PublishedSize, mxComplexity));
+EXPECT_TYPE(mxCreateLogicalArray, mxArray *(*)(PublishedSize, const PublishedSize *));
 EXPECT_TYPE(mxCreateNumericArray,
             mxArray *(*)(PublishedSize, const PublishedSize *, mxClassID, mxComplexity));
 EXPECT_TYPE(mxCreateSparse,
@@ -90,6 +91,7 @@ EXPECT_VERSIONED(mxGetNumberOfDimensions);
 EXPECT_VERSIONED(mxGetDimensions);
 EXPECT_VERSIONED(mxCreateDoubleMatrix);
 EXPECT_VERSIONED(mxCreateNumericArray);
+EXPECT_VERSIONED(mxCreateLogicalArray);
 EXPECT_VERSIONED(mxCreateSparse);
 EXPECT_VERSIONED(mxCreateCellMatrix);
 EXPECT_VERSIONED(mxCreateStructMatrix);

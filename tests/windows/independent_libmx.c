@@ -219,16 +219,30 @@ IH_MX_API ih_array *mxCreateDoubleMatrix_700(int m, int n, int complex_flag) {
   return ih_new_array(IH_DOUBLE, (size_t)m, (size_t)n, complex_flag, 0);
 }
 
-IH_MX_API ih_array *mxCreateNumericArray_700(int ndim, const int *dims, int class_id,
-                                             int complex_flag) {
+/* An N-d array of dims given as a 32-bit-compatible module gives them. */
+static ih_array *new_array_of_dims(const char *entry, int ndim, const int *dims, int class_id,
+                                   int complex_flag) {
   size_t sizes[IH_MOST_DIMS];
-  if (ndim < 0 || ndim > IH_MOST_DIMS) fail("mxCreateNumericArray_700 with a bad ndim");
-  if (ih_element_size(class_id) == 0 || class_id == IH_CHAR) {
-    fail("mxCreateNumericArray_700 of a class that is not numeric or logical");
-  }
+  if (ndim < 0 || ndim > IH_MOST_DIMS) fail(entry);
   for (int d = 0; d < ndim; ++d) {
-    if (dims[d] < 0) fail("mxCreateNumericArray_700 with a negative size");
+    if (dims[d] < 0) fail(entry);
     sizes[d] = (size_t)dims[d];
   }
   return ih_new_nd_array(class_id, ndim, sizes, complex_flag, 0);
+}
+
+IH_MX_API ih_array *mxCreateNumericArray_700(int ndim, const int *dims, int class_id,
+                                             int complex_flag) {
+  if (ih_element_size(class_id) == 0 || class_id == IH_CHAR || class_id == IH_LOGICAL) {
+    fail("mxCreateNumericArray_700 of a class that is not numeric (logical arrays come from "
+         "mxCreateLogicalArray_700)");
+  }
+  return new_array_of_dims("mxCreateNumericArray_700 with a bad ndim or size", ndim, dims,
+                           class_id, complex_flag);
+}
+
+/* mxArray *mxCreateLogicalArray_700(int ndim, const int *dims). */
+IH_MX_API ih_array *mxCreateLogicalArray_700(int ndim, const int *dims) {
+  return new_array_of_dims("mxCreateLogicalArray_700 with a bad ndim or size", ndim, dims,
+                           IH_LOGICAL, 0);
 }
