@@ -11,8 +11,8 @@
 
 namespace {
 
-// Up to this window length the selection network beats the block lists (measured on x86-64).
-const int32_t kLongestNetworkRun = 37;
+// Up to this window length the selection network beats the block lists.
+const int32_t kLongestNetworkRun = kLongestNetworkWindow;
 
 // Below this many outputs, the per-window path costs less than setting up a sliding engine.
 const int64_t kFewestSlidingOutputs = 8;

@@ -15,6 +15,7 @@
 
 #include "core/running_median.h"
 #include "core/sliding_engines.h"
+#include "core/vector_width.h"
 #include "standin_host.h"
 #include "test_support.h"
 
@@ -104,7 +105,7 @@ void expect_engine_matches(const char *name, Engine engine, StorageBytes bytes,
   for (const auto &[generator_name, g] : generators()) {
     for (int32_t W2 : half_widths) {
       const int64_t W = 2 * W2 + 1;
-      for (int64_t n : {int64_t{1}, int64_t{W2 / 2 + 1}, W - 1, W, W + 1, 3 * W, 3 * W + 7}) {
+      for (int64_t n : {int64_t{1}, int64_t{W2 / 2 + 1}, W - 1, W, W + 1, W + 6, W + 16, 3 * W + 7}) {
         const Case c = make_case(g, rng, n, W2);
         ASSERT_TRUE(same_bits(run_engine(engine, bytes, c), reference(c)))
             << name << " on " << generator_name << ", n=" << n << " W2=" << W2;
@@ -113,9 +114,16 @@ void expect_engine_matches(const char *name, Engine engine, StorageBytes bytes,
   }
 }
 
-TEST(SlidingEngines, SelectionNetworkMatchesPerWindow) {
-  expect_engine_matches("network", network_medians, network_storage_bytes,
-                        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20, 31});
+// Every window length a network is compiled for, with each vector width the processor has in
+// turn (the narrower kernels also finish every run the wider ones leave).
+TEST(SlidingEngines, SelectionNetworkMatchesPerWindowAtEveryVectorWidth) {
+  std::vector<int32_t> half_widths;
+  for (int32_t W2 = 1; 2 * W2 + 1 <= kLongestNetworkWindow; ++W2) half_widths.push_back(W2);
+  for (VectorWidth width : {kScalar, kSse2, kAvx2}) {
+    limit_vector_width(width);
+    expect_engine_matches("network", network_medians, network_storage_bytes, half_widths);
+  }
+  limit_vector_width(kAvx2);
 }
 
 TEST(SlidingEngines, BlockSortMatchesPerWindow) {
