@@ -117,7 +117,8 @@ std::vector<int32_t> parse_widths(const char *list) {
 int main(int argc, char **argv) {
   int64_t n = 1000000;
   int runs = 7;
-  std::vector<int32_t> widths = {3, 5, 7, 9, 11, 15, 21, 31, 37, 41, 51, 63, 71, 101, 201, 1001, 10001};
+  std::vector<int32_t> widths = {3,  5,  7,  9,  11,  15,  21,   31,   37,
+                                 41, 51, 63, 71, 101, 201, 1001, 10001};
   for (int a = 1; a < argc; ++a) {
     if (std::strcmp(argv[a], "--quick") == 0) {
       n = 100000;

@@ -11,14 +11,11 @@
 
 namespace {
 
-// Up to this window length the selection network beats the block lists.
-const int32_t kLongestNetworkRun = kLongestNetworkWindow;
-
 // Below this many outputs, the per-window path costs less than setting up a sliding engine.
 const int64_t kFewestSlidingOutputs = 8;
 
 bool is_short_window(int32_t W) {
-  return W <= kLongestNetworkRun;
+  return W <= longest_network_window();
 }
 
 size_t engine_storage_bytes(int32_t W) {

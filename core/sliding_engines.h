@@ -18,9 +18,11 @@ inline size_t round_up_storage(size_t bytes) {
   return (bytes + 63) & ~size_t{63};
 }
 
-// Short windows (odd W from 3 to kLongestNetworkWindow): a selection network across SIMD lanes.
-// Up to this length it beats the block engine (measured on x86-64 with AVX2).
-constexpr int32_t kLongestNetworkWindow = 47;
+// Short windows: a selection network across SIMD lanes, for odd W from 3 to
+// longest_network_window() (what the processor's vectors serve faster than the block engine, at
+// most kLongestNetworkWindow).
+constexpr int32_t kLongestNetworkWindow = 63;
+int32_t longest_network_window();
 size_t network_storage_bytes(int32_t W);
 void network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
                      void *storage);

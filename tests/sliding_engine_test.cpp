@@ -105,7 +105,8 @@ void expect_engine_matches(const char *name, Engine engine, StorageBytes bytes,
   for (const auto &[generator_name, g] : generators()) {
     for (int32_t W2 : half_widths) {
       const int64_t W = 2 * W2 + 1;
-      for (int64_t n : {int64_t{1}, int64_t{W2 / 2 + 1}, W - 1, W, W + 1, W + 6, W + 16, 3 * W + 7}) {
+      for (int64_t n :
+           {int64_t{1}, int64_t{W2 / 2 + 1}, W - 1, W, W + 1, W + 6, W + 16, 3 * W + 7}) {
         const Case c = make_case(g, rng, n, W2);
         ASSERT_TRUE(same_bits(run_engine(engine, bytes, c), reference(c)))
             << name << " on " << generator_name << ", n=" << n << " W2=" << W2;
@@ -117,10 +118,10 @@ void expect_engine_matches(const char *name, Engine engine, StorageBytes bytes,
 // Every window length a network is compiled for, with each vector width the processor has in
 // turn (the narrower kernels also finish every run the wider ones leave).
 TEST(SlidingEngines, SelectionNetworkMatchesPerWindowAtEveryVectorWidth) {
-  std::vector<int32_t> half_widths;
-  for (int32_t W2 = 1; 2 * W2 + 1 <= kLongestNetworkWindow; ++W2) half_widths.push_back(W2);
   for (VectorWidth width : {kScalar, kSse2, kAvx2}) {
     limit_vector_width(width);
+    std::vector<int32_t> half_widths;
+    for (int32_t W2 = 1; 2 * W2 + 1 <= longest_network_window(); ++W2) half_widths.push_back(W2);
     expect_engine_matches("network", network_medians, network_storage_bytes, half_widths);
   }
   limit_vector_width(kAvx2);
