@@ -2,6 +2,7 @@
 // per-window way. Counts of NaN, -0.0 and +0.0 are kept as the window slides.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -9,6 +10,7 @@
 
 #include "running_median.h"
 #include "sample_key.h"
+#include "select_middle_by_blocks.h"
 #include "sliding_engines.h"
 
 namespace {
@@ -81,7 +83,25 @@ void note_span(SpecialsSeen &seen, const ExtendedSignal &e, int64_t t, int64_t e
   for (int64_t u = inner_end; u < end; ++u) note_special(seen, outside_at(e, u));
 }
 
+// Output i's window into `window`: copied straight from x when it lies inside.
+void gather_window(double *window, const ExtendedSignal &e, int32_t W, int64_t i) {
+  const int64_t start = i - e.W2;
+  if (start >= 0 && start + W <= e.n) {
+    std::memcpy(window, e.x + start, static_cast<size_t>(W) * sizeof(double));
+  } else {
+    fill_window(window, e, W, i);
+  }
+}
+
 }  // namespace
+
+void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                         double *out, double *window) {
+  for (int64_t i = first; i < last; ++i) {
+    gather_window(window, e, W, i);
+    out[i - first] = select_middle_by_blocks(window, W);
+  }
+}
 
 bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last) {
   SpecialsSeen seen = {0, 0, ~uint64_t{0}};
@@ -112,8 +132,8 @@ void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, in
       count(c, extended_at(e, i + e.W2), 1);
     }
     if (needs_selection(c, out[i - first])) {
-      fill_window(window, e, W, i);
-      out[i - first] = select_middle(window, W);
+      gather_window(window, e, W, i);
+      out[i - first] = select_middle_by_blocks(window, W);
     }
   }
 }

@@ -44,7 +44,7 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
   // would only add to that.
   if (count < kFewestSlidingOutputs || !floating_point_state_is_default() ||
       (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10)) {
-    per_window_medians(e, W, first, last, out, window);
+    select_every_window(e, W, first, last, out, window);
     return;
   }
   if (is_short_window(W)) {

@@ -38,6 +38,10 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
 void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, double *window);
 
+// The same outputs, by the same selection without data-dependent branches (faster).
+void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                         double *out, double *window);
+
 // False when the samples that the windows of outputs first ... last-1 hold include no NaN and
 // zeros of one sign at most: then the key order decides every window and nothing needs patching.
 bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
@@ -45,8 +49,8 @@ bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
 // How many of the windows of outputs first ... last-1 hold a NaN.
 int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last);
 
-// Recomputes with select_middle, in `window` (W doubles), every output whose window holds a
-// NaN, or zeros of both signs when its median is a zero.
+// Recomputes by the per-window selection, in `window` (W doubles), every output whose window
+// holds a NaN, or zeros of both signs when its median is a zero.
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                            double *out, double *window);
 
