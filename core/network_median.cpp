@@ -28,8 +28,6 @@ namespace {
 // The longest window each kernel serves: beyond it the block engine is faster (measured).
 constexpr int32_t kLongestSse2Network = 49;
 static_assert(kLongestSse2Network <= kLongestNetworkWindow, "the AVX2 kernel serves the longest");
-// Not measured: no such processor here; a guess from the SSE2 kernel's crossover.
-constexpr int32_t kLongestScalarNetwork = 25;
 
 // The most outputs one kernel call writes.
 constexpr int32_t kWidestGroup = 8;
@@ -51,6 +49,15 @@ inline void split_rows(const double *y, Lanes &even, Lanes &odd) {
 inline void merge_rows(double *out, Lanes first, Lanes second) {
   _mm_storeu_pd(out, _mm_unpacklo_pd(first, second));
   _mm_storeu_pd(out + 2, _mm_unpackhi_pd(first, second));
+}
+inline Lanes all_lanes() {
+  return _mm_castsi128_pd(_mm_set1_epi32(-1));
+}
+inline Lanes ordinary_lanes(Lanes mask, Lanes v) {
+  return _mm_and_pd(mask, _mm_and_pd(_mm_cmpneq_pd(v, _mm_setzero_pd()), _mm_cmpord_pd(v, v)));
+}
+inline bool all_ordinary(Lanes mask) {
+  return _mm_movemask_pd(mask) == 3;
 }
 #include "paired_network_kernel.h"
 #undef PLORVENT_KERNEL_TARGET
@@ -75,13 +82,25 @@ PLORVENT_KERNEL_TARGET inline void merge_rows(double *out, Lanes first, Lanes se
   _mm256_storeu_pd(out, _mm256_unpacklo_pd(first, second));
   _mm256_storeu_pd(out + 4, _mm256_unpackhi_pd(first, second));
 }
+PLORVENT_KERNEL_TARGET inline Lanes all_lanes() {
+  return _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+}
+PLORVENT_KERNEL_TARGET inline Lanes ordinary_lanes(Lanes mask, Lanes v) {
+  return _mm256_and_pd(mask, _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_NEQ_OQ));
+}
+PLORVENT_KERNEL_TARGET inline bool all_ordinary(Lanes mask) {
+  return _mm256_movemask_pd(mask) == 15;
+}
 #include "paired_network_kernel.h"
 #undef PLORVENT_KERNEL_TARGET
 #undef PLORVENT_LANES_MIN
 #undef PLORVENT_LANES_MAX
 }  // namespace avx2
 #else
-// Other processors and compilers: one pair of windows at a time in plain doubles.
+// Other processors and compilers: one pair of windows at a time in plain doubles. The longest
+// window is a guess from the SSE2 kernel's crossover (no such processor was at hand to measure).
+constexpr int32_t kLongestScalarNetwork = 25;
+
 namespace scalar {
 #define PLORVENT_KERNEL_TARGET
 typedef double Lanes;
@@ -96,6 +115,15 @@ inline void merge_rows(double *out, Lanes first, Lanes second) {
   out[0] = first;
   out[1] = second;
 }
+inline Lanes all_lanes() {
+  return 1;
+}
+inline Lanes ordinary_lanes(Lanes mask, Lanes v) {
+  return v != 0 && v == v ? mask : 0;
+}
+inline bool all_ordinary(Lanes mask) {
+  return mask != 0;
+}
 #include "paired_network_kernel.h"
 #undef PLORVENT_KERNEL_TARGET
 #undef PLORVENT_LANES_MIN
@@ -103,30 +131,32 @@ inline void merge_rows(double *out, Lanes first, Lanes second) {
 }  // namespace scalar
 #endif
 
-typedef int64_t (*PairKernel)(const double *y, double *out, int64_t outputs);
+typedef int64_t (*PairKernel)(const double *y, double *out, int64_t outputs, bool &ordinary);
 
 // Every output of a contiguous run of windows. The last few, fewer than one group, run on a
-// copy padded with repeats of the last sample, and only their own outputs are kept.
+// copy padded with repeats of the last sample, and only their own outputs are kept. Clears
+// `ordinary` if a sample read is a NaN or a zero.
 void run_network_everywhere(PairKernel kernel, int32_t W, const double *y, double *out,
-                            int64_t outputs) {
-  const int64_t done = kernel(y, out, outputs);
+                            int64_t outputs, bool &ordinary) {
+  for (int32_t j = 0; j + 1 < W; ++j) ordinary = ordinary && y[j] != 0 && y[j] == y[j];
+  const int64_t done = kernel(y, out, outputs, ordinary);
   const int64_t left = outputs - done;
   if (left == 0) return;
   double samples[kWidestGroup + kLongestNetworkWindow], medians[kWidestGroup];
   const int64_t have = left + W - 1;
   for (int64_t j = 0; j < kWidestGroup + W - 1; ++j) samples[j] = y[done + std::min(j, have - 1)];
-  kernel(samples, medians, kWidestGroup);
+  kernel(samples, medians, kWidestGroup, ordinary);
   std::memcpy(out + done, medians, static_cast<size_t>(left) * sizeof(double));
 }
 
 // Outputs first ... last-1 (into out[0 ...]), whose windows reach past the signal's ends: their
 // samples are copied into `staging` so that the kernel sees one contiguous run.
 void run_network_staged(PairKernel kernel, int32_t W, const ExtendedSignal &e, int64_t first,
-                        int64_t last, double *staging, double *out) {
+                        int64_t last, double *staging, double *out, bool &ordinary) {
   if (first >= last) return;
   const int64_t samples = last - first + W - 1;
   for (int64_t j = 0; j < samples; ++j) staging[j] = extended_at(e, first - e.W2 + j);
-  run_network_everywhere(kernel, W, staging, out, last - first);
+  run_network_everywhere(kernel, W, staging, out, last - first, ordinary);
 }
 
 // The kernel of every odd W from 3 on: entry (W-3)/2.
@@ -176,17 +206,19 @@ size_t network_storage_bytes(int32_t W) {
   return round_up_storage(2 * static_cast<size_t>(W) * sizeof(double));
 }
 
-void network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
+bool network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
                      void *storage) {
   const PairKernel kernel = pair_kernel(W);
+  bool ordinary = true;
   double *staging = static_cast<double *>(storage);
   // Windows wholly inside x read it in place; those reaching past its ends are staged.
   const int64_t inner_begin = std::min(std::max(first, e.W2), last);
   const int64_t inner_end = std::min(std::max(inner_begin, e.n - e.W2), last);
-  run_network_staged(kernel, W, e, first, inner_begin, staging, out);
+  run_network_staged(kernel, W, e, first, inner_begin, staging, out, ordinary);
   if (inner_end > inner_begin) {
     run_network_everywhere(kernel, W, e.x + inner_begin - e.W2, out + inner_begin - first,
-                           inner_end - inner_begin);
+                           inner_end - inner_begin, ordinary);
   }
-  run_network_staged(kernel, W, e, inner_end, last, staging, out + inner_end - first);
+  run_network_staged(kernel, W, e, inner_end, last, staging, out + inner_end - first, ordinary);
+  return ordinary;
 }

@@ -39,19 +39,19 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
   }
   double *window =
       reinterpret_cast<double *>(static_cast<char *>(storage) + engine_storage_bytes(W));
+  const bool sliding = count >= kFewestSlidingOutputs && floating_point_state_is_default();
+  // The network's pass over the samples also finds whether any is a NaN or a zero: when none is,
+  // its outputs are exact and nothing else need read the samples.
+  if (sliding && is_short_window(W) && network_medians(e, W, first, last, out, storage)) return;
   const bool exact_everywhere = !may_need_selection(e, first, last);
   // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
   // would only add to that.
-  if (count < kFewestSlidingOutputs || !floating_point_state_is_default() ||
+  if (!sliding ||
       (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10)) {
     select_every_window(e, W, first, last, out, window);
     return;
   }
-  if (is_short_window(W)) {
-    network_medians(e, W, first, last, out, storage);
-  } else {
-    block_sort_medians(e, W, first, last, out, storage);
-  }
+  if (!is_short_window(W)) block_sort_medians(e, W, first, last, out, storage);
   if (!exact_everywhere) patch_inexact_windows(e, W, first, last, out, window);
 }
 

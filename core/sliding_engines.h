@@ -23,8 +23,10 @@ inline size_t round_up_storage(size_t bytes) {
 // most kLongestNetworkWindow).
 constexpr int32_t kLongestNetworkWindow = 63;
 int32_t longest_network_window();
+// Returns true when no sample of the windows is a NaN or a zero: then every output is exact and
+// nothing needs patching (the check rides on the network's own reading of the samples).
 size_t network_storage_bytes(int32_t W);
-void network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
+bool network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
                      void *storage);
 
 // Long windows: blocks of W samples sorted once, then consumed and rebuilt through linked
