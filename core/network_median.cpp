@@ -96,9 +96,11 @@ PLORVENT_KERNEL_TARGET inline bool all_ordinary(Lanes mask) {
 #undef PLORVENT_LANES_MIN
 #undef PLORVENT_LANES_MAX
 }  // namespace avx2
-#else
+#endif
+
 // Other processors and compilers: one pair of windows at a time in plain doubles. The longest
-// window is a guess from the SSE2 kernel's crossover (no such processor was at hand to measure).
+// window is a guess from the SSE2 kernel's crossover (no such processor was at hand to measure);
+// on x86-64 this kernel runs only when a test limits the vectors to none.
 constexpr int32_t kLongestScalarNetwork = 25;
 
 namespace scalar {
@@ -129,7 +131,6 @@ inline bool all_ordinary(Lanes mask) {
 #undef PLORVENT_LANES_MIN
 #undef PLORVENT_LANES_MAX
 }  // namespace scalar
-#endif
 
 typedef int64_t (*PairKernel)(const double *y, double *out, int64_t outputs, bool &ordinary);
 
@@ -159,7 +160,13 @@ void run_network_staged(PairKernel kernel, int32_t W, const ExtendedSignal &e, i
   run_network_everywhere(kernel, W, staging, out, last - first, ordinary);
 }
 
-// The kernel of every odd W from 3 on: entry (W-3)/2.
+// The kernels of every odd W from 3 to Longest: entry (W-3)/2.
+template <size_t... I>
+const PairKernel *scalar_kernels(std::index_sequence<I...>) {
+  static const PairKernel kernels[] = {scalar::run_pairs<static_cast<int32_t>(2 * I + 3)>...};
+  return kernels;
+}
+
 #ifdef PLORVENT_X86_KERNELS
 template <size_t... I>
 const PairKernel *sse2_kernels(std::index_sequence<I...>) {
@@ -172,33 +179,32 @@ const PairKernel *avx2_kernels(std::index_sequence<I...>) {
   static const PairKernel kernels[] = {avx2::run_pairs<static_cast<int32_t>(2 * I + 3)>...};
   return kernels;
 }
-
-PairKernel pair_kernel(int32_t W) {
-  if (usable_vector_width() >= kAvx2) {
-    return avx2_kernels(std::make_index_sequence<(kLongestNetworkWindow - 1) / 2>())[(W - 3) / 2];
-  }
-  return sse2_kernels(std::make_index_sequence<(kLongestSse2Network - 1) / 2>())[(W - 3) / 2];
-}
-#else
-template <size_t... I>
-const PairKernel *scalar_kernels(std::index_sequence<I...>) {
-  static const PairKernel kernels[] = {scalar::run_pairs<static_cast<int32_t>(2 * I + 3)>...};
-  return kernels;
-}
-
-PairKernel pair_kernel(int32_t W) {
-  return scalar_kernels(std::make_index_sequence<(kLongestScalarNetwork - 1) / 2>())[(W - 3) / 2];
-}
 #endif
+
+template <int32_t Longest>
+std::make_index_sequence<(Longest - 1) / 2> kernels_up_to() {
+  return {};
+}
+
+PairKernel pair_kernel(int32_t W) {
+  const size_t entry = static_cast<size_t>(W - 3) / 2;
+#ifdef PLORVENT_X86_KERNELS
+  const VectorWidth width = usable_vector_width();
+  if (width >= kAvx2) return avx2_kernels(kernels_up_to<kLongestNetworkWindow>())[entry];
+  if (width >= kSse2) return sse2_kernels(kernels_up_to<kLongestSse2Network>())[entry];
+#endif
+  return scalar_kernels(kernels_up_to<kLongestScalarNetwork>())[entry];
+}
 
 }  // namespace
 
 int32_t longest_network_window() {
 #ifdef PLORVENT_X86_KERNELS
-  return usable_vector_width() >= kAvx2 ? kLongestNetworkWindow : kLongestSse2Network;
-#else
-  return kLongestScalarNetwork;
+  const VectorWidth width = usable_vector_width();
+  if (width >= kAvx2) return kLongestNetworkWindow;
+  if (width >= kSse2) return kLongestSse2Network;
 #endif
+  return kLongestScalarNetwork;
 }
 
 // Staging holds the samples of at most W2 outputs' windows: W2 + W - 1 < 2W.

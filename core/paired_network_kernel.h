@@ -6,8 +6,8 @@
 //   split_rows, merge_rows  loads of rows 2p and 2p+1, and the store of both windows' medians;
 //   all_lanes, ordinary_lanes, all_ordinary  a mask of lanes (all set at first), the lanes whose
 //                           samples are neither NaN nor zero, and whether all are.
-// The operations are spelled out in one expression, not through inline functions: every
-// inlined call would add its own debug records, and thousands of operations are expanded.
+// The operations are spelled out, not made through inline functions: every inlined call would
+// add its own debug records, and thousands of operations are expanded.
 // (No include guard: it is meant to be included more than once.)
 
 // Outputs out[0 ... 2*kLanes-1] of the windows starting at y[0], y[1], ...
@@ -17,17 +17,24 @@ template <int32_t W>
 PLORVENT_KERNEL_TARGET inline void pair_medians(const double *y, double *out, Lanes &ordinary) {
   constexpr const Network &net = SharedPairNetwork<W>::network;
   constexpr int32_t k = (W - 1) / 2;
-  // row[0] and row[W] are each window's own sample, row[1 ... W-1] the shared ones.
-  Lanes row[W + 1];
+  // row[0] and row[W] are each window's own sample, row[1 ... W-1] the shared ones, row[W+1]
+  // holds a minimum's first operand while it is replaced. (The operations use no named
+  // temporaries: each would add debug records for every one of thousands of expanded steps.)
+  Lanes row[W + 2];
 #pragma GCC unroll 64
   for (int32_t p = 0; p <= k; ++p) split_rows(y + 2 * p, row[2 * p], row[2 * p + 1]);
   Lanes *s = row + 1;
 #pragma GCC unroll 1024
   for (int32_t c = 0; c < net.count; ++c) {
-    const NetworkOp op = net.ops[c];
-    const Lanes a = s[op.low], b = s[op.high];
-    if (op.kind != kMaxOnly) s[op.low] = PLORVENT_LANES_MIN(a, b);
-    if (op.kind != kMinOnly) s[op.high] = PLORVENT_LANES_MAX(a, b);
+    if (net.ops[c].kind == kMinOnly) {
+      s[net.ops[c].low] = PLORVENT_LANES_MIN(s[net.ops[c].low], s[net.ops[c].high]);
+    } else if (net.ops[c].kind == kMaxOnly) {
+      s[net.ops[c].high] = PLORVENT_LANES_MAX(s[net.ops[c].low], s[net.ops[c].high]);
+    } else {
+      row[W + 1] = s[net.ops[c].low];
+      s[net.ops[c].low] = PLORVENT_LANES_MIN(row[W + 1], s[net.ops[c].high]);
+      s[net.ops[c].high] = PLORVENT_LANES_MAX(row[W + 1], s[net.ops[c].high]);
+    }
   }
   ordinary = ordinary_lanes(ordinary, row[W - 1]);
   ordinary = ordinary_lanes(ordinary, row[W]);
