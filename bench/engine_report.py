@@ -7,6 +7,8 @@ Run it through bench/engine.sh, which builds both programs.
 """
 import argparse
 import collections
+import datetime
+import os
 import statistics
 import subprocess
 import time
@@ -41,6 +43,14 @@ def timed(call):
     start = time.perf_counter()
     call()
     return time.perf_counter() - start
+
+
+def cpu_model():
+    with open("/proc/cpuinfo") as info:
+        for line in info:
+            if line.startswith("model name"):
+                return line.split(":", 1)[1].strip()
+    return "unknown"
 
 
 def cell(values):
@@ -84,6 +94,12 @@ def main():
     def get(impl, what, signal, W):
         return rounds.get((impl, what, signal, W))
 
+    print("# Engine-only benchmark\n")
+    print(f"- machine: {cpu_model()}, {os.cpu_count()} cores")
+    print(f"- date: {datetime.datetime.now():%Y-%m-%d %H:%M}; {args.rounds} rounds, each W in turn "
+          f"through both programs and bottleneck; each value the best of several calls")
+    print(f"- ours: this tree; {args.base_name}: the earlier commit; cells are medians over the "
+          "rounds, ratios their median (lowest–highest)\n")
     rows = []
     for W in widths:
         o, b, p = (get(i, "running_median", "uniform", W) for i in ("ours", "base", "bottleneck"))

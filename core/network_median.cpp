@@ -23,6 +23,20 @@
 #include <immintrin.h>
 #endif
 
+// The kernels' loops are unrolled whole, so that every index is a constant and the rows stay in
+// registers. Not under the sanitizers: instrumented, the unrolled code takes minutes to compile,
+// and the same operations run as loops.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define PLORVENT_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(PLORVENT_SANITIZED)
+#define PLORVENT_UNROLL_ALL
+#else
+#define PLORVENT_UNROLL_ALL _Pragma("GCC unroll 1024")
+#endif
+
 namespace {
 
 // The longest window each kernel serves: beyond it the block engine is faster (measured).
@@ -207,9 +221,12 @@ int32_t longest_network_window() {
   return kLongestScalarNetwork;
 }
 
-// Staging holds the samples of at most W2 outputs' windows: W2 + W - 1 < 2W.
+// Staging holds the samples of at most W2 outputs' windows: W2 + W - 1 < 2W. Never less than the
+// block engine needs for the same W, so that storage sized while one engine serves W also serves
+// the other (which one does depends on the vectors in use).
 size_t network_storage_bytes(int32_t W) {
-  return round_up_storage(2 * static_cast<size_t>(W) * sizeof(double));
+  return std::max(round_up_storage(2 * static_cast<size_t>(W) * sizeof(double)),
+                  block_sort_storage_bytes(W));
 }
 
 bool network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,

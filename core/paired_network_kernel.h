@@ -1,6 +1,7 @@
 // The paired-window network kernel, included by network_median.cpp once for each instruction
 // set, each time in a namespace of its own that first defines:
 //   PLORVENT_KERNEL_TARGET  the target attribute of every function here (or nothing);
+//   PLORVENT_UNROLL_ALL     the pragma that unrolls a loop whole (or nothing);
 //   Lanes, kLanes           the vector type and how many doubles it holds;
 //   PLORVENT_LANES_MIN/MAX  its minimum and maximum, as builtin expressions;
 //   split_rows, merge_rows  loads of rows 2p and 2p+1, and the store of both windows' medians;
@@ -21,10 +22,10 @@ PLORVENT_KERNEL_TARGET inline void pair_medians(const double *y, double *out, La
   // holds a minimum's first operand while it is replaced. (The operations use no named
   // temporaries: each would add debug records for every one of thousands of expanded steps.)
   Lanes row[W + 2];
-#pragma GCC unroll 64
+  PLORVENT_UNROLL_ALL
   for (int32_t p = 0; p <= k; ++p) split_rows(y + 2 * p, row[2 * p], row[2 * p + 1]);
   Lanes *s = row + 1;
-#pragma GCC unroll 1024
+  PLORVENT_UNROLL_ALL
   for (int32_t c = 0; c < net.count; ++c) {
     if (net.ops[c].kind == kMinOnly) {
       s[net.ops[c].low] = PLORVENT_LANES_MIN(s[net.ops[c].low], s[net.ops[c].high]);
