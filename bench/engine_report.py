@@ -15,6 +15,8 @@ import time
 
 import numpy as np
 
+from report import cpu_model
+
 N = 10**6
 WIDTHS = [3, 5, 7, 9, 11, 15, 21, 31, 37, 41, 51, 63, 71, 101, 201, 1001, 10001]
 
@@ -43,14 +45,6 @@ def timed(call):
     start = time.perf_counter()
     call()
     return time.perf_counter() - start
-
-
-def cpu_model():
-    with open("/proc/cpuinfo") as info:
-        for line in info:
-            if line.startswith("model name"):
-                return line.split(":", 1)[1].strip()
-    return "unknown"
 
 
 def cell(values):
