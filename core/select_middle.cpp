@@ -17,11 +17,9 @@ double select_middle(double *window, int32_t W) {
       break;
     }
     place_pivot(window, low, high);
-    int32_t ll = low + 1;
-    int32_t hh = high;
-    partition_step_by_step(window, low, ll, hh);
-    exchange(window, low, hh);
-    narrow_to_rank(k, ll, hh, low, high);
+    const Cursors c = partition_step_by_step(window, low, low + 1, high);
+    exchange(window, low, c.hh);
+    narrow_to_rank(k, c.ll, c.hh, low, high);
   }
   return window[k];
 }

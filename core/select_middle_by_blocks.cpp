@@ -1,4 +1,4 @@
-// select_middle without data-dependent branches in its partitions: the same pivots, the same
+// select_middle without a branch per sample in its partitions: the same pivots, the same
 // exchanges in the same order, so the same result and the same window left behind, bit for bit.
 //
 // A partition's left scan stops at each position whose sample the pivot is not above, the right
@@ -24,13 +24,9 @@ const int32_t kBlock = 64;
 // between them less than a block.
 const int32_t kMostLeft = 3 * kBlock;
 
-// Where the two scans stand: each will stop at the latest at the other's position (whose sample
-// is a stop for it), everything between them is as the partition found it, and a scan goes on
-// from the position next to its own.
-struct Cursors {
-  int32_t ll;
-  int32_t hh;
-};
+// The cursors below say where the two scans stand: each will stop at the latest at the other's
+// position (whose sample is a stop for it), everything between them is as the partition found
+// it, and a scan goes on from the position next to its own.
 
 // Lists, in scan order, the positions from `first` on (step +1 or -1, `count` of them) whose
 // sample stops a scan: one not below the pivot going right, one not above it going left.
@@ -122,7 +118,7 @@ double select_middle_by_blocks(double *window, int32_t W) {
     const double pivot = window[low];
     Cursors c = {low + 1, high};
     if (high - low < kFewestForLists) {
-      partition_step_by_step(window, low, c.ll, c.hh);
+      c = partition_step_by_step(window, low, c.ll, c.hh);
     } else {
       if (c.hh - c.ll - 1 > kMostLeft) exchange_by_blocks(window, pivot, c);
       finish_partition(window, pivot, c);

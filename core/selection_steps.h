@@ -41,16 +41,22 @@ inline void place_pivot(double *window, int32_t low, int32_t high) {
   exchange(window, mid, low + 1);
 }
 
+// Where a partition's two scans stand.
+struct Cursors {
+  int32_t ll;
+  int32_t hh;
+};
+
 // Partitions low ... high around the pivot at low, the scans starting from ll and hh (low+1
 // and high at first): they move towards each other, exchanging the samples they stop at, until
-// they cross.
-inline void partition_step_by_step(double *window, int32_t low, int32_t &ll, int32_t &hh) {
+// they cross, where it returns them.
+inline Cursors partition_step_by_step(double *window, int32_t low, int32_t ll, int32_t hh) {
   for (;;) {
     do ++ll;
     while (window[low] > window[ll]);
     do --hh;
     while (window[hh] > window[low]);
-    if (hh < ll) break;
+    if (hh < ll) return {ll, hh};
     exchange(window, ll, hh);
   }
 }

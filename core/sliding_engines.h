@@ -40,7 +40,7 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
 void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, double *window);
 
-// The same outputs, by the same selection without data-dependent branches (faster).
+// The same outputs, by the same selection made without a branch per sample (faster).
 void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out, double *window);
 
