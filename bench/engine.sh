@@ -7,6 +7,8 @@
 # Usage: bash bench/engine.sh [--base REV] [--rounds N] [--quick] [--widths W,W,...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/ensure_packages.sh
+ensure_packages g++ python3-numpy python3-bottleneck python3-matplotlib
 base=$(git merge-base HEAD main 2>/dev/null || git rev-parse HEAD)
 args=()
 results=bench/engine_results.md
