@@ -144,11 +144,23 @@ def draw_plot(results, args, ours, path):
     plt.close(figure)
 
 
+def engine_section():
+    """The last run of the engine-only benchmark (bench/engine.sh), if there is one: the engine's
+    own time without the host's fixed cost."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "engine_results.md")
+    if not os.path.exists(path):
+        return []
+    with open(path) as results:
+        lines = results.read().rstrip("\n").splitlines()
+    title = "## The engine alone (bench/engine.sh, its last run: bench/engine_results.md)"
+    return ["", title] + [line for line in lines if not line.startswith("# ")]
+
+
 def write_report(results, args, ours, versions):
     """Writes results.md and results.png into args.out_dir and returns the markdown."""
     text = "\n".join(header(args, versions) + [""] + uniform_tables(results, args, ours) + [""]
                      + special_tables(results, args) + ["", "## Results compared with ours", ""]
-                     + comparison_notes(results)) + "\n"
+                     + comparison_notes(results) + engine_section()) + "\n"
     os.makedirs(args.out_dir, exist_ok=True)
     with open(os.path.join(args.out_dir, "results.md"), "w") as out:
         out.write(text)

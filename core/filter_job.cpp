@@ -12,11 +12,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "long_window_medians.h"
 #include "nan_windows.h"
 #include "running_median.h"
 #include "sample_key.h"
+#include "select_middle_by_blocks.h"
 #include "sliding_engines.h"
 #include "worker_threads.h"
 
@@ -336,7 +338,7 @@ void compute_long_windows(const FilterJob &job, const ExtendedSignal &e, const W
       out[i] = job.not_a_number;
     } else {
       fill_window(room.selection, e, W, i);
-      out[i] = select_middle(room.selection, W);
+      out[i] = select_middle_by_blocks(room.selection, W);
     }
   }
 }

@@ -9,18 +9,16 @@
 
 #include "host_alloc.h"
 #include "long_window_medians.h"
+#include "select_middle_by_blocks.h"
 #include "sliding_engines.h"
 
 namespace {
-
-// Up to this window length the selection network beats the block lists (measured on x86-64).
-const int32_t kLongestNetworkRun = 37;
 
 // Below this many outputs, the per-window path costs less than setting up a sliding engine.
 const int64_t kFewestSlidingOutputs = 8;
 
 bool is_short_window(int32_t W) {
-  return W <= kLongestNetworkRun;
+  return W <= longest_network_window();
 }
 
 // Fewer outputs than the window is long: their windows share most of their samples.
@@ -43,7 +41,7 @@ void select_undecided_windows(const ExtendedSignal &e, int32_t W, int64_t first,
   for (int64_t i = first; i < last; ++i) {
     if (verdict[i - first] != kWindowDecided) {
       fill_window(window, e, W, i);
-      out[i - first] = select_middle(window, W);
+      out[i - first] = select_middle_by_blocks(window, W);
     }
   }
 }
@@ -79,11 +77,14 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
     return;
   }
   double *window = static_cast<double *>(storage);
+  char *engine_storage = static_cast<char *>(storage) + window_bytes(W);
   if (count < kFewestSlidingOutputs || !floating_point_state_is_default()) {
-    per_window_medians(e, W, first, last, out, window);
+    select_every_window(e, W, first, last, out, window);
     return;
   }
-  char *engine_storage = static_cast<char *>(storage) + window_bytes(W);
+  // The network's pass over the samples also finds whether any is a NaN or a zero: when none is,
+  // its outputs are exact and nothing else need read the samples.
+  if (is_short_window(W) && network_medians(e, W, first, last, out, engine_storage)) return;
   if (is_long_window(W, count)) {
     long_window_range(e, W, first, last, out, window,
                       static_cast<char *>(storage) +
@@ -94,14 +95,10 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
   // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
   // would only add to that.
   if (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10) {
-    per_window_medians(e, W, first, last, out, window);
+    select_every_window(e, W, first, last, out, window);
     return;
   }
-  if (is_short_window(W)) {
-    network_medians(e, W, first, last, out, engine_storage);
-  } else {
-    block_sort_medians(e, W, first, last, out, engine_storage);
-  }
+  if (!is_short_window(W)) block_sort_medians(e, W, first, last, out, engine_storage);
   if (!exact_everywhere) patch_inexact_windows(e, W, first, last, out, window);
 }
 

@@ -5,30 +5,7 @@
 // value comes out of a window that holds NaN or zeros of both signs, so it must not be
 // "simplified": a different but equally valid quickselect gives different bits for such windows.
 #include "running_median.h"
-
-namespace {
-
-inline void exchange(double *window, int32_t a, int32_t b) {
-  const double t = window[a];
-  window[a] = window[b];
-  window[b] = t;
-}
-
-inline void order_pair(double *window, int32_t a, int32_t b) {
-  if (window[a] > window[b]) exchange(window, a, b);
-}
-
-// Puts the median of window[low], window[mid], window[high] at low, the smallest at low+1 and
-// the largest at high, so that both partition scans meet a stopper inside the range.
-void place_pivot(double *window, int32_t low, int32_t high) {
-  const int32_t mid = low + (high - low) / 2;  // floor((low+high)/2) without overflow
-  order_pair(window, mid, high);
-  order_pair(window, low, high);
-  order_pair(window, mid, low);
-  exchange(window, mid, low + 1);
-}
-
-}  // namespace
+#include "selection_steps.h"
 
 double select_middle(double *window, int32_t W) {
   int32_t low = 0;
@@ -40,19 +17,9 @@ double select_middle(double *window, int32_t W) {
       break;
     }
     place_pivot(window, low, high);
-    int32_t ll = low + 1;
-    int32_t hh = high;
-    for (;;) {
-      do ++ll;
-      while (window[low] > window[ll]);
-      do --hh;
-      while (window[hh] > window[low]);
-      if (hh < ll) break;
-      exchange(window, ll, hh);
-    }
-    exchange(window, low, hh);
-    if (hh <= k) low = ll;
-    if (hh >= k) high = hh - 1;
+    const Cursors c = partition_step_by_step(window, low, low + 1, high);
+    exchange(window, low, c.hh);
+    narrow_to_rank(k, c.ll, c.hh, low, high);
   }
   return window[k];
 }

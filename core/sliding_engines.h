@@ -18,9 +18,15 @@ inline size_t round_up_storage(size_t bytes) {
   return (bytes + 63) & ~size_t{63};
 }
 
-// Short windows (W <= kLongestNetworkWindow): a selection network across SIMD lanes.
+// Short windows: a selection network across SIMD lanes, for odd W from 3 to
+// longest_network_window() (what the processor's vectors serve faster than the block engine, at
+// most kLongestNetworkWindow).
+constexpr int32_t kLongestNetworkWindow = 63;
+int32_t longest_network_window();
+// Returns true when no sample of the windows is a NaN or a zero: then every output is exact and
+// nothing needs patching (the check rides on the network's own reading of the samples).
 size_t network_storage_bytes(int32_t W);
-void network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
+bool network_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
                      void *storage);
 
 // Long windows: blocks of W samples sorted once, then consumed and rebuilt through linked
@@ -34,6 +40,10 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
 void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, double *window);
 
+// The same outputs, by the same selection made without a branch per sample (faster).
+void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                         double *out, double *window);
+
 // False when the samples that the windows of outputs first ... last-1 hold include no NaN and
 // zeros of one sign at most: then the key order decides every window and nothing needs patching.
 bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
@@ -41,8 +51,8 @@ bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
 // How many of the windows of outputs first ... last-1 hold a NaN.
 int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last);
 
-// Recomputes with select_middle, in `window` (W doubles), every output whose window holds a
-// NaN, or zeros of both signs when its median is a zero.
+// Recomputes by the per-window selection, in `window` (W doubles), every output whose window
+// holds a NaN, or zeros of both signs when its median is a zero.
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                            double *out, double *window);
 

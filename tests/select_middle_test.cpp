@@ -1,5 +1,6 @@
 // Middle-rank selection: the documented outcomes (including the window left behind, which
-// decides results for NaN and signed zeros) and agreement with sorting for NaN-free windows.
+// decides results for NaN and signed zeros), agreement with sorting for NaN-free windows, and
+// the selection without branches against the step-by-step one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/running_median.h"
+#include "core/select_middle_by_blocks.h"
 #include "test_support.h"
 
 namespace {
@@ -95,6 +97,61 @@ TEST(SelectMiddle, MatchesSortingOnNaNFreeWindows) {
       std::sort(after.begin(), after.end());
       ASSERT_EQ(after, sorted) << "W=" << W;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Windows built to stress both selections' exchange order: mostly NaN of both signs and zeros of
+// both signs among ties, infinities and spread values, in random, sorted, reversed and
+// organ-pipe order.
+std::vector<double> adversarial_window(std::mt19937_64 &rng, int W) {
+  static const double kPalette[] = {kNaN, -kNaN, 0.0, -0.0, 0.0, -0.0, 1.0, -1.0, 2.0, kInf, -kInf};
+  const int kind = static_cast<int>(rng() % 6);
+  std::vector<double> w(W);
+  for (double &v : w) {
+    const uint64_t r = rng();
+    switch (kind) {
+      case 0:  // the palette alone
+        v = kPalette[r % 11];
+        break;
+      case 1:  // spread values with a few NaN
+        v = r % 50 == 0 ? kNaN : std::ldexp(double(r >> 11), -53);
+        break;
+      case 2:  // zeros of both signs among few values
+        v = r % 3 == 0 ? ((r >> 8) & 1 ? 0.0 : -0.0) : double(r % 4);
+        break;
+      default:  // heavy ties and one NaN in ten
+        v = r % 10 == 0 ? kNaN : double(r % 3);
+    }
+  }
+  if (kind == 4) {  // ascending runs between the NaN, then one of three orders
+    std::sort(w.begin(), w.end(), [](double a, double b) { return bits_of(a) < bits_of(b); });
+    if (rng() % 2) std::reverse(w.begin(), w.end());
+    if (rng() % 2) std::reverse(w.begin() + W / 2, w.end());  // organ pipe
+  }
+  return w;
+}
+
+// The selection without branches against the step-by-step one: the same value and the same
+// window left behind, bit for bit, over more than a million windows of every length up to 200
+// and many up to 2001.
+TEST(SelectMiddleByBlocks, LeavesTheSameWindowAsSelectMiddle) {
+  std::mt19937_64 rng(77);
+  auto expect_same = [&](int W) {
+    std::vector<double> plain = adversarial_window(rng, W), blocked = plain;
+    const double expected = select_middle(plain.data(), W);
+    const double got = select_middle_by_blocks(blocked.data(), W);
+    return bits_of(expected) == bits_of(got) && same_bits(plain, blocked);
+  };
+  for (int W = 1; W <= 200; ++W) {
+    for (int trial = 0; trial < 5500; ++trial) ASSERT_TRUE(expect_same(W)) << "W=" << W;
+  }
+  for (int trial = 0; trial < 4000; ++trial) {
+    const int W = 201 + static_cast<int>(rng() % 1801);
+    ASSERT_TRUE(expect_same(W)) << "W=" << W;
   }
 }
 

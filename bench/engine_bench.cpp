@@ -1,0 +1,153 @@
+// The engine alone, without the host's fixed cost: nanoseconds per output sample of
+// running_median, of the per-window path and of select_middle, beside a plain memcpy of the
+// signal, on n = 10^6 samples (best of several runs each). Built by bench/engine.sh once against
+// this tree's core and once against an earlier commit's, so that both print side by side.
+//
+// Usage: engine_bench [--quick] [--widths W,W,...]
+// Prints one line per measurement: "what signal W ns_per_sample".
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/running_median.h"
+
+// The core's only host call, served here without the stand-in host's bookkeeping.
+extern "C" {
+void *mxCalloc(size_t n, size_t size) {
+  return std::calloc(n ? n : 1, size ? size : 1);
+}
+void mxFree(void *ptr) {
+  std::free(ptr);
+}
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Signal {
+  const char *name;
+  std::vector<double> x;
+};
+
+std::vector<Signal> make_signals(int64_t n) {
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> unit(0, 1);
+  Signal uniform{"uniform", std::vector<double>(n)}, walk{"walk", std::vector<double>(n)};
+  Signal ties{"ties", std::vector<double>(n)}, nan{"nan1%", std::vector<double>(n)};
+  double level = 0;
+  for (int64_t i = 0; i < n; ++i) {
+    uniform.x[i] = unit(rng);
+    walk.x[i] = level += unit(rng) - 0.5;
+    ties.x[i] = static_cast<double>(rng() % 4);
+    nan.x[i] = rng() % 100 == 0 ? std::numeric_limits<double>::quiet_NaN() : unit(rng);
+  }
+  return {uniform, walk, ties, nan};
+}
+
+// Best time of `runs` calls of f, in nanoseconds per sample.
+template <class F>
+double best_ns(int runs, int64_t samples, F f) {
+  double best = 1e300;
+  for (int r = 0; r < runs; ++r) {
+    const Clock::time_point start = Clock::now();
+    f();
+    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
+    best = std::min(best, ns / static_cast<double>(samples));
+  }
+  return best;
+}
+
+void report(const char *what, const char *signal, int32_t W, double ns) {
+  std::printf("%s %s %d %.4g\n", what, signal, W, ns);
+  std::fflush(stdout);
+}
+
+// Fewer samples when each costs O(W), so that every measurement takes a similar time.
+int64_t samples_for(int64_t n, int32_t W, bool per_window) {
+  return per_window ? std::max<int64_t>(2000, std::min<int64_t>(n, n * 8 / W)) : n;
+}
+
+void time_width(const std::vector<Signal> &signals, int64_t n, int32_t W, int runs) {
+  const int32_t W2 = (W - 1) / 2;
+  const std::vector<double> zeros(W2, 0.0);
+  std::vector<double> out(n, 1.0), window(W);
+  for (const Signal &s : signals) {
+    // With a NaN in every long window each output costs a selection: fewer outputs then, their
+    // windows inside the signal (the signal's own samples as the extensions).
+    if (s.x.data() == signals[3].x.data()) {
+      const int64_t m = samples_for(n - 2 * W2, W, true);
+      report("running_median", s.name, W, best_ns(runs, m, [&] {
+               running_median(s.x.data() + W2, out.data(), s.x.data(), s.x.data() + W2 + m,
+                              static_cast<int32_t>(m), W, W2);
+             }));
+    } else {
+      report("running_median", s.name, W, best_ns(runs, n, [&] {
+               running_median(s.x.data(), out.data(), zeros.data(), zeros.data(),
+                              static_cast<int32_t>(n), W, W2);
+             }));
+    }
+  }
+  for (const Signal &s : {signals[0], signals[3]}) {
+    const int64_t m = samples_for(n - 2 * W2, W, true);
+    report("per_window", s.name, W, best_ns(runs, m, [&] {
+             running_median_per_window(s.x.data() + W2, out.data(), s.x.data(), s.x.data() + W2 + m,
+                                       static_cast<int32_t>(m), W, W2);
+           }));
+    // select_middle alone, on windows copied from the signal (the copy is timed too).
+    report("select_middle", s.name, W, best_ns(runs, m, [&] {
+             for (int64_t i = 0; i + W <= n && i < m; ++i) {
+               std::memcpy(window.data(), s.x.data() + i, W * sizeof(double));
+               out[i] = select_middle(window.data(), W);
+             }
+           }));
+  }
+}
+
+std::vector<int32_t> parse_widths(const char *list) {
+  std::vector<int32_t> widths;
+  for (const char *p = list; *p != '\0';) {
+    char *end = nullptr;
+    widths.push_back(static_cast<int32_t>(std::strtol(p, &end, 10)));
+    p = *end == ',' ? end + 1 : end;
+    if (end == p && *p != '\0') break;
+  }
+  return widths;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  int64_t n = 1000000;
+  int runs = 7;
+  std::vector<int32_t> widths = {3,  5,  7,  9,  11,  15,  21,   31,   37,
+                                 41, 51, 63, 71, 101, 201, 1001, 10001};
+  for (int a = 1; a < argc; ++a) {
+    if (std::strcmp(argv[a], "--quick") == 0) {
+      n = 100000;
+      runs = 3;
+    } else if (std::strcmp(argv[a], "--widths") == 0 && a + 1 < argc) {
+      widths = parse_widths(argv[++a]);
+    } else {
+      std::fprintf(stderr, "usage: %s [--quick] [--widths W,W,...]\n", argv[0]);
+      return 2;
+    }
+  }
+  const std::vector<Signal> signals = make_signals(n);
+  std::vector<double> copy(n, 1.0);
+  for (int32_t W : widths) {
+    // The copy is timed beside every W, so that ratios to it compare runs made together.
+    report("memcpy", "uniform", W, best_ns(runs, n, [&] {
+             std::memcpy(copy.data(), signals[0].x.data(), n * sizeof(double));
+           }));
+    time_width(signals, n, W, runs);
+  }
+  return 0;
+}

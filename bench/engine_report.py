@@ -1,0 +1,124 @@
+"""Runs the engine-only benchmark (bench/engine_bench.cpp built for this tree and for an earlier
+commit) and bottleneck.move_median in alternating rounds, then prints markdown tables of ns per
+sample: the median over the rounds, and each ratio as its median with the range over the rounds
+(the machine may be shared, so only ratios measured in one round are compared).
+
+Run it through bench/engine.sh, which builds both programs.
+"""
+import argparse
+import collections
+import datetime
+import os
+import statistics
+import subprocess
+import time
+
+import numpy as np
+
+from report import cpu_model
+
+N = 10**6
+WIDTHS = [3, 5, 7, 9, 11, 15, 21, 31, 37, 41, 51, 63, 71, 101, 201, 1001, 10001]
+
+
+def run_program(path, extra):
+    done = subprocess.run([path] + extra, capture_output=True, text=True, check=True)
+    measured = {}
+    for line in done.stdout.splitlines():
+        what, signal, W, ns = line.split()
+        measured[(what, signal, int(W))] = float(ns)
+    return measured
+
+
+def run_bottleneck(widths, n, runs):
+    import bottleneck
+
+    x = np.random.default_rng(5).random(n)
+    measured = {}
+    for W in widths:
+        best = min(timed(lambda: bottleneck.move_median(x, window=W)) for _ in range(runs))
+        measured[("running_median", "uniform", W)] = best * 1e9 / n
+    return measured
+
+
+def timed(call):
+    start = time.perf_counter()
+    call()
+    return time.perf_counter() - start
+
+
+def cell(values):
+    return f"{statistics.median(values):.3g}"
+
+
+def ratio_cell(numerators, denominators):
+    ratios = [a / b for a, b in zip(numerators, denominators)]
+    return f"{statistics.median(ratios):.2f} ({min(ratios):.2f}–{max(ratios):.2f})"
+
+
+def table(header, rows):
+    lines = ["| " + " | ".join(header) + " |", "|" + "---:|" * len(header)]
+    return "\n".join(lines + ["| " + " | ".join(r) + " |" for r in rows])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--ours", required=True)
+    parser.add_argument("--base", required=True)
+    parser.add_argument("--base-name", default="base")
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--widths")
+    args = parser.parse_args()
+    n = 10**5 if args.quick else N
+    rounds = collections.defaultdict(list)  # (impl, what, signal, W) -> one value per round
+    widths = [int(W) for W in args.widths.split(",")] if args.widths else WIDTHS
+    quick = ["--quick"] if args.quick else []
+    # Each W in turn through all three, so that what is compared was measured close together.
+    for _ in range(args.rounds):
+        for W in widths:
+            extra = quick + ["--widths", str(W)]
+            ours = run_program(args.ours, extra)
+            base = run_program(args.base, extra)
+            peer = run_bottleneck([W], n, 3 if args.quick else 7)
+            for impl, measured in (("ours", ours), ("base", base), ("bottleneck", peer)):
+                for key, ns in measured.items():
+                    rounds[(impl,) + key].append(ns)
+
+    def get(impl, what, signal, W):
+        return rounds.get((impl, what, signal, W))
+
+    print("# Engine-only benchmark\n")
+    print(f"- machine: {cpu_model()}, {os.cpu_count()} cores")
+    print(f"- date: {datetime.datetime.now():%Y-%m-%d %H:%M}; {args.rounds} rounds, each W in turn "
+          f"through both programs and bottleneck; each value the best of several calls")
+    print(f"- ours: this tree; {args.base_name}: the earlier commit; cells are medians over the "
+          "rounds, ratios their median (lowest–highest)\n")
+    rows = []
+    for W in widths:
+        o, b, p = (get(i, "running_median", "uniform", W) for i in ("ours", "base", "bottleneck"))
+        memcpy = get("ours", "memcpy", "uniform", W)
+        rows.append([str(W), cell(o), cell(b), cell(p), cell(memcpy), ratio_cell(o, memcpy),
+                     ratio_cell(b, o), ratio_cell(p, o)])
+    print(f"running_median on uniform samples, ns per sample (n = {n}):\n")
+    print(table(["W", "ours", args.base_name, "bottleneck", "memcpy", "ours / memcpy",
+                 f"{args.base_name} / ours", "bottleneck / ours"], rows))
+    for what, signals in (("running_median", ("walk", "ties", "nan1%")),
+                          ("per_window", ("uniform", "nan1%")),
+                          ("select_middle", ("uniform", "nan1%"))):
+        rows = []
+        for W in widths:
+            row = [str(W)]
+            for s in signals:
+                o, b = get("ours", what, s, W), get("base", what, s, W)
+                row += [cell(o), cell(b), ratio_cell(b, o)] if o and b else ["", "", ""]
+            rows.append(row)
+        header = ["W"]
+        for s in signals:
+            header += [f"{s} ours", f"{s} {args.base_name}", f"{s} {args.base_name} / ours"]
+        print(f"\n{what}, ns per sample:\n")
+        print(table(header, rows))
+
+
+if __name__ == "__main__":
+    main()
