@@ -1,13 +1,49 @@
-// A window is free of NaN when the latest NaN at or before its last sample lies before its first
-// one. Scanning the samples once gives every output's answer; each run of NaN-free windows is one
-// engine call. The runs' stretches of samples are disjoint, so the engines' work adds up to no
-// more than on the whole signal, however the NaN fall.
+// The outputs whose window holds a NaN are those within W2 of a NaN sample. Finding the NaN
+// samples once, in order, splits the outputs into runs between them: each run of NaN-free
+// windows is one engine call, the rest are set to NaN. The runs' stretches of samples are
+// disjoint, so the engines' work adds up to no more than on the whole signal, however the NaN
+// fall.
 #include "nan_windows.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "running_median.h"
+
+namespace {
+
+const int64_t kScanChunk = 16;
+
+// The first position in t ... end-1 of the signal itself (0 <= t <= end <= e.n) holding a NaN,
+// or end. Chunks are screened without a branch per sample.
+int64_t next_nan_inside(const double *x, int64_t t, int64_t end) {
+  for (; t + kScanChunk <= end; t += kScanChunk) {
+    bool any = false;
+    for (int64_t j = 0; j < kScanChunk; ++j) any |= x[t + j] != x[t + j];
+    if (any) break;
+  }
+  while (t < end && x[t] == x[t]) ++t;
+  return t;
+}
+
+// The first position in t ... end-1 of the extended signal holding a NaN, or end.
+int64_t next_nan(const ExtendedSignal &e, int64_t t, int64_t end) {
+  for (; t < end && t < 0; ++t) {  // before the signal
+    const double v = outside_at(e, t);
+    if (v != v) return t;
+  }
+  const int64_t inside_end = std::min(end, e.n);
+  if (t < inside_end) {
+    t = next_nan_inside(e.x, t, inside_end);
+    if (t < inside_end) return t;
+  }
+  for (t = std::max(t, e.n); t < end; ++t) {  // after it
+    const double v = outside_at(e, t);
+    if (v != v) return t;
+  }
+  return end;
+}
+
+}  // namespace
 
 size_t nan_windows_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs) {
   // Runs shorter than the window take the long-window engine, whose storage grows with the run.
@@ -18,20 +54,17 @@ size_t nan_windows_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t out
 
 void medians_between_nan_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                                  double not_a_number, double *out, void *storage) {
-  int64_t latest_nan = std::numeric_limits<int64_t>::min();
-  for (int64_t t = first - e.W2; t < first + e.W2; ++t) {
-    const double v = extended_at(e, t);
-    if (v != v) latest_nan = t;
+  const int64_t end = last + e.W2;  // one past the last window's last sample
+  int64_t i = first;                // outputs before i are done
+  for (int64_t t = first - e.W2; i < last;) {
+    const int64_t nan = next_nan(e, t, end);
+    if (nan == end) break;
+    // The windows of outputs nan-W2 ... nan+W2 hold it.
+    const int64_t held_from = std::max(i, nan - e.W2), held_to = std::min(last, nan + e.W2 + 1);
+    running_median_range(e, W, i, held_from, out + (i - first), storage);
+    std::fill(out + (held_from - first), out + (held_to - first), not_a_number);
+    i = std::max(i, held_to);
+    t = nan + 1;
   }
-  int64_t run = first;  // the first output of the current run of NaN-free windows
-  for (int64_t i = first; i < last; ++i) {
-    const double entering = extended_at(e, i + e.W2);
-    if (entering != entering) latest_nan = i + e.W2;
-    if (latest_nan >= i - e.W2) {
-      running_median_range(e, W, run, i, out + (run - first), storage);
-      out[i - first] = not_a_number;
-      run = i + 1;
-    }
-  }
-  running_median_range(e, W, run, last, out + (run - first), storage);
+  running_median_range(e, W, i, last, out + (i - first), storage);
 }
