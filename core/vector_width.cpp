@@ -20,8 +20,11 @@ std::atomic<int> width_limit{kAvx2};
 
 }  // namespace
 
+// Asked afresh on every call (the check is cheap, and done once a call, never a sample): a static
+// local would bring in the C++ runtime's guarded initialisation, whose unwind data the host's
+// error unwinding must never meet.
 VectorWidth usable_vector_width() {
-  static const VectorWidth processor = processor_vector_width();
+  const VectorWidth processor = processor_vector_width();
   const int limit = width_limit.load(std::memory_order_relaxed);
   return processor < limit ? processor : static_cast<VectorWidth>(limit);
 }
