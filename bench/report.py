@@ -144,23 +144,36 @@ def draw_plot(results, args, ours, path):
     plt.close(figure)
 
 
-def engine_section():
-    """The last run of the engine-only benchmark (bench/engine.sh), if there is one: the engine's
-    own time without the host's fixed cost."""
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "engine_results.md")
+def carried_section(file_name, title):
+    """The last run of another benchmark, from its results file in bench/, if there is one."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), file_name)
     if not os.path.exists(path):
         return []
     with open(path) as results:
         lines = results.read().rstrip("\n").splitlines()
-    title = "## The engine alone (bench/engine.sh, its last run: bench/engine_results.md)"
     return ["", title] + [line for line in lines if not line.startswith("# ")]
+
+
+def engine_section():
+    """The engine's own time, without the host's fixed cost (bench/engine.sh)."""
+    return carried_section(
+        "engine_results.md",
+        "## The engine alone (bench/engine.sh, its last run: bench/engine_results.md)")
+
+
+def plorvent_section():
+    """plorvent as users call it, against its core and medfilt1 (bench/plorvent.sh)."""
+    return carried_section(
+        "plorvent_results.md",
+        "## plorvent (bench/plorvent.sh, its last run: bench/plorvent_results.md)")
 
 
 def write_report(results, args, ours, versions):
     """Writes results.md and results.png into args.out_dir and returns the markdown."""
     text = "\n".join(header(args, versions) + [""] + uniform_tables(results, args, ours) + [""]
                      + special_tables(results, args) + ["", "## Results compared with ours", ""]
-                     + comparison_notes(results) + engine_section()) + "\n"
+                     + comparison_notes(results) + engine_section()
+                     + plorvent_section()) + "\n"
     os.makedirs(args.out_dir, exist_ok=True)
     with open(os.path.join(args.out_dir, "results.md"), "w") as out:
         out.write(text)
