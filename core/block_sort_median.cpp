@@ -167,21 +167,23 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
   int32_t *sort_order = reinterpret_cast<int32_t *>(sort_keys + W);
   const SortScratch sort = {sort_keys, sort_order, sort_order + W};
   const int32_t k = static_cast<int32_t>(e.W2);
-  const int64_t end = last + e.W2;  // one past the last window's last sample
-  int64_t block_start = first - e.W2;
-  load_block(A, e, W, block_start, W, sort);  // the first window is exactly the first block
-  load_entering_block(B, e, W, block_start + W, end, sort);
+  const int64_t end = last + e.W2;       // one past the last window's last sample
+  const int64_t origin = first - e.W2;   // extended position of the first window's first sample
+  load_block(A, e, W, origin, W, sort);  // the first window is exactly the first block
+  load_entering_block(B, e, W, origin + W, end, sort);
   Split s = {k, W, k};
   out[0] = value_of(key_at(A, k));
-  for (int64_t i = 1; i < last - first; ++i) {
-    const int32_t j = static_cast<int32_t>(i - (block_start - first + e.W2));  // 1 ... W
+  const int64_t count = last - first;
+  int64_t block_start = 0;  // the output whose window is exactly block A
+  for (int64_t i = 1; i < count; ++i) {
+    const int32_t j = static_cast<int32_t>(i - block_start);  // 1 ... W
     slide(A, B, W, k, j - 1, s);
     out[i] = value_of(median_key(A, B, W, s));
     if (j == W) {  // the window is all of B: B becomes A, and the next block enters
       std::swap(A, B);
       block_start += W;
       s = {s.b, W, s.small};
-      load_entering_block(B, e, W, block_start + W, end, sort);
+      load_entering_block(B, e, W, origin + block_start + W, end, sort);
     }
   }
 }

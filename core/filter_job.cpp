@@ -11,13 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <type_traits>
 
 #include "long_window_medians.h"
 #include "nan_windows.h"
 #include "running_median.h"
-#include "sample_key.h"
 #include "select_middle_by_blocks.h"
 #include "sliding_engines.h"
 #include "worker_threads.h"

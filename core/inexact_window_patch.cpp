@@ -15,29 +15,10 @@
 #include "sample_key.h"
 #include "select_middle_by_blocks.h"
 #include "sliding_engines.h"
+#include "nan_zero_counts.h"
 #include "vector_width.h"
 
 namespace {
-
-struct SpecialCounts {
-  int64_t nan;
-  int64_t negative_zero;
-  int64_t positive_zero;
-};
-
-inline void count(SpecialCounts &c, double v, int64_t delta) {
-  if (v != v) {
-    c.nan += delta;
-  } else if (v == 0) {
-    (std::signbit(v) ? c.negative_zero : c.positive_zero) += delta;
-  }
-}
-
-// A NaN has no place in the order, and which zero comes out of a window holding both depends on
-// the selection's exchanges; any other median has one bit pattern only.
-inline bool needs_selection(const SpecialCounts &c, double median) {
-  return c.nan > 0 || (median == 0 && c.negative_zero > 0 && c.positive_zero > 0);
-}
 
 // Which of NaN, -0.0 and +0.0 occur among the samples. Branch-free bit operations: the OR of
 // the zeros' bits has its sign bit set when a -0.0 occurs, and their AND has it clear when a
@@ -184,11 +165,11 @@ int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, i
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                            double *out, double *window) {
   SpecialCounts c = {0, 0, 0};
-  for (int64_t j = 0; j < W; ++j) count(c, extended_at(e, first - e.W2 + j), 1);
+  for (int64_t j = 0; j < W; ++j) count_special(c, extended_at(e, first - e.W2 + j), 1);
   for (int64_t i = first; i < last; ++i) {
     if (i > first) {
-      count(c, extended_at(e, i - 1 - e.W2), -1);
-      count(c, extended_at(e, i + e.W2), 1);
+      count_special(c, extended_at(e, i - 1 - e.W2), -1);
+      count_special(c, extended_at(e, i + e.W2), 1);
     }
     if (needs_selection(c, out[i - first])) {
       gather_window(window, e, W, i);

@@ -15,23 +15,9 @@
 
 #include "sample_key.h"
 #include "sliding_engines.h"
+#include "nan_zero_counts.h"
 
 namespace {
-
-// Counts of the samples that a key order cannot place: NaN, and the two zeros.
-struct Specials {
-  int64_t nan;
-  int64_t negative_zero;
-  int64_t positive_zero;
-};
-
-inline void count_special(Specials &s, double v, int64_t times) {
-  if (v != v) {
-    s.nan += times;
-  } else if (v == 0) {
-    (same_bits_as<uint64_t>(v) >> 63 ? s.negative_zero : s.positive_zero) += times;
-  }
-}
 
 // ---- Fenwick tree over ranks 0 ... size-1 (tree[1 ... size]) ----
 
@@ -109,7 +95,7 @@ size_t shared_stretch_bytes(const ExtendedSignal &e, int64_t shared) {
 
 // C's samples of ranks r0 ... r1, by selection over a copy of their keys.
 void candidates_by_selection(const ExtendedSignal &e, int64_t a, int64_t b, int64_t r0, int64_t r1,
-                             int64_t *scratch, int64_t *candidate, Specials &s) {
+                             int64_t *scratch, int64_t *candidate, SpecialCounts &s) {
   const int64_t count = b - a + 1;
   for (int64_t j = 0; j < count; ++j) {
     const double v = extended_at(e, a + j);
@@ -157,7 +143,7 @@ void add_source_counts(const ExtendedSignal &e, int64_t a, int64_t b, int64_t *t
 
 // C's samples of ranks r0 ... r1, by counting how often each source occurs in C.
 void candidates_by_counting(const ExtendedSignal &e, int64_t a, int64_t b, int64_t r0, int64_t r1,
-                            char *bytes, int64_t *candidate, Specials &s) {
+                            char *bytes, int64_t *candidate, SpecialCounts &s) {
   const int64_t sources = source_count(e);
   int64_t *times = reinterpret_cast<int64_t *>(bytes);
   int64_t *key = times + sources;
@@ -196,7 +182,7 @@ void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int6
   const int64_t r0 = std::max<int64_t>(0, k - (c - 1)), r1 = std::min(shared - 1, k);
   const int32_t m = static_cast<int32_t>(r1 - r0 + 1), u = universe_size(c);
   Universe v = carve_universe(static_cast<char *>(storage), c);
-  Specials shared_specials = {0, 0, 0};
+  SpecialCounts shared_specials = {0, 0, 0};
   if (counts_shared_stretch(e, shared)) {
     candidates_by_counting(e, a, b, r0, r1, static_cast<char *>(scratch), v.key, shared_specials);
   } else {
@@ -213,7 +199,7 @@ void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int6
   sort_by_key(v.key, v.order, size);
   for (int32_t r = 0; r < size; ++r) v.rank_of[v.order[r]] = r;
   std::fill(v.tree, v.tree + u + 1, 0);
-  Specials s = shared_specials;
+  SpecialCounts s = shared_specials;
   for (int32_t j = 0; j < m + c - 1; ++j) {
     fenwick_add(v.tree, size, v.rank_of[j], 1);
     if (j >= m) count_special(s, value_of(v.key[j]), 1);
@@ -229,9 +215,8 @@ void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int6
     }
     const double median = value_of(v.key[v.order[fenwick_rank(v.tree, size, k - r0)]]);
     out[i] = median;
-    verdict[i] = s.nan > 0 ? kWindowHoldsNaN
-                 : (median == 0 && s.negative_zero > 0 && s.positive_zero > 0)
-                     ? kWindowHoldsBothZeros
-                     : kWindowDecided;
+    verdict[i] = s.nan > 0                              ? kWindowHoldsNaN
+                 : holds_both_zeros_around(s, median) ? kWindowHoldsBothZeros
+                                                      : kWindowDecided;
   }
 }
