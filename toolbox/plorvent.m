@@ -26,11 +26,10 @@ function y = plorvent(x, w, varargin)
 %   needed beyond X and Y is a few work arrays of at most B+W-1 samples for
 %   each thread, however long the signals are (GNU Octave also holds a copy
 %   of Y for a moment, as it takes a compiled module's result over). B is a
-%   positive integer, by
-%   default 1048576 (2^20). Double signals along the first dimension are
-%   read in place; other classes and other dimensions are read a block at a
-%   time. PLORVENT_FILE filters a signal stored in a file, for signals
-%   larger than memory.
+%   positive integer, by default 1048576 (2^20). Double signals along the
+%   first dimension are read in place; other classes and other dimensions
+%   are read a block at a time. PLORVENT_FILE filters a signal stored in a
+%   file, for signals larger than memory.
 %
 %   Y = PLORVENT(..., 'Threads', T) filters on T threads (a positive
 %   integer; by default the number of computational threads of the host:
