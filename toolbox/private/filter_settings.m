@@ -79,21 +79,22 @@ mode = choice_of(value, {'includenan', 'raw'}, 'plorvent:invalidOptionValue', ..
 end
 
 function block_size = block_size_of(value)
-if ~(isnumeric(value) && isreal(value) && isscalar(value) && isfinite(value) && value >= 1 && ...
-     value == fix(value) && value <= 2147483647)
-  error('plorvent:invalidOptionValue', ...
-        'The value of option ''BlockSize'' must be a positive integer no larger than 2147483647.');
-end
-block_size = full(double(value));
+block_size = whole_option_value(value, 'BlockSize', 2147483647);
 end
 
 function threads = threads_of(value)
-if ~(isnumeric(value) && isreal(value) && isscalar(value) && value >= 1 && value <= 256 && ...
+threads = whole_option_value(value, 'Threads', 256);
+end
+
+function n = whole_option_value(value, name, highest)
+% VALUE as a double when it is a whole number from 1 to HIGHEST; an error naming option NAME
+% otherwise.
+if ~(isnumeric(value) && isreal(value) && isscalar(value) && value >= 1 && value <= highest && ...
      value == fix(value))
   error('plorvent:invalidOptionValue', ...
-        'The value of option ''Threads'' must be a whole number from 1 to 256.');
+        'The value of option ''%s'' must be a whole number from 1 to %d.', name, highest);
 end
-threads = full(double(value));
+n = full(double(value));
 end
 
 function budget = budget_of(value)
