@@ -426,8 +426,12 @@ int32_t workers_for(const FilterJob &job) {
 }  // namespace
 
 FilterPlan plan_filter(const FilterJob &job) {
-  FilterPlan plan = {1, false, 0, 0, 0};
+  FilterPlan plan = {1, false, 0, 0, 0, false};
   if (job.length * job.stride * job.outer == 0) return plan;
+  if (has_long_windows(job) && job.length > kMostLongWindowOutputs) {
+    plan.unserved = true;
+    return plan;
+  }
   plan.ranks = needs_ranks(job);
   plan.workers = workers_for(job);
   if (has_long_windows(job) && may_leave_windows_undecided(job)) {

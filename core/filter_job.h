@@ -56,6 +56,8 @@ struct FilterPlan {
   // be selected, or zeros of both signs) need a window of W samples of their own; that many
   // bytes, or 0.
   size_t selection_bytes;
+  // Windows longer than signals of more samples than the counting engine serves: refused.
+  bool unserved;
 };
 
 FilterPlan plan_filter(const FilterJob &job);

@@ -11,11 +11,11 @@
 #include <immintrin.h>
 #endif
 
+#include "nan_zero_counts.h"
 #include "running_median.h"
 #include "sample_key.h"
 #include "select_middle_by_blocks.h"
 #include "sliding_engines.h"
-#include "nan_zero_counts.h"
 #include "vector_width.h"
 
 namespace {

@@ -13,9 +13,9 @@
 
 #include <algorithm>
 
+#include "nan_zero_counts.h"
 #include "sample_key.h"
 #include "sliding_engines.h"
-#include "nan_zero_counts.h"
 
 namespace {
 
@@ -215,7 +215,7 @@ void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int6
     }
     const double median = value_of(v.key[v.order[fenwick_rank(v.tree, size, k - r0)]]);
     out[i] = median;
-    verdict[i] = s.nan > 0                              ? kWindowHoldsNaN
+    verdict[i] = s.nan > 0                            ? kWindowHoldsNaN
                  : holds_both_zeros_around(s, median) ? kWindowHoldsBothZeros
                                                       : kWindowDecided;
   }

@@ -16,12 +16,17 @@ enum WindowVerdict : uint8_t {
   kWindowHoldsBothZeros,  // its median is a zero and it holds both: which one, only selection tells
 };
 
+// Ranks are 32-bit: the engine serves at most this many outputs (3 ranks each) in one call, and
+// counts signals of at most this many samples.
+const int64_t kMostLongWindowOutputs = (INT32_MAX - 2) / 3;
+
 // Scratch needed while the call starts (the keys of the shared stretch, or for a generated
 // padding of a shorter signal the counts of its samples), and storage needed throughout.
 size_t long_window_scratch_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs);
 size_t long_window_storage_bytes(int64_t outputs);
 
-// Outputs first ... last-1 (last - first <= W) into out[0 ...], each window's verdict into
+// Outputs first ... last-1 (last - first < W, and at most kMostLongWindowOutputs; e.n too when
+// the padding is generated) into out[0 ...], each window's verdict into
 // verdict[0 ...]. Obtains nothing; `scratch` and `storage` are the caller's.
 void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out, uint8_t *verdict, void *scratch, void *storage);

@@ -22,8 +22,9 @@ bool is_short_window(int32_t W) {
 }
 
 // Fewer outputs than the window is long: their windows share most of their samples.
-bool is_long_window(int32_t W, int64_t outputs) {
-  return outputs < W && !is_short_window(W);
+bool is_long_window(const ExtendedSignal &e, int32_t W, int64_t outputs) {
+  return outputs < W && !is_short_window(W) && outputs <= kMostLongWindowOutputs &&
+         (e.padding == kExtensionArrays || e.n <= kMostLongWindowOutputs);
 }
 
 size_t window_bytes(int32_t W) {
@@ -60,7 +61,7 @@ void long_window_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_
 // engine's storage.
 size_t running_median_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs) {
   if (W == 1 || outputs <= 0) return 0;
-  if (is_long_window(W, outputs)) {
+  if (is_long_window(e, W, outputs)) {
     return std::max(window_bytes(W), long_window_scratch_bytes(e, W, outputs)) +
            long_window_bytes(outputs);
   }
@@ -85,7 +86,7 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
   // The network's pass over the samples also finds whether any is a NaN or a zero: when none is,
   // its outputs are exact and nothing else need read the samples.
   if (is_short_window(W) && network_medians(e, W, first, last, out, engine_storage)) return;
-  if (is_long_window(W, count)) {
+  if (is_long_window(e, W, count)) {
     long_window_range(e, W, first, last, out, window,
                       static_cast<char *>(storage) +
                           std::max(window_bytes(W), long_window_scratch_bytes(e, W, count)));

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/filter_job.h"
+#include "core/long_window_medians.h"
 #include "core/worker_threads.h"
 #include "mex.h"
 
@@ -163,6 +164,14 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   double budget = 0;
   FilterJob job = job_from_arguments(prhs, &budget);
   const FilterPlan plan = plan_filter(job);
+  if (plan.unserved) {
+    mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
+                      "A window of %d samples is longer than the signals, and they hold %lld "
+                      "samples: windows longer than signals of more than %lld samples are not "
+                      "served.",
+                      2 * job.W2 + 1, static_cast<long long>(job.length),
+                      static_cast<long long>(kMostLongWindowOutputs));
+  }
   if (static_cast<double>(plan.selection_bytes) > budget) {
     mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
                       "A window of %d samples, longer than the signals (%lld samples), that holds "

@@ -173,3 +173,23 @@ TEST(FilterJob, ThreadsAndPiecesGiveTheSameBits) {
 }
 
 }  // namespace
+
+namespace {
+
+// Signals too long to count their samples in 32-bit ranks are refused before anything is read.
+TEST(FilterJob, WindowsLongerThanHugeSignalsAreRefusedUpFront) {
+  FilterJob job{};
+  job.type = kDoubleSamples;
+  job.length = 800000000;  // never read: x is null
+  job.stride = 1;
+  job.outer = 1;
+  job.W2 = (INT32_MAX - 1) / 2;
+  job.padding = kReplicatePadding;
+  job.block = 1 << 20;
+  job.threads = 1;
+  EXPECT_TRUE(plan_filter(job).unserved);
+  job.W2 = 400000000 - 1;  // window shorter than the signal: served
+  EXPECT_FALSE(plan_filter(job).unserved);
+}
+
+}  // namespace
