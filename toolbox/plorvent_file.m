@@ -1,4 +1,4 @@
-function n = plorvent_file(input_file, output_file, w, varargin)
+function count = plorvent_file(input_file, output_file, w, varargin)
 %PLORVENT_FILE Running median of a signal stored in a file, written to another file.
 %   PLORVENT_FILE(INPUT, OUTPUT, W) reads the signal stored in the file
 %   INPUT as raw little-endian doubles (8 bytes a sample, no header) and
@@ -28,12 +28,37 @@ function n = plorvent_file(input_file, output_file, w, varargin)
 %   (about 24 bytes a sample; 'MemoryBudget', BYTES refuses more with
 %   plorvent:windowTooLong, as do windows whose exact result would need
 %   more, see PLORVENT). 'Threads' is taken as PLORVENT takes it.
-%   Each block needs only its (W-1)/2 neighbouring samples on either side,
-%   so the blocks of one file could also be handed to separate workers.
 %   PLORVENT_FILE(..., 'NaN', MODE) treats windows holding a NaN as
 %   PLORVENT does ('includenan', the default, or 'raw').
 %
-%   N = PLORVENT_FILE(...) returns the number of samples filtered.
+%   PLORVENT_FILE(..., 'Range', [FIRST LAST]) filters only the outputs
+%   FIRST to LAST (1-based, inclusive) and writes them at their own offsets
+%   of OUTPUT, in place: OUTPUT is made at the input's full length (zeros
+%   elsewhere) when missing, and must otherwise be a regular file of that
+%   length, left unchanged outside the range. Only the samples those
+%   outputs need are read (the range and (W-1)/2 samples on either side, or
+%   the padding). Ranges that together cover the signal, written in any
+%   order by any processes, on one machine or on several sharing the file
+%   system, give the bytes of one whole call; a range that fails may leave
+%   part of it written, and is simply run again.
+%
+%   PLORVENT_FILE(..., 'Workers', N) cuts the outputs (all of them, or the
+%   'Range') into N ranges and filters them at once on the host's parallel
+%   engine: parcellfun of GNU Octave's package parallel (loaded when
+%   installed), or parfor in MATLAB with the Parallel Computing Toolbox
+%   (on the current pool or one it opens); without either they run one
+%   after another, after a warning plorvent:noParallelEngine. Each worker
+%   is a PLORVENT_FILE call with 'Range'; without 'Range', they write into
+%   the part file, which replaces OUTPUT only once all have finished. A
+%   window longer than the signal, or an OUTPUT that is a device or a
+%   pipe, is filtered by one process. See examples/filter_on_a_cluster.m
+%   for several machines.
+%
+%   PLORVENT_FILE(..., 'Verbose', TF) prints a line as each range is done
+%   (each worker's, or the call's own); by default only for ranges of 10^7
+%   outputs or more.
+%
+%   N = PLORVENT_FILE(...) returns the number of outputs written.
 %
 %   In MATLAB the input is read through MEMMAPFILE, in GNU Octave with
 %   FREAD; the output is written with FWRITE, a block at a time.
@@ -42,9 +67,12 @@ function n = plorvent_file(input_file, output_file, w, varargin)
 %   plorvent:fileNotFound, plorvent:invalidFileSize, plorvent:sameFile,
 %   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
 %   (also when the disk filled up or a file-size limit cut the file short),
-%   plorvent:inputChanged (INPUT grew or shrank during the call) and
-%   plorvent:moveFailed (the finished file could not replace OUTPUT) and
-%   plorvent:windowTooLong.
+%   plorvent:inputChanged (INPUT grew or shrank during the call),
+%   plorvent:moveFailed (the finished file could not replace OUTPUT),
+%   plorvent:windowTooLong, plorvent:rangeOutsideSignal (a 'Range' below 1
+%   or past the last sample), plorvent:reversedRange (FIRST > LAST) and
+%   plorvent:wrongOutputSize (an existing OUTPUT of another length than
+%   the input, for 'Range').
 %
 %   Example: 10^7 samples written to a file, filtered into another
 %     input = [tempname() '.bin'];
@@ -65,39 +93,227 @@ if nargin < 3
 end
 input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
-[half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], 1);
-block_size = options.BlockSize;
+[filter_args, file_options] = file_options_of(varargin);
+[half_width, padding, ~, options] = filter_settings(w, filter_args, [Inf 1], 1);
 
 [input_id, n, input_file] = open_signal(input_file);
 close_input = onCleanup(@() fclose(input_id));
+range = range_of(file_options.Range, n);
 output_file = real_name(output_file);
 require_other_file(input_file, output_file);
-require_replaceable(output_file);
-[output_id, part_file] = open_part(output_file);
-discard = onCleanup(@() discard_part(output_id, part_file));
+whole_signal = 2 * half_width + 1 > n && n > 0;
+% Several processes pay only where each has a stretch of blocks to filter.
+workers = file_options.Workers;
+if whole_signal || is_stream(output_file)
+  workers = 1;
+end
+workers = min(workers, max(range(2) - range(1) + 1, 1));
+verbose = file_options.Verbose;
+if isempty(verbose)
+  verbose = range(2) - range(1) + 1 >= 1e7;
+end
+started = tic();
 
-read = sample_reader(input_file, input_id, n);
-if 2 * half_width + 1 > n && n > 0
+if isempty(file_options.Range)
+  % The whole signal: written to a part file that replaces OUTPUT once complete.
+  require_replaceable(output_file);
+  [output_id, part_file] = open_part(output_file);
+  discard = onCleanup(@() discard_part(output_id, part_file));
+  target = part_file;
+else
+  [output_id, target] = open_for_range(output_file, n);
+  close_output = onCleanup(@() fclose(output_id));
+end
+if workers > 1
+  if isempty(file_options.Range)
+    extend_file(part_file, 8 * n);
+  end
+  worker_args = [{input_file, target, w}, filter_args];
+  run_ranges(worker_args, split_range(range, workers), verbose);
+elseif whole_signal
   % Every window holds the whole signal: filtered at once, its padding counted, not built.
   require_whole_signal_fits(n, options);
-  m = filtered_signals(read((1:n)'), 2 * half_width + 1, padding, 1, options);
-  write_block(output_id, m, 1, n, output_file);
+  m = filtered_signals(read_all(input_file, input_id, n), 2 * half_width + 1, padding, 1, ...
+                       options);
+  write_at(output_id, m(range(1):range(2)), range(1), output_file);
 else
-  include_nan = strcmp(options.NaN, 'includenan');
-  for first = 1:block_size:n
-    last = min(first + block_size - 1, n);
-    m = filter_span(read, n, first, last, half_width, padding, include_nan);
-    write_block(output_id, m, first, last, output_file);
-  end
+  filter_blocks(sample_reader(input_file, input_id, n), n, range, half_width, padding, ...
+                options, output_id, output_file);
 end
 require_same_size(input_id, n, input_file);
-move_into_place(output_id, part_file, n, output_file);
+if isempty(file_options.Range)
+  move_into_place(output_id, part_file, n, output_file);
+end
+count = range(2) - range(1) + 1;
+if verbose && workers == 1
+  % One write a line, so that the lines of workers sharing a terminal do not interleave.
+  fprintf(1, '%s', sprintf('plorvent_file: outputs %d to %d of %d written (%.1f s)\n', ...
+                           range(1), range(2), n, toc(started)));
+  if exist('OCTAVE_VERSION', 'builtin')
+    fflush(stdout);
+  end
+end
+end
+
+function filter_blocks(read, n, range, half_width, padding, options, output_id, output_file)
+% Filters the outputs in RANGE a block at a time and writes them at their offsets.
+include_nan = strcmp(options.NaN, 'includenan');
+seek_to(output_id, range(1), output_file);
+for first = range(1):options.BlockSize:range(2)
+  last = min(first + options.BlockSize - 1, range(2));
+  m = filter_span(read, n, first, last, half_width, padding, include_nan);
+  write_block(output_id, m, first, last, output_file);
+end
+end
+
+function write_at(id, m, first, output_file)
+seek_to(id, first, output_file);
+write_block(id, m, first, first + numel(m) - 1, output_file);
+end
+
+function seek_to(id, first, output_file)
+% Positions ID at output FIRST: a file written from its start (maybe a pipe) is there already;
+% a file a range is written into holds every position the range may name.
+if first > 1 && fseek(id, (first - 1) * 8, 'bof') ~= 0
+  error('plorvent:writeFailed', 'Could not reach sample %d of ''%s''.', first, output_file);
+end
+end
+
+function samples = read_all(file, id, n)
+read = sample_reader(file, id, n);
+samples = read((1:n)');
 end
 
 function write_block(id, m, first, last, output_file)
 if fwrite(id, m, 'double') ~= numel(m)
   error('plorvent:writeFailed', 'Could not write samples %d to %d to ''%s''.', first, last, ...
         output_file);
+end
+end
+
+function [filter_args, options] = file_options_of(args)
+% Takes the options of files alone ('Range', 'Workers', 'Verbose', each a name and a value) out of
+% ARGS; the rest are PLORVENT's, checked as PLORVENT checks them.
+options = struct('Range', [], 'Workers', 1, 'Verbose', []);
+names = fieldnames(options);
+keep = true(size(args));
+for k = 1:numel(args)
+  name = args{k};
+  if ~keep(k) || ~((ischar(name) && isrow(name)) || (isa(name, 'string') && isscalar(name)))
+    continue;
+  end
+  match = find(strcmpi(char(name), names), 1);
+  if isempty(match)
+    continue;
+  end
+  if k == numel(args)
+    error('plorvent:missingOptionValue', 'Option ''%s'' needs a value after it.', names{match});
+  end
+  options.(names{match}) = file_option_value(names{match}, args{k + 1});
+  keep(k:k + 1) = false;
+end
+filter_args = args(keep);
+end
+
+function value = file_option_value(name, value)
+switch name
+  case 'Range'
+    ok = isnumeric(value) && isreal(value) && numel(value) == 2 && all(isfinite(value)) && ...
+         all(value == fix(value));
+    value = full(double(value(:)'));
+    what = '[FIRST LAST], two whole numbers';
+  case 'Workers'
+    ok = isnumeric(value) && isreal(value) && isscalar(value) && value >= 1 && ...
+         value <= 1024 && value == fix(value);
+    value = full(double(value));
+    what = 'a whole number from 1 to 1024';
+  otherwise
+    ok = (islogical(value) || isnumeric(value)) && isreal(value) && isscalar(value) && ...
+         ~isnan(value);
+    value = logical(value);
+    what = 'true or false';
+end
+if ~ok
+  error('plorvent:invalidOptionValue', 'The value of option ''%s'' must be %s.', name, what);
+end
+end
+
+function range = range_of(range, n)
+% The outputs to write: RANGE checked against the signal of N samples, or all of them.
+if isempty(range)
+  range = [1 n];
+elseif range(1) > range(2)
+  error('plorvent:reversedRange', 'Range [%d %d] is empty: its first output is after its last.', ...
+        range(1), range(2));
+elseif range(1) < 1 || range(2) > n
+  error('plorvent:rangeOutsideSignal', ...
+        'Range [%d %d] is outside the signal, whose outputs are 1 to %d.', range(1), range(2), n);
+end
+end
+
+function ranges = split_range(range, parts)
+% RANGE cut into PARTS ranges of nearly equal length, as a cell of [first last].
+edges = round(linspace(range(1) - 1, range(2), parts + 1));
+ranges = arrayfun(@(k) [edges(k) + 1, edges(k + 1)], 1:parts, 'UniformOutput', false);
+end
+
+function [id, file] = open_for_range(file, n)
+% Opens OUTPUT to write a range of it in place: a regular file of the input's length, made (all
+% zeros) when missing. Every process writing a range of one output opens it so. A missing output
+% is made whole under a name of its own and only then linked into place, so that no process
+% meets a part-made output or replaces one that another process has begun to fill.
+if is_stream(file) || isfolder(file)
+  error('plorvent:cannotWriteFile', ...
+        '''%s'' is not a regular file, in which a range is written at its own offset.', file);
+end
+if ~isfile(file)
+  make_file_of_zeros(file, 8 * n);
+end
+id = fopen(file, 'r+', 'ieee-le');
+if id < 0
+  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', file);
+end
+bytes = end_of(id);
+if bytes ~= 8 * n
+  fclose(id);
+  error('plorvent:wrongOutputSize', ...
+        ['''%s'' holds %d bytes, not the %d of the filtered signal (%d samples), into which a ' ...
+         'range is written. Remove it or name another output.'], file, bytes, 8 * n, n);
+end
+end
+
+function make_file_of_zeros(file, bytes)
+[folder, name, ext] = fileparts(file);
+[~, unique_part] = fileparts(tempname());
+part_file = fullfile(folder, [name ext '.' unique_part '.part']);
+id = fopen(part_file, 'w');
+if id < 0
+  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', part_file);
+end
+fclose(id);
+remove_part = onCleanup(@() discard_part(-1, part_file));
+extend_file(part_file, bytes);
+if exist('OCTAVE_VERSION', 'builtin')
+  if link(part_file, file) ~= 0 && ~isfile(file)
+    rename(part_file, file);  % a file system without hard links
+  end
+else
+  publish_with_java(part_file, file);
+end
+end
+
+function publish_with_java(part_file, file)
+% A hard link fails where FILE exists; so does a move that does not replace, used where links are
+% not supported. Either way an output another process made first is kept.
+from = javaMethod('toPath', java_file(part_file));
+to = javaMethod('toPath', java_file(file));
+try
+  javaMethod('createLink', 'java.nio.file.Files', to, from);
+catch
+  if ~isfile(file)
+    javaMethod('move', 'java.nio.file.Files', from, to, ...
+               javaArray('java.nio.file.CopyOption', 0));
+  end
 end
 end
 
