@@ -220,21 +220,23 @@ switch name
   case 'Range'
     ok = isnumeric(value) && isreal(value) && numel(value) == 2 && all(isfinite(value)) && ...
          all(value == fix(value));
-    value = full(double(value(:)'));
     what = '[FIRST LAST], two whole numbers';
   case 'Workers'
     ok = isnumeric(value) && isreal(value) && isscalar(value) && value >= 1 && ...
          value <= 1024 && value == fix(value);
-    value = full(double(value));
     what = 'a whole number from 1 to 1024';
   otherwise
     ok = (islogical(value) || isnumeric(value)) && isreal(value) && isscalar(value) && ...
          ~isnan(value);
-    value = logical(value);
     what = 'true or false';
 end
 if ~ok
   error('plorvent:invalidOptionValue', 'The value of option ''%s'' must be %s.', name, what);
+end
+if strcmp(name, 'Verbose')
+  value = logical(value);
+else
+  value = full(double(value(:)'));
 end
 end
 
@@ -280,6 +282,7 @@ if bytes ~= 8 * n
         ['''%s'' holds %d bytes, not the %d of the filtered signal (%d samples), into which a ' ...
          'range is written. Remove it or name another output.'], file, bytes, 8 * n, n);
 end
+frewind(id);
 end
 
 function make_file_of_zeros(file, bytes)

@@ -295,3 +295,137 @@
 %! unwind_protect_cleanup
 %!   remove(folder);
 %! end_unwind_protect
+
+%!function ranges = random_cover(n)
+%! % Ranges that cover outputs 1..n, in random order, some overlapping their neighbours.
+%! cuts = unique([0, sort(randi(n, 1, randi(4))), n]);
+%! ranges = {};
+%! for k = 1:numel(cuts) - 1
+%!   ranges{end + 1} = [max(cuts(k) + 1 - randi([0 2]), 1), cuts(k + 1)];
+%! end
+%! ranges = ranges(randperm(numel(ranges)));
+%!endfunction
+
+%!test  # ranges in any order, overlapping or not, give the bytes of one whole call
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   whole = fullfile(folder, 'whole.bin');
+%!   pieces = fullfile(folder, 'pieces.bin');
+%!   rand('seed', 14);
+%!   randn('seed', 14);
+%!   paddings = {'zeros', 2.5, 'replicate', 'symmetric', 'periodic'};
+%!   for trial = 1:16
+%!     n = [1, 2, 9, 1000, randi(3000, 1, 12)](trial);
+%!     x = signal_with_edges(max(n, 50))(1:n);
+%!     write_samples(input, x);
+%!     w = 2 * randi(ceil(0.7 * n) + 1) - 1;     % up to beyond the signal
+%!     args = {w, paddings{mod(trial, 5) + 1}, 'NaN', {'includenan', 'raw'}{mod(trial, 2) + 1}, ...
+%!             'BlockSize', randi(500)};
+%!     plorvent_file(input, whole, args{:});
+%!     ranges = random_cover(n);
+%!     for k = 1:numel(ranges)
+%!       assert(plorvent_file(input, pieces, args{:}, 'Range', ranges{k}), diff(ranges{k}) + 1);
+%!     end
+%!     assert(typecast(read_samples(pieces), 'uint64'), typecast(read_samples(whole), 'uint64'));
+%!     delete(pieces);
+%!   end
+%!   % A range of a long signal in an existing output: the rest of it left as it was.
+%!   x = randn(1e6, 1);
+%!   write_samples(input, x);
+%!   write_samples(pieces, -x);
+%!   plorvent_file(input, pieces, 101, 'Range', [400000 700000]);
+%!   y = read_samples(pieces);
+%!   m = plorvent(x, 101);
+%!   assert(y([1:399999, 700001:end]), -x([1:399999, 700001:end]));
+%!   assert(y(400000:700000), m(400000:700000));
+%!   assert(read_samples(input), x);
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # 'Workers' on the parallel package, and one after another without it
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   x = signal_with_edges(200000);
+%!   write_samples(input, x);
+%!   expected = typecast(plorvent(x, 31, 'symmetric'), 'uint64');
+%!   assert(plorvent_file(input, output, 31, 'symmetric', 'Workers', 2), 200000);
+%!   assert(typecast(read_samples(output), 'uint64'), expected);
+%!   assert({dir(folder).name}, {'.', '..', 'in.bin', 'out.bin'});  % no part file left
+%!   delete(output);
+%!   plorvent_file(input, output, 31, 'symmetric', 'Workers', 3, 'Range', [1 150000]);
+%!   plorvent_file(input, output, 31, 'symmetric', 'Range', [150001 200000]);
+%!   assert(typecast(read_samples(output), 'uint64'), expected);
+%!   % A worker's refusal comes back with its identifier.
+%!   write_samples(output, 1:3);
+%!   err = '';
+%!   try
+%!     plorvent_file(input, output, 31, 'Workers', 2, 'Range', [1 10]);
+%!   catch caught
+%!     err = caught.identifier;
+%!   end
+%!   assert(err, 'plorvent:wrongOutputSize');
+%!   delete(output);
+%!   hidden = shadow({'exist', ["function r = exist(name, varargin)\n", ...
+%!                              "r = builtin('exist', name, varargin{:});\n", ...
+%!                              "if strcmp(name, 'parcellfun'), r = 0; end\n"]; ...
+%!                    'pkg', ["function r = pkg(varargin)\n", "r = {};\n"]});
+%!   unwind_protect
+%!     lastwarn('');
+%!     printed = evalc(['plorvent_file(input, output, 31, ''symmetric'', ''Workers'', 2, ' ...
+%!                      '''Verbose'', true);']);
+%!     [~, id] = lastwarn();
+%!     assert(id, 'plorvent:noParallelEngine');
+%!     assert(numel(strfind(printed, 'plorvent_file: outputs')), 2);  % a line a range
+%!     assert(typecast(read_samples(output), 'uint64'), expected);
+%!   unwind_protect_cleanup
+%!     remove(hidden);
+%!   end_unwind_protect
+%!   assert(read_samples(input), x);
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # range refusals: each with its identifier, input and any existing output unchanged
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(folder, 'out.bin');
+%!   empty = fullfile(folder, 'empty.bin');
+%!   write_samples(input, [3 1 2 5 4]);
+%!   write_samples(output, [7 7 7]);
+%!   write_samples(empty, []);
+%!   link(input, fullfile(folder, 'hard.bin'));
+%!   refusals = {
+%!     'plorvent:rangeOutsideSignal', {input, output, 3, 'Range', [0 5]}
+%!     'plorvent:rangeOutsideSignal', {input, output, 3, 'Range', [5 6]}
+%!     'plorvent:rangeOutsideSignal', {empty, output, 3, 'Range', [1 1]}
+%!     'plorvent:reversedRange',      {input, output, 3, 'Range', [4 3]}
+%!     'plorvent:wrongOutputSize',    {input, output, 3, 'Range', [1 5]}
+%!     'plorvent:sameFile',           {input, fullfile(folder, 'hard.bin'), 3, 'Range', [1 2]}
+%!     'plorvent:cannotWriteFile',    {input, folder, 3, 'Range', [1 2]}
+%!     'plorvent:invalidOptionValue', {input, output, 3, 'Range', [1.5 2]}
+%!     'plorvent:invalidOptionValue', {input, output, 3, 'Range', 2}
+%!     'plorvent:invalidOptionValue', {input, output, 3, 'Workers', 0}
+%!     'plorvent:invalidOptionValue', {input, output, 3, 'Verbose', 'yes'}
+%!     'plorvent:missingOptionValue', {input, output, 3, 'Range'}};
+%!   for k = 1:rows(refusals)
+%!     try
+%!       plorvent_file(refusals{k, 2}{:});
+%!       error('no error');
+%!     catch err
+%!       assert(err.identifier, refusals{k, 1}, sprintf('refusal %d: %s', k, err.message));
+%!     end
+%!   end
+%!   assert(read_samples(input), [3; 1; 2; 5; 4]);
+%!   assert(read_samples(output), [7; 7; 7]);
+%!   assert({dir(folder).name}, {'.', '..', 'empty.bin', 'hard.bin', 'in.bin', 'out.bin'});
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect
