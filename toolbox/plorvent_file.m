@@ -128,7 +128,8 @@ if workers > 1
   if isempty(file_options.Range)
     extend_file(part_file, 8 * n);
   end
-  worker_args = [{input_file, target, w}, filter_args];
+  % Workers may start in another folder: they get the files by absolute names.
+  worker_args = [{absolute_name(input_file), absolute_name(target), w}, filter_args];
   run_ranges(worker_args, split_range(range, workers), verbose);
 elseif whole_signal
   % Every window holds the whole signal: filtered at once, its padding counted, not built.
@@ -418,6 +419,12 @@ function file = java_file(name)
 file = javaObject('java.io.File', name);
 if ~javaMethod('isAbsolute', file)
   file = javaObject('java.io.File', pwd, name);
+end
+end
+
+function name = absolute_name(name)
+if isempty(regexp(name, '^([\\/]|[A-Za-z]:)', 'once'))
+  name = fullfile(pwd, name);
 end
 end
 

@@ -114,6 +114,9 @@
 %!     assert(typecast(read_samples(output), 'uint64'), ...
 %!            typecast(plorvent(x, 101, padding{1}), 'uint64'));
 %!   end
+%!   fread_counts = [];
+%!   plorvent_file(input, output, 101, 'Range', [2001 2300]);  % a range reads its windows only
+%!   assert(sum(fread_counts), 300 + 100);
 %! unwind_protect_cleanup
 %!   clear -global fread_counts
 %!   remove(folder);
