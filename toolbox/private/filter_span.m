@@ -12,10 +12,17 @@ else
   samples = padded_samples(read, padded_sources(t, len, padding.mode), len, padding.fill);
 end
 samples = samples(:);
+if include_nan
+  % A window holding a NaN gives NaN whatever else it holds, so the core gets +Inf in place of
+  % each NaN, which keeps it off its slow exact path; those windows are set to NaN afterwards,
+  % and no other window holds a replaced sample.
+  nan_mask = isnan(samples);
+  samples(nan_mask) = Inf;
+end
 m = plorvent_core(samples(half_width + 1:end - half_width), samples(1:half_width), ...
                   samples(end - half_width + 1:end), half_width);
 if include_nan
-  m = with_nan_windows(m, samples, half_width);
+  m = with_nan_windows(m, nan_mask, half_width);
 end
 end
 

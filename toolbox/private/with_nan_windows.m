@@ -1,7 +1,6 @@
-function m = with_nan_windows(m, padded, half_width)
-%WITH_NAN_WINDOWS Sets to NaN each output M(i) whose window PADDED(i : i+2*HALF_WIDTH) holds a
-%   NaN, in O(length) from a running count of NaNs.
-nan_mask = isnan(padded);
+function m = with_nan_windows(m, nan_mask, half_width)
+%WITH_NAN_WINDOWS Sets to NaN each output M(i) whose window NAN_MASK(i : i+2*HALF_WIDTH) marks a
+%   NaN in, in O(length) from a running count of NaNs.
 if ~any(nan_mask)
   return;
 end
