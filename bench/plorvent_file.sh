@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# plorvent_file with 'Workers', 2 against one process (not part of the tests): a file of N = 10^8
-# random doubles (800 MB under $TMPDIR) filtered with W = 101, each call in its own octave-cli
-# process, the cases alternating over ROUNDS rounds; the time of a call is taken inside the
-# process (tic/toc around the call), its peak memory by /usr/bin/time: the largest resident set
-# of the process and of the worker processes it waited for. An idle session with the parallel
-# package loaded gives the baseline. Writes bench/file_workers.md (or the file given as the
-# first argument). N, W and ROUNDS may be set in the environment.
+# plorvent_file (not part of the tests). First 'Workers', 2 against one process: a file of
+# N = 10^8 random doubles (800 MB under $TMPDIR) filtered with W = 101, each call in its own
+# octave-cli process, the cases alternating over ROUNDS rounds; the time of a call is taken
+# inside the process (tic/toc around the call), its peak memory by /usr/bin/time: the largest
+# resident set of the process and of the worker processes it waited for. An idle session with
+# the parallel package loaded gives the baseline. Then a file of 10^6 samples, clean and with 1%
+# NaN, for several W. Writes bench/plorvent_file_results.md (or the file given as the first
+# argument). N, W and ROUNDS may be set in the environment.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_packages.sh
@@ -17,7 +18,7 @@ cmake --build --preset linux --target plorvent_octave_module >/dev/null
 n=${N:-100000000}
 w=${W:-101}
 rounds=${ROUNDS:-3}
-out=${1:-bench/file_workers.md}
+out=${1:-bench/plorvent_file_results.md}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 octave_args=(--no-gui --norc --quiet --no-history --no-window-system)
@@ -29,7 +30,7 @@ octave-cli "${octave_args[@]}" bench/memory_case.m build/linux/octave write_file
 run_case() {
   local seconds
   seconds=$(/usr/bin/time -f '%M' -o "$work/rss" octave-cli "${octave_args[@]}" \
-    bench/file_workers_case.m build/linux/octave "$work/in.bin" "$work/out.bin" "$w" "$1")
+    bench/plorvent_file_workers.m build/linux/octave "$work/in.bin" "$work/out.bin" "$w" "$1")
   echo "${seconds:-0} $(cat "$work/rss")"
 }
 
@@ -54,7 +55,7 @@ done
 {
   echo "# plorvent_file on several workers"
   echo
-  echo "Measured by \`bash bench/file_workers.sh\` on $(date -u '+%Y-%m-%d %H:%M') UTC, $(nproc) cores,"
+  echo "Measured by \`bash bench/plorvent_file.sh\` on $(date -u '+%Y-%m-%d %H:%M') UTC, $(nproc) cores,"
   echo "GNU Octave $(octave-cli --version | head -1 | awk '{ print $4 }'), package parallel:"
   echo "a file of n = $n random doubles, W = $w, default BlockSize; best of $rounds calls each,"
   echo "the cases alternating; every call's output the same bytes."
@@ -65,6 +66,11 @@ done
     printf "| one process | %.2f | 1.00 | %.0f | %.0f |\n", t1, p1 / 1024, (p1 - b) / 1024
     printf "| `'"'"'Workers'"'"', 2` | %.2f | %.2f | %.0f | %.0f |\n", t2, t1 / t2, p2 / 1024, (p2 - b) / 1024
   }'
+  echo
+  echo "A file of 10^6 random doubles, clean and with 1% of the samples NaN (the default"
+  echo "'includenan'), seconds per call, the best of 3:"
+  echo
+  octave-cli "${octave_args[@]}" bench/plorvent_file_nan.m build/linux/octave 1000000 3 "$work"
 } >"$work/table"
 cp "$work/table" "$out"
 cat "$out"

@@ -1,7 +1,7 @@
-% One process of bench/file_workers.sh: filters INPUT into OUTPUT with window W by one
+% One process of bench/plorvent_file.sh: filters INPUT into OUTPUT with window W by one
 % plorvent_file call with 'Workers', WORKERS (0: no call, the baseline of an idle session with
 % the parallel package loaded) and prints the call's seconds.
-% Usage: octave-cli ... file_workers_case.m MODULE_DIR INPUT OUTPUT W WORKERS
+% Usage: octave-cli ... plorvent_file_workers.m MODULE_DIR INPUT OUTPUT W WORKERS
 args = argv();
 addpath(args{1});
 pkg('load', 'parallel');
