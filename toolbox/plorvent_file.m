@@ -98,11 +98,12 @@ output_file = file_name_of(output_file, 'OUTPUT');
 
 [input_id, n, input_file] = open_signal(input_file);
 close_input = onCleanup(@() fclose(input_id));
+whole_file = isempty(file_options.Range);
 range = range_of(file_options.Range, n);
 output_file = real_name(output_file);
 require_other_file(input_file, output_file);
 whole_signal = 2 * half_width + 1 > n && n > 0;
-% Several processes pay only where each has a stretch of blocks to filter.
+% Several processes share only a file they can each write at their own offsets, and only blocks.
 workers = file_options.Workers;
 if whole_signal || is_stream(output_file)
   workers = 1;
@@ -114,18 +115,19 @@ if isempty(verbose)
 end
 started = tic();
 
-if isempty(file_options.Range)
+if whole_file
   % The whole signal: written to a part file that replaces OUTPUT once complete.
   require_replaceable(output_file);
   [output_id, part_file] = open_part(output_file);
   discard = onCleanup(@() discard_part(output_id, part_file));
   target = part_file;
 else
-  [output_id, target] = open_for_range(output_file, n);
+  output_id = open_for_range(output_file, n);
+  target = output_file;
   close_output = onCleanup(@() fclose(output_id));
 end
 if workers > 1
-  if isempty(file_options.Range)
+  if whole_file
     extend_file(part_file, 8 * n);
   end
   % Workers may start in another folder: they get the files by absolute names.
@@ -142,7 +144,7 @@ else
                 options, output_id, output_file);
 end
 require_same_size(input_id, n, input_file);
-if isempty(file_options.Range)
+if whole_file
   move_into_place(output_id, part_file, n, output_file);
 end
 count = range(2) - range(1) + 1;
@@ -260,7 +262,7 @@ edges = round(linspace(range(1) - 1, range(2), parts + 1));
 ranges = arrayfun(@(k) [edges(k) + 1, edges(k + 1)], 1:parts, 'UniformOutput', false);
 end
 
-function [id, file] = open_for_range(file, n)
+function id = open_for_range(file, n)
 % Opens OUTPUT to write a range of it in place: a regular file of the input's length, made (all
 % zeros) when missing. Every process writing a range of one output opens it so. A missing output
 % is made whole under a name of its own and only then linked into place, so that no process
