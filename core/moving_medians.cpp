@@ -1,0 +1,360 @@
+// Moving medians: the fixed-window engines wherever a window is odd, whole and holds no omitted
+// sample; a counted structure elsewhere.
+//
+// The counted structure serves a run of outputs a segment at a time. The samples the segment's
+// windows reach are sorted once; each window is then a set of ranks kept in a Fenwick tree, and
+// its k-th value is found by descending the tree (binary lifting). A padding constant is not
+// stored in the tree: its multiplicity (how far the window reaches past the signal) is added
+// around its rank when ranks are counted, so a window may reach any distance past the signal.
+#include "moving_medians.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "keyed_sort.h"
+#include "nan_windows.h"
+#include "running_median.h"
+#include "sample_key.h"
+#include "sliding_engines.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A segment serves at least this many outputs, and at least twice its window, so that sorting
+// the samples it reaches costs little beside sliding over them.
+const int64_t kFewestSegmentOutputs = 1 << 14;
+
+// ---- Windows ----
+
+bool has_times(const MovingWindows &w) {
+  return w.times != nullptr;
+}
+
+// A NaN padding that is omitted is no padding at all.
+MovingWindows normalised(const MovingWindows &w, int64_t n) {
+  MovingWindows v = w;
+  if (v.padded && v.omit_nan && std::isnan(v.fill)) v.padded = false;
+  if (!v.padded) {  // beyond the signal's length, reach changes nothing
+    v.back = std::min(v.back, n);
+    v.forward = std::min(v.forward, n);
+  }
+  return v;
+}
+
+// The signal's positions lo ... hi a window reaches (lo > hi when none), kept for output i and
+// moved forward as i grows: each bound only ever advances.
+struct Reach {
+  int64_t lo;
+  int64_t hi;
+};
+
+bool within_forward(const MovingWindows &w, double t, double limit) {
+  return w.forward_open ? t < limit : t <= limit;
+}
+
+Reach first_reach(const MovingWindows &w, int64_t n, int64_t i) {
+  if (!has_times(w)) return {std::max<int64_t>(0, i - w.back), std::min(n - 1, i + w.forward)};
+  const double t = w.times[i];
+  const double *lo = std::lower_bound(w.times, w.times + n, t - w.time_back);
+  const double *hi = w.forward_open ? std::lower_bound(w.times, w.times + n, t + w.time_forward)
+                                    : std::upper_bound(w.times, w.times + n, t + w.time_forward);
+  return {lo - w.times, (hi - w.times) - 1};
+}
+
+void advance_reach(const MovingWindows &w, int64_t n, int64_t i, Reach *r) {
+  if (!has_times(w)) {
+    *r = {std::max<int64_t>(0, i - w.back), std::min(n - 1, i + w.forward)};
+    return;
+  }
+  const double t = w.times[i];
+  while (r->lo < n && w.times[r->lo] < t - w.time_back) ++r->lo;
+  while (r->hi + 1 < n && within_forward(w, w.times[r->hi + 1], t + w.time_forward)) ++r->hi;
+}
+
+// Copies of the padding constant in output i's window.
+int64_t padding_count(const MovingWindows &w, int64_t n, int64_t i) {
+  if (!w.padded) return 0;
+  return std::max<int64_t>(0, w.back - i) + std::max<int64_t>(0, i + w.forward - (n - 1));
+}
+
+// ---- The counted structure ----
+
+struct CountedRoom {
+  int64_t *keys;     // keys of the segment's counted samples
+  int32_t *order;    // their positions, sorted by key
+  int32_t *scratch;  // the sort's
+  int32_t *rank_at;  // each position's rank, -1 for a NaN
+  int32_t *tree;     // Fenwick tree over ranks, 1-based
+  double *sorted;    // the value of each rank
+};
+
+size_t bytes_of(int64_t count, size_t size) {
+  return round_up_storage(static_cast<size_t>(count) * size);
+}
+
+int64_t segment_outputs(const MovingWindows &w, int64_t n) {
+  if (has_times(w)) return n;
+  return std::min(n, std::max(kFewestSegmentOutputs, 2 * (w.back + w.forward)));
+}
+
+// The most samples one segment reaches.
+int64_t segment_span(const MovingWindows &w, int64_t n, int64_t outputs) {
+  if (has_times(w)) return n;
+  return std::min(n, std::min(outputs, segment_outputs(w, n)) + w.back + w.forward);
+}
+
+size_t counted_room_bytes(int64_t span) {
+  return bytes_of(span, sizeof(int64_t)) + bytes_of(span, sizeof(int32_t)) +
+         bytes_of(2 * span + 1, sizeof(int32_t)) + bytes_of(span, sizeof(int32_t)) +
+         bytes_of(span + 1, sizeof(int32_t)) + bytes_of(span, sizeof(double));
+}
+
+CountedRoom carve_counted_room(char *base, int64_t span) {
+  CountedRoom room;
+  room.keys = reinterpret_cast<int64_t *>(base);
+  base += bytes_of(span, sizeof(int64_t));
+  room.order = reinterpret_cast<int32_t *>(base);
+  base += bytes_of(span, sizeof(int32_t));
+  room.scratch = reinterpret_cast<int32_t *>(base);
+  base += bytes_of(2 * span + 1, sizeof(int32_t));
+  room.rank_at = reinterpret_cast<int32_t *>(base);
+  base += bytes_of(span, sizeof(int32_t));
+  room.tree = reinterpret_cast<int32_t *>(base);
+  base += bytes_of(span + 1, sizeof(int32_t));
+  room.sorted = reinterpret_cast<double *>(base);
+  return room;
+}
+
+// One segment's ranks and the window that slides over them.
+struct Counted {
+  CountedRoom room;
+  int64_t base;       // the signal's position of the segment's first sample
+  int32_t ranks;      // counted samples in the segment
+  int32_t top_step;   // the largest power of two not above ranks
+  int32_t fill_rank;  // ranks below the padding constant's value
+  int64_t count;      // counted samples in the window (padding aside)
+  int64_t nans;       // NaN samples in the window
+};
+
+// Sorts the counted samples of x[lo ... hi] into ranks.
+void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, Counted *c) {
+  CountedRoom &room = c->room;
+  int32_t counted = 0;
+  for (int64_t p = lo; p <= hi; ++p) {
+    if (x[p] == x[p]) room.keys[counted++] = key_of(x[p]);
+  }
+  if (counted > 0) sort_positions_by_key(room.keys, room.order, room.scratch, counted);
+  // order[r] indexes keys, which hold the counted samples in position order.
+  int32_t next = 0;
+  for (int64_t p = lo; p <= hi; ++p) room.rank_at[p - lo] = x[p] == x[p] ? next++ : -1;
+  for (int32_t r = 0; r < counted; ++r) room.scratch[room.order[r]] = r;
+  for (int64_t p = lo; p <= hi; ++p) {
+    int32_t &rank = room.rank_at[p - lo];
+    if (rank >= 0) rank = room.scratch[rank];
+  }
+  for (int32_t r = 0; r < counted; ++r) room.sorted[r] = value_of(room.keys[room.order[r]]);
+  std::fill(room.tree, room.tree + counted + 1, 0);
+  c->base = lo;
+  c->ranks = counted;
+  c->top_step = 1;
+  while (c->top_step * 2 <= counted) c->top_step *= 2;
+  c->fill_rank = 0;
+  if (w.padded) {
+    c->fill_rank = static_cast<int32_t>(std::lower_bound(room.sorted, room.sorted + counted, w.fill,
+                                                         [](double a, double b) { return a < b; }) -
+                                        room.sorted);
+  }
+  c->count = 0;
+  c->nans = 0;
+}
+
+void change(Counted *c, int64_t p, int32_t delta) {
+  const int32_t rank = c->room.rank_at[p - c->base];
+  if (rank < 0) {
+    c->nans += delta;
+    return;
+  }
+  c->count += delta;
+  for (int32_t j = rank + 1; j <= c->ranks; j += j & -j) c->room.tree[j] += delta;
+}
+
+// Counted ranks below `rank`.
+int64_t ranks_below(const Counted &c, int32_t rank) {
+  int64_t sum = 0;
+  for (int32_t j = rank; j > 0; j -= j & -j) sum += c.room.tree[j];
+  return sum;
+}
+
+// The rank of the k-th (0-based) counted sample of the window.
+int32_t kth_rank(const Counted &c, int64_t k) {
+  int32_t pos = 0;
+  for (int32_t step = c.top_step; step > 0; step >>= 1) {
+    if (pos + step <= c.ranks && c.room.tree[pos + step] <= k) {
+      pos += step;
+      k -= c.room.tree[pos];
+    }
+  }
+  return pos;
+}
+
+// The k-th value of the window's samples with `padding` copies of the fill among them.
+double kth_value(const Counted &c, const MovingWindows &w, int64_t padding, int64_t below_fill,
+                 int64_t k) {
+  if (padding == 0 || k < below_fill) return c.room.sorted[kth_rank(c, k)];
+  if (k < below_fill + padding) return w.fill;
+  return c.room.sorted[kth_rank(c, k - padding)];
+}
+
+double window_median(const Counted &c, const MovingWindows &w, int64_t padding) {
+  const bool padding_is_nan = padding > 0 && std::isnan(w.fill);
+  if (!w.omit_nan && (c.nans > 0 || padding_is_nan)) return kNaN;
+  const int64_t total = c.count + padding;
+  if (total == 0) return kNaN;
+  const int64_t below_fill = padding > 0 ? ranks_below(c, c.fill_rank) : 0;
+  const int64_t middle = total / 2;
+  if (total % 2 == 1) return kth_value(c, w, padding, below_fill, middle);
+  return mean_of_middles(kth_value(c, w, padding, below_fill, middle - 1),
+                         kth_value(c, w, padding, below_fill, middle));
+}
+
+// Outputs a ... b-1 (one segment) into out[0 ...].
+void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                     double *out, const CountedRoom &room) {
+  Reach reach = first_reach(w, n, a);
+  const Reach last = first_reach(w, n, b - 1);
+  Counted c;
+  c.room = room;
+  rank_span(x, reach.lo, last.hi, w, &c);
+  int64_t in_lo = reach.lo, in_hi = reach.lo - 1;  // the positions the tree holds
+  for (int64_t i = a; i < b; ++i) {
+    if (i > a) advance_reach(w, n, i, &reach);
+    for (; in_hi < reach.hi; ++in_hi) change(&c, in_hi + 1, 1);
+    for (; in_lo < reach.lo; ++in_lo) {
+      if (in_lo <= in_hi) change(&c, in_lo, -1);
+    }
+    if (in_hi < in_lo) in_hi = in_lo - 1;
+    out[i - a] = window_median(c, w, padding_count(w, n, i));
+  }
+}
+
+void counted_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                     double *out, const CountedRoom &room) {
+  const int64_t step = segment_outputs(w, n);
+  for (int64_t s = a; s < b; s += step) {
+    counted_segment(x, n, w, s, std::min(b, s + step), out + (s - a), room);
+  }
+}
+
+// ---- The fixed-window engines ----
+
+// The odd windows of count windows no longer than the signal.
+bool fixed_engine_serves(const MovingWindows &w, int64_t n) {
+  const int64_t W = w.back + w.forward + 1;
+  return !has_times(w) && W % 2 == 1 && W <= n;
+}
+
+// Output i's window is the fixed engine's window centred on i + shift.
+struct FixedWindows {
+  ExtendedSignal e;
+  int32_t W;
+  int64_t shift;
+  int64_t first;  // the outputs it serves: whole windows (or, padded, centres in the signal)
+  int64_t last;
+};
+
+FixedWindows fixed_windows(const double *x, int64_t n, const MovingWindows &w) {
+  FixedWindows f;
+  f.W = static_cast<int32_t>(w.back + w.forward + 1);
+  const int64_t W2 = (f.W - 1) / 2;
+  f.e = {x, nullptr, nullptr, n, W2, kConstantPadding, w.padded ? w.fill : 0.0};
+  f.shift = (w.forward - w.back) / 2;
+  f.first = w.padded ? -f.shift : w.back;
+  f.last = w.padded ? n - f.shift : n - w.forward;
+  return f;
+}
+
+// The first NaN of x[t ... end-1], or end.
+int64_t next_nan(const double *x, int64_t t, int64_t end) {
+  while (t < end && x[t] == x[t]) ++t;
+  return t;
+}
+
+// Outputs a ... b-1, all served by the fixed engine when their windows hold no NaN; windows
+// that hold one are counted (NaN omitted).
+void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
+                      int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
+  int64_t i = a;  // outputs before i are done
+  for (int64_t t = std::max<int64_t>(0, a - w.back); i < b;) {
+    const int64_t nan = next_nan(x, t, std::min(n, b + w.forward));
+    if (nan == std::min(n, b + w.forward)) break;
+    // Outputs nan-forward ... nan+back hold it.
+    const int64_t held_from = std::max(i, nan - w.forward);
+    const int64_t held_to = std::min(b, nan + w.back + 1);
+    if (held_from > i) {
+      running_median_range(f.e, f.W, i + f.shift, held_from + f.shift, out + (i - a), engine);
+    }
+    // NaN close together make one run of counted windows.
+    int64_t run_end = held_to, scan = nan + 1;
+    for (;;) {
+      const int64_t more = next_nan(x, scan, std::min(n, run_end + w.forward + 1));
+      if (more >= std::min(n, run_end + w.forward + 1)) break;
+      run_end = std::min(b, more + w.back + 1);
+      scan = more + 1;
+    }
+    counted_medians(x, n, w, held_from, run_end, out + (held_from - a), room);
+    i = run_end;
+    t = scan;
+  }
+  if (i < b) running_median_range(f.e, f.W, i + f.shift, b + f.shift, out + (i - a), engine);
+}
+
+void fixed_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
+                   int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
+  if (w.omit_nan) {
+    omitting_medians(x, n, w, f, a, b, out, engine, room);
+  } else {
+    medians_between_nan_windows(f.e, f.W, a + f.shift, b + f.shift, kNaN, out, engine);
+  }
+}
+
+size_t fixed_storage_bytes(const MovingWindows &w, int64_t n, int64_t outputs) {
+  if (!fixed_engine_serves(w, n)) return 0;
+  const FixedWindows f = fixed_windows(nullptr, n, w);
+  return nan_windows_storage_bytes(f.e, f.W, outputs);
+}
+
+}  // namespace
+
+double mean_of_middles(double a, double b) {
+  if (std::isfinite(a) && std::isfinite(b) && std::signbit(a) == std::signbit(b)) {
+    return a + (b - a) / 2;
+  }
+  return (a + b) / 2;
+}
+
+size_t moving_medians_storage_bytes(const MovingWindows &windows, int64_t n, int64_t outputs) {
+  const MovingWindows w = normalised(windows, n);
+  return round_up_storage(fixed_storage_bytes(w, n, outputs)) +
+         counted_room_bytes(segment_span(w, n, outputs));
+}
+
+void moving_medians(const double *x, int64_t n, const MovingWindows &windows, int64_t first,
+                    int64_t last, double *out, void *storage) {
+  if (first >= last) return;
+  const MovingWindows w = normalised(windows, n);
+  char *engine = static_cast<char *>(storage);
+  const CountedRoom room =
+      carve_counted_room(engine + round_up_storage(fixed_storage_bytes(w, n, last - first)),
+                         segment_span(w, n, last - first));
+  if (!fixed_engine_serves(w, n)) {
+    counted_medians(x, n, w, first, last, out, room);
+    return;
+  }
+  const FixedWindows f = fixed_windows(x, n, w);
+  const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
+  counted_medians(x, n, w, first, a, out, room);
+  fixed_medians(x, n, w, f, a, b, out + (a - first), engine, room);
+  counted_medians(x, n, w, b, last, out + (b - first), room);
+}
