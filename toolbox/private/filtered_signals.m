@@ -35,12 +35,3 @@ elseif ~isa(x, 'double')
   fill = double(cast(fill, class(x)));
 end
 end
-
-function threads = host_threads()
-if exist('OCTAVE_VERSION', 'builtin')
-  threads = nproc();
-else
-  threads = maxNumCompThreads();
-end
-threads = min(max(threads, 1), 256);
-end
