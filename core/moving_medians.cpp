@@ -2,10 +2,10 @@
 // sample; a counted structure elsewhere.
 //
 // The counted structure serves a run of outputs a segment at a time. The samples the segment's
-// windows reach are sorted once; each window is then a set of ranks kept in a Fenwick tree, and
-// its k-th value is found by descending the tree (binary lifting). A padding constant is not
-// stored in the tree: its multiplicity (how far the window reaches past the signal) is added
-// around its rank when ranks are counted, so a window may reach any distance past the signal.
+// windows reach are sorted once; each window is then a set of ranks (core/rank_set.h) whose
+// k-th one is found from where the previous window's was. A padding constant is not in the set:
+// its multiplicity (how far the window reaches past the signal) is counted beside it, with the
+// window's samples below it, so a window may reach any distance past the signal.
 #include "moving_medians.h"
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 
 #include "keyed_sort.h"
 #include "nan_windows.h"
+#include "rank_set.h"
 #include "running_median.h"
 #include "sample_key.h"
 #include "sliding_engines.h"
@@ -24,7 +25,7 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A segment serves at least this many outputs, and at least twice its window, so that sorting
 // the samples it reaches costs little beside sliding over them.
-const int64_t kFewestSegmentOutputs = 1 << 14;
+const int64_t kFewestSegmentOutputs = 1 << 12;
 
 // ---- Windows ----
 
@@ -86,7 +87,7 @@ struct CountedRoom {
   int32_t *order;    // their positions, sorted by key
   int32_t *scratch;  // the sort's
   int32_t *rank_at;  // each position's rank, -1 for a NaN
-  int32_t *tree;     // Fenwick tree over ranks, 1-based
+  void *set;         // the window's ranks
   double *sorted;    // the value of each rank
 };
 
@@ -108,7 +109,7 @@ int64_t segment_span(const MovingWindows &w, int64_t n, int64_t outputs) {
 size_t counted_room_bytes(int64_t span) {
   return bytes_of(span, sizeof(int64_t)) + bytes_of(span, sizeof(int32_t)) +
          bytes_of(2 * span + 1, sizeof(int32_t)) + bytes_of(span, sizeof(int32_t)) +
-         bytes_of(span + 1, sizeof(int32_t)) + bytes_of(span, sizeof(double));
+         rank_set_bytes(span) + bytes_of(span, sizeof(double));
 }
 
 CountedRoom carve_counted_room(char *base, int64_t span) {
@@ -121,8 +122,8 @@ CountedRoom carve_counted_room(char *base, int64_t span) {
   base += bytes_of(2 * span + 1, sizeof(int32_t));
   room.rank_at = reinterpret_cast<int32_t *>(base);
   base += bytes_of(span, sizeof(int32_t));
-  room.tree = reinterpret_cast<int32_t *>(base);
-  base += bytes_of(span + 1, sizeof(int32_t));
+  room.set = base;
+  base += rank_set_bytes(span);
   room.sorted = reinterpret_cast<double *>(base);
   return room;
 }
@@ -130,12 +131,12 @@ CountedRoom carve_counted_room(char *base, int64_t span) {
 // One segment's ranks and the window that slides over them.
 struct Counted {
   CountedRoom room;
-  int64_t base;       // the signal's position of the segment's first sample
-  int32_t ranks;      // counted samples in the segment
-  int32_t top_step;   // the largest power of two not above ranks
-  int32_t fill_rank;  // ranks below the padding constant's value
-  int64_t count;      // counted samples in the window (padding aside)
-  int64_t nans;       // NaN samples in the window
+  int64_t base;  // the signal's position of the segment's first sample
+  RankSet set;
+  int32_t fill_rank;   // ranks below the padding constant's value
+  int64_t below_fill;  // the window's samples below it
+  int64_t count;       // counted samples in the window (padding aside)
+  int64_t nans;        // NaN samples in the window
 };
 
 // Sorts the counted samples of x[lo ... hi] into ranks.
@@ -155,17 +156,15 @@ void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, 
     if (rank >= 0) rank = room.scratch[rank];
   }
   for (int32_t r = 0; r < counted; ++r) room.sorted[r] = value_of(room.keys[room.order[r]]);
-  std::fill(room.tree, room.tree + counted + 1, 0);
+  c->set = empty_rank_set(room.set, counted);
   c->base = lo;
-  c->ranks = counted;
-  c->top_step = 1;
-  while (c->top_step * 2 <= counted) c->top_step *= 2;
   c->fill_rank = 0;
   if (w.padded) {
     c->fill_rank = static_cast<int32_t>(std::lower_bound(room.sorted, room.sorted + counted, w.fill,
                                                          [](double a, double b) { return a < b; }) -
                                         room.sorted);
   }
+  c->below_fill = 0;
   c->count = 0;
   c->nans = 0;
 }
@@ -177,46 +176,33 @@ void change(Counted *c, int64_t p, int32_t delta) {
     return;
   }
   c->count += delta;
-  for (int32_t j = rank + 1; j <= c->ranks; j += j & -j) c->room.tree[j] += delta;
-}
-
-// Counted ranks below `rank`.
-int64_t ranks_below(const Counted &c, int32_t rank) {
-  int64_t sum = 0;
-  for (int32_t j = rank; j > 0; j -= j & -j) sum += c.room.tree[j];
-  return sum;
-}
-
-// The rank of the k-th (0-based) counted sample of the window.
-int32_t kth_rank(const Counted &c, int64_t k) {
-  int32_t pos = 0;
-  for (int32_t step = c.top_step; step > 0; step >>= 1) {
-    if (pos + step <= c.ranks && c.room.tree[pos + step] <= k) {
-      pos += step;
-      k -= c.room.tree[pos];
-    }
+  if (rank < c->fill_rank) c->below_fill += delta;
+  if (delta > 0) {
+    insert_rank(&c->set, rank);
+  } else {
+    erase_rank(&c->set, rank);
   }
-  return pos;
 }
 
 // The k-th value of the window's samples with `padding` copies of the fill among them.
-double kth_value(const Counted &c, const MovingWindows &w, int64_t padding, int64_t below_fill,
-                 int64_t k) {
-  if (padding == 0 || k < below_fill) return c.room.sorted[kth_rank(c, k)];
-  if (k < below_fill + padding) return w.fill;
-  return c.room.sorted[kth_rank(c, k - padding)];
+double kth_value(Counted *c, const MovingWindows &w, int64_t padding, int64_t k) {
+  if (padding == 0 || k < c->below_fill) return c->room.sorted[kth_rank(&c->set, k)];
+  if (k < c->below_fill + padding) return w.fill;
+  return c->room.sorted[kth_rank(&c->set, k - padding)];
 }
 
-double window_median(const Counted &c, const MovingWindows &w, int64_t padding) {
+double window_median(Counted *c, const MovingWindows &w, int64_t padding) {
   const bool padding_is_nan = padding > 0 && std::isnan(w.fill);
-  if (!w.omit_nan && (c.nans > 0 || padding_is_nan)) return kNaN;
-  const int64_t total = c.count + padding;
+  if (!w.omit_nan && (c->nans > 0 || padding_is_nan)) return kNaN;
+  const int64_t total = c->count + padding;
   if (total == 0) return kNaN;
-  const int64_t below_fill = padding > 0 ? ranks_below(c, c.fill_rank) : 0;
   const int64_t middle = total / 2;
-  if (total % 2 == 1) return kth_value(c, w, padding, below_fill, middle);
-  return mean_of_middles(kth_value(c, w, padding, below_fill, middle - 1),
-                         kth_value(c, w, padding, below_fill, middle));
+  if (total % 2 == 1) return kth_value(c, w, padding, middle);
+  const double lower = kth_value(c, w, padding, middle - 1);
+  // Without padding the upper middle is the next rank in the set: no need to move the cursor.
+  const double upper = padding == 0 ? c->room.sorted[next_rank_after(c->set, c->set.cursor)]
+                                    : kth_value(c, w, padding, middle);
+  return mean_of_middles(lower, upper);
 }
 
 // Outputs a ... b-1 (one segment) into out[0 ...].
@@ -235,7 +221,7 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
       if (in_lo <= in_hi) change(&c, in_lo, -1);
     }
     if (in_hi < in_lo) in_hi = in_lo - 1;
-    out[i - a] = window_median(c, w, padding_count(w, n, i));
+    out[i - a] = window_median(&c, w, padding_count(w, n, i));
   }
 }
 

@@ -35,7 +35,9 @@ size_t moving_medians_storage_bytes(const MovingWindows &w, int64_t n, int64_t o
 
 // Outputs first ... last-1 (0 <= first <= last <= n, n < 2^31) into out[0 ...]. Windows of an odd
 // length that hold no omitted sample take the fixed-window engines (their bits); the others are
-// counted in a Fenwick tree over the ranks of the samples they reach, O(log n) a sample.
+// counted: the samples a segment of outputs reaches are sorted once into ranks, and each
+// window's k-th rank is found from the previous window's, a few bit scans a sample (a scan over
+// ranks no window holds skips 4096 of them a word).
 // Obtains nothing: `storage` is the caller's, aligned for any type.
 void moving_medians(const double *x, int64_t n, const MovingWindows &w, int64_t first, int64_t last,
                     double *out, void *storage);
