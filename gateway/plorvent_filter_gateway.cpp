@@ -163,12 +163,23 @@ FilterJob job_from_arguments(const mxArray *prhs[], double *budget) {
   return job;
 }
 
-// An array of x's class and size; logical ones have a creator of their own.
-mxArray *new_array_like(const mxArray *x) {
+// An array of x's size and class `id`; logical ones have a creator of their own.
+mxArray *new_array_like(const mxArray *x, mxClassID id) {
   const mwSize ndim = mxGetNumberOfDimensions(x);
   const mwSize *dims = mxGetDimensions(x);
-  if (mxGetClassID(x) == mxLOGICAL_CLASS) return mxCreateLogicalArray(ndim, dims);
-  return mxCreateNumericArray(ndim, dims, mxGetClassID(x), mxREAL);
+  if (id == mxLOGICAL_CLASS) return mxCreateLogicalArray(ndim, dims);
+  return mxCreateNumericArray(ndim, dims, id, mxREAL);
+}
+
+// Runs a planned job in storage for all its workers, obtained from the host and given back.
+template <class Job, class Plan>
+void run_in_host_storage(const Job &job, const Plan &plan,
+                         void (*run)(const Job &, const Plan &, void *)) {
+  void *storage = nullptr;
+  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
+  if (bytes > 0) storage = mxCalloc(bytes, 1);
+  run(job, plan, storage);
+  if (storage) mxFree(storage);
 }
 
 // ---- The moving mode ----
@@ -258,23 +269,13 @@ MovingJob moving_job_from_arguments(const mxArray *prhs[]) {
   return job;
 }
 
-mxArray *new_array_of(const mxArray *x, SampleType type) {
-  const mwSize ndim = mxGetNumberOfDimensions(x);
-  const mwSize *dims = mxGetDimensions(x);
-  return mxCreateNumericArray(ndim, dims, type == kDoubleSamples ? mxDOUBLE_CLASS : mxGetClassID(x),
-                              mxREAL);
-}
-
 void moving_medians_entry(mxArray *plhs[], const mxArray *prhs[]) {
   MovingJob job = moving_job_from_arguments(prhs);
   const MovingPlan plan = plan_moving(job);
-  plhs[0] = new_array_of(prhs[1], job.y_type);
+  const mxClassID x_class = mxGetClassID(prhs[1]);
+  plhs[0] = new_array_like(prhs[1], job.y_type == kDoubleSamples ? mxDOUBLE_CLASS : x_class);
   job.y = mxGetData(plhs[0]);
-  void *storage = nullptr;
-  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
-  if (bytes > 0) storage = mxCalloc(bytes, 1);
-  run_moving(job, plan, storage);
-  if (storage) mxFree(storage);
+  run_in_host_storage(job, plan, run_moving);
 }
 
 }  // namespace
@@ -304,11 +305,7 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
                       2 * job.W2 + 1, static_cast<long long>(job.length),
                       static_cast<double>(plan.selection_bytes), budget);
   }
-  plhs[0] = new_array_like(prhs[0]);
+  plhs[0] = new_array_like(prhs[0], mxGetClassID(prhs[0]));
   job.y = mxGetData(plhs[0]);
-  void *storage = nullptr;
-  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
-  if (bytes > 0) storage = mxCalloc(bytes, 1);
-  run_filter(job, plan, storage);
-  if (storage) mxFree(storage);
+  run_in_host_storage(job, plan, run_filter);
 }

@@ -22,7 +22,8 @@ function M = plorvent_movmedian(A, k, varargin)
 %   reach past the ends:
 %     'shrink'   they hold the elements that exist (the default)
 %     'discard'  their outputs are left out: M is shorter along DIM
-%     'fill'     the elements past the ends are NaN
+%     'fill'     the elements past the ends are NaN (left out, as any NaN,
+%                with 'omitnan')
 %     C          the elements past the ends are the number (or logical) C
 %
 %   M = PLORVENT_MOVMEDIAN(..., 'SamplePoints', T) places the elements at
