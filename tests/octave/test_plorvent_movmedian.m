@@ -101,6 +101,14 @@
 %! assert(plorvent_movmedian([true false true], 2), [1 0.5 0.5]);
 %! assert(plorvent_movmedian(zeros(0, 3), 3), zeros(0, 3));
 
+%!test
+%! % Pieces on two threads give the bits of one; counted runs cross pieces and segments.
+%! x = randn(3e5, 2);
+%! x(rand(size(x)) < 0.01) = NaN;
+%! one = plorvent_filter('moving', x, 50, 49, 1, 1, 0, 0, [], 0, 1);
+%! assert(isequaln(plorvent_filter('moving', x, 50, 49, 1, 1, 0, 0, [], 0, 2), one));
+%! assert(near(one(:, 2), medfilt1(x(:, 2), 100, [], 1, 'omitnan', 'truncate')));
+
 %!error id=plorvent_movmedian:invalidSamplePoints plorvent_movmedian(1:3, 2, 'SamplePoints', [3 2 1])
 %!error id=plorvent_movmedian:invalidSamplePoints plorvent_movmedian(1:3, 2, 'SamplePoints', 1:4)
 %!error id=plorvent_movmedian:invalidInput plorvent_movmedian({1}, 2)
