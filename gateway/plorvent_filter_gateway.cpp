@@ -236,9 +236,33 @@ SampleType moving_result_type(SampleType x_type) {
   return x_type == kLogicalSamples ? kDoubleSamples : x_type;
 }
 
+// Whether x holds a 64-bit integer beyond 2^53 in magnitude, which no double holds exactly.
+bool beyond_doubles(const mxArray *x) {
+  const size_t count = mxGetNumberOfElements(x);
+  const int64_t exact = int64_t{1} << 53;
+  if (mxGetClassID(x) == mxINT64_CLASS) {
+    const int64_t *v = static_cast<const int64_t *>(mxGetData(x));
+    for (size_t j = 0; j < count; ++j) {
+      if (v[j] > exact || v[j] < -exact) return true;
+    }
+  } else if (mxGetClassID(x) == mxUINT64_CLASS) {
+    const uint64_t *v = static_cast<const uint64_t *>(mxGetData(x));
+    for (size_t j = 0; j < count; ++j) {
+      if (v[j] > uint64_t(exact)) return true;
+    }
+  }
+  return false;
+}
+
 MovingJob moving_job_from_arguments(const mxArray *prhs[]) {
   MovingJob job;
   job.x_type = require_signal(prhs[1]);
+  // Moving medians compute in double: they refuse what double would round.
+  if (beyond_doubles(prhs[1])) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
+                      "x holds 64-bit integers beyond 2^53 in magnitude, which moving medians "
+                      "(computed in double) would round; they are not served.");
+  }
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
   signal_layout(prhs[1], dim_argument(prhs[4]), &job);

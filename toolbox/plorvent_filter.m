@@ -42,7 +42,8 @@ function y = plorvent_filter(varargin)
 %                    FORWARD_OPEN is 1)
 %
 %   Y has the size of X and its class, but double for logical X. The signals
-%   along DIM hold at most 2147483646 samples.
+%   along DIM hold at most 2147483646 samples; 64-bit integers beyond 2^53 in
+%   magnitude are refused (plorvent_filter:invalidInput).
 %
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
@@ -72,3 +73,4 @@ error('plorvent_filter:moduleNotFound', ...
 %!error id=plorvent_filter:usage plorvent_filter(1)
 %!error id=plorvent_filter:invalidArgument plorvent_filter('moving', 1:3, 1, 1, 2, 0, 0, 0, [3 2 1], 0, 1)
 %!error id=plorvent_filter:invalidArgument plorvent_filter('moving', 1:3, 1.5, 1, 2, 0, 0, 0, [], 0, 1)
+%!error id=plorvent_filter:invalidInput plorvent_filter('moving', int64([1 2^60]), 1, 1, 2, 0, 0, 0, [], 0, 1)
