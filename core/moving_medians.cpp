@@ -213,7 +213,7 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
   Counted c;
   c.room = room;
   rank_span(x, reach.lo, last.hi, w, &c);
-  int64_t in_lo = reach.lo, in_hi = reach.lo - 1;  // the positions the tree holds
+  int64_t in_lo = reach.lo, in_hi = reach.lo - 1;  // the positions the set holds
   for (int64_t i = a; i < b; ++i) {
     if (i > a) advance_reach(w, n, i, &reach);
     for (; in_hi < reach.hi; ++in_hi) change(&c, in_hi + 1, 1);

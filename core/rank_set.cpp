@@ -19,7 +19,6 @@ RankSet empty_rank_set(void *storage, int32_t size) {
                                            round_up_storage(static_cast<size_t>(words) * 8));
   std::memset(s.bits, 0, static_cast<size_t>(words) * 8);
   std::memset(s.summary, 0, static_cast<size_t>(words_for(words)) * 8);
-  s.size = size;
   s.cursor = 0;
   s.below = 0;
   return s;

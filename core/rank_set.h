@@ -12,7 +12,6 @@
 struct RankSet {
   uint64_t *bits;     // bit r of word r/64: rank r is in the set
   uint64_t *summary;  // bit w of word w/64: word w is not empty
-  int32_t size;
   int32_t cursor;  // a rank, in the set or not
   int64_t below;   // ranks in the set below the cursor
 };
