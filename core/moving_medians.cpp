@@ -225,8 +225,79 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
   }
 }
 
+// ---- Short windows: their counted samples kept sorted in a short array ----
+
+// Windows of at most this many positions are kept sorted: shifting a few samples costs less
+// than sorting a segment and scanning bits.
+const int64_t kLongestSortedWindow = 32;
+
+struct SortedWindow {
+  double values[kLongestSortedWindow];  // the counted samples, ascending
+  int64_t count;
+  int64_t nans;
+};
+
+// The sample at position t of the window's reach: the signal's, the padding's, or none.
+bool sample_at(const double *x, int64_t n, const MovingWindows &w, int64_t t, double *v) {
+  if (t >= 0 && t < n) {
+    *v = x[t];
+    return true;
+  }
+  *v = w.fill;
+  return w.padded;
+}
+
+void enter(SortedWindow *s, double v) {
+  if (v != v) {
+    ++s->nans;
+    return;
+  }
+  int64_t j = s->count++;
+  for (; j > 0 && s->values[j - 1] > v; --j) s->values[j] = s->values[j - 1];
+  s->values[j] = v;
+}
+
+void leave(SortedWindow *s, double v) {
+  if (v != v) {
+    --s->nans;
+    return;
+  }
+  int64_t j = 0;
+  while (!(s->values[j] == v)) ++j;
+  for (--s->count; j < s->count; ++j) s->values[j] = s->values[j + 1];
+}
+
+double sorted_median(const SortedWindow &s, const MovingWindows &w) {
+  if ((!w.omit_nan && s.nans > 0) || s.count == 0) return kNaN;
+  const int64_t middle = s.count / 2;
+  if (s.count % 2 == 1) return s.values[middle];
+  return mean_of_middles(s.values[middle - 1], s.values[middle]);
+}
+
+void sorted_window_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                           double *out) {
+  SortedWindow s;
+  s.count = 0;
+  s.nans = 0;
+  double v;
+  for (int64_t t = a - w.back; t <= a + w.forward; ++t) {
+    if (sample_at(x, n, w, t, &v)) enter(&s, v);
+  }
+  out[0] = sorted_median(s, w);
+  for (int64_t i = a + 1; i < b; ++i) {
+    if (sample_at(x, n, w, i - 1 - w.back, &v)) leave(&s, v);
+    if (sample_at(x, n, w, i + w.forward, &v)) enter(&s, v);
+    out[i - a] = sorted_median(s, w);
+  }
+}
+
 void counted_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
                      double *out, const CountedRoom &room) {
+  if (a >= b) return;
+  if (!has_times(w) && w.back + w.forward < kLongestSortedWindow) {
+    sorted_window_medians(x, n, w, a, b, out);
+    return;
+  }
   const int64_t step = segment_outputs(w, n);
   for (int64_t s = a; s < b; s += step) {
     counted_segment(x, n, w, s, std::min(b, s + step), out + (s - a), room);

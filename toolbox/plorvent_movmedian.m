@@ -10,6 +10,10 @@ function M = plorvent_movmedian(A, k, varargin)
 %   M = PLORVENT_MOVMEDIAN(A, [KB KF]) uses windows of KB elements back,
 %   the element itself and KF elements forward.
 %
+%   A K that is not a whole number takes the elements from K/2 back up to
+%   (not including) K/2 forward, and [KB KF] their whole parts, as the
+%   windows in time below do on the positions 1, 2, 3, ...
+%
 %   M = PLORVENT_MOVMEDIAN(..., DIM) works along dimension DIM.
 %
 %   M = PLORVENT_MOVMEDIAN(..., NANFLAG) decides what NaN do:
