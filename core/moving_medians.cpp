@@ -23,7 +23,7 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A segment serves at least this many outputs, and at least twice its window, so that sorting
+// A segment serves at least this many outputs, and four times its window, so that sorting
 // the samples it reaches costs little beside sliding over them.
 const int64_t kFewestSegmentOutputs = 1 << 12;
 
@@ -97,7 +97,7 @@ size_t bytes_of(int64_t count, size_t size) {
 
 int64_t segment_outputs(const MovingWindows &w, int64_t n) {
   if (has_times(w)) return n;
-  return std::min(n, std::max(kFewestSegmentOutputs, 2 * (w.back + w.forward)));
+  return std::min(n, std::max(kFewestSegmentOutputs, 4 * (w.back + w.forward)));
 }
 
 // The most samples one segment reaches.
@@ -352,11 +352,13 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
     if (held_from > i) {
       running_median_range(f.e, f.W, i + f.shift, held_from + f.shift, out + (i - a), engine);
     }
-    // NaN close together make one run of counted windows.
+    // NaN close together make one run of counted windows; so do NaN that leave fewer windows
+    // between their runs than a window is long (the fixed engine is slow to start).
     int64_t run_end = held_to, scan = nan + 1;
     for (;;) {
-      const int64_t more = next_nan(x, scan, std::min(n, run_end + w.forward + 1));
-      if (more >= std::min(n, run_end + w.forward + 1)) break;
+      const int64_t reach = std::min(n, run_end + w.forward + 1 + (w.back + w.forward + 1));
+      const int64_t more = next_nan(x, scan, reach);
+      if (more >= reach) break;
       run_end = std::min(b, more + w.back + 1);
       scan = more + 1;
     }
