@@ -77,61 +77,6 @@ bool reads_in_place(const FilterJob &job, bool ranks) {
 
 // ---- Samples in and out ----
 
-template <class T>
-void gather_as(const T *column, int64_t stride, int64_t length, Padding padding, double fill,
-               int64_t t0, int64_t count, double *out) {
-  for (int64_t j = 0; j < count; ++j) {
-    const int64_t t = t0 + j;
-    const int64_t p = (t >= 0 && t < length) ? t : padding_source(t, length, padding);
-    out[j] = p < 0 ? fill : static_cast<double>(column[p * stride]);
-  }
-}
-
-template <class T>
-void scatter_as(const double *values, int64_t count, T *column, int64_t stride) {
-  for (int64_t j = 0; j < count; ++j) column[j * stride] = static_cast<T>(values[j]);
-}
-
-// Calls f with the job's element type as a null pointer of that type.
-template <class F>
-void with_element_type(SampleType type, F f) {
-  switch (type) {
-    case kDoubleSamples:
-      f(static_cast<double *>(nullptr));
-      break;
-    case kSingleSamples:
-      f(static_cast<float *>(nullptr));
-      break;
-    case kInt8Samples:
-      f(static_cast<int8_t *>(nullptr));
-      break;
-    case kUint8Samples:
-      f(static_cast<uint8_t *>(nullptr));
-      break;
-    case kInt16Samples:
-      f(static_cast<int16_t *>(nullptr));
-      break;
-    case kUint16Samples:
-      f(static_cast<uint16_t *>(nullptr));
-      break;
-    case kInt32Samples:
-      f(static_cast<int32_t *>(nullptr));
-      break;
-    case kUint32Samples:
-      f(static_cast<uint32_t *>(nullptr));
-      break;
-    case kInt64Samples:
-      f(static_cast<int64_t *>(nullptr));
-      break;
-    case kUint64Samples:
-      f(static_cast<uint64_t *>(nullptr));
-      break;
-    case kLogicalSamples:
-      f(static_cast<uint8_t *>(nullptr));
-      break;
-  }
-}
-
 // Samples at extended positions t0 ... t0+count-1 of a signal, as doubles.
 void gather(const FilterJob &job, int64_t offset, int64_t t0, int64_t count, double *out) {
   with_element_type(job.type, [&](auto *type) {

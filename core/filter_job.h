@@ -9,22 +9,7 @@
 #include <cstdint>
 
 #include "extended_signal.h"
-
-// How the samples are stored. Every class but 64-bit integers converts to double exactly; so
-// do 64-bit integers up to 2^53 in magnitude, and larger ones are filtered by their ranks.
-enum SampleType : int32_t {
-  kDoubleSamples,
-  kSingleSamples,
-  kInt8Samples,
-  kUint8Samples,
-  kInt16Samples,
-  kUint16Samples,
-  kInt32Samples,
-  kUint32Samples,
-  kInt64Samples,
-  kUint64Samples,
-  kLogicalSamples,  // one byte each, 0 or 1
-};
+#include "sample_types.h"
 
 // The array holds `outer` groups of `length` x `stride` samples: sample t of signal (a, b),
 // a < outer and b < stride, is element a*length*stride + t*stride + b. Filtering along the first

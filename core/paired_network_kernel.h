@@ -24,6 +24,9 @@ PLORVENT_KERNEL_TARGET inline void pair_medians(const double *y, double *out, La
   Lanes row[W + 2];
   PLORVENT_UNROLL_ALL
   for (int32_t p = 0; p <= k; ++p) split_rows(y + 2 * p, row[2 * p], row[2 * p + 1]);
+  // The new samples are checked as read: the network below moves other values into row W-1.
+  ordinary = ordinary_lanes(ordinary, row[W - 1]);
+  ordinary = ordinary_lanes(ordinary, row[W]);
   Lanes *s = row + 1;
   PLORVENT_UNROLL_ALL
   for (int32_t c = 0; c < net.count; ++c) {
@@ -37,8 +40,6 @@ PLORVENT_KERNEL_TARGET inline void pair_medians(const double *y, double *out, La
       s[net.ops[c].high] = PLORVENT_LANES_MAX(row[W + 1], s[net.ops[c].high]);
     }
   }
-  ordinary = ordinary_lanes(ordinary, row[W - 1]);
-  ordinary = ordinary_lanes(ordinary, row[W]);
   const Lanes low = row[k], high = row[k + 1];
   merge_rows(out, PLORVENT_LANES_MAX(low, PLORVENT_LANES_MIN(row[0], high)),
              PLORVENT_LANES_MAX(low, PLORVENT_LANES_MIN(row[W], high)));

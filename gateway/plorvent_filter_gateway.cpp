@@ -1,6 +1,10 @@
 // Host entry of plorvent_filter:
 //   y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)
-// the running median of every signal of x along dimension dim, in x's own class.
+// the running median of every signal of x along dimension dim, in x's own class, and
+//   y = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, times,
+//                       forward_open, threads)
+// the moving median over windows reaching back and forward (in samples, or in the units of
+// times), clipped to the signal or padded with fill, NaN included or omitted.
 //
 // Checks every argument before anything is allocated, plans the job, refuses a window that
 // would need more memory than the budget allows, then runs the job on worker threads into a new
@@ -11,13 +15,16 @@
 
 #include "core/filter_job.h"
 #include "core/long_window_medians.h"
+#include "core/moving_job.h"
 #include "core/worker_threads.h"
 #include "mex.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)";
+    "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)\n"
+    "   or: y = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, times, "
+    "forward_open, threads)";
 
 // The classes x may have, and how the core sees each.
 bool sample_type_of(mxClassID id, SampleType *type) {
@@ -95,8 +102,21 @@ double whole_argument(const mxArray *a, const char *name, double lowest, double 
   return v;
 }
 
-// Where signal t of x along dimension dim lies: length, stride and the groups of signals.
-void signal_layout(const mxArray *x, int64_t dim, FilterJob *job) {
+double dim_argument(const mxArray *a) {
+  const double dim = scalar_argument(a, "dim");
+  if (!(dim >= 1 && dim == std::floor(dim) && std::isfinite(dim))) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "dim must be a whole number, 1 or more; it is %g.", dim);
+  }
+  return dim;
+}
+
+// Where signal t of x along dimension dim lies: length, stride and the groups of signals. Every
+// dimension past the last one has size 1.
+template <class Job>
+void signal_layout(const mxArray *x, double dim_argument, Job *job) {
+  const double past_last = static_cast<double>(mxGetNumberOfDimensions(x)) + 1;
+  const int64_t dim = static_cast<int64_t>(std::min(dim_argument, past_last));
   const mwSize ndim = mxGetNumberOfDimensions(x);
   const mwSize *dims = mxGetDimensions(x);
   job->stride = 1;
@@ -129,11 +149,7 @@ FilterJob job_from_arguments(const mxArray *prhs[], double *budget) {
                               kPeriodicPadding};
   job.padding = paddings[static_cast<int>(padding)];
   job.fill = scalar_argument(prhs[3], "fill");
-  const double dim = scalar_argument(prhs[4], "dim");
-  if (!(dim >= 1 && dim == std::floor(dim) && std::isfinite(dim))) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "dim must be a whole number, 1 or more; it is %g.", dim);
-  }
+  const double dim = dim_argument(prhs[4]);
   job.include_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 0;
   job.block = static_cast<int64_t>(whole_argument(prhs[6], "blocksize", 1, 9007199254740992.0));
   job.threads = static_cast<int32_t>(whole_argument(prhs[7], "threads", 1, kMostWorkers));
@@ -143,23 +159,156 @@ FilterJob job_from_arguments(const mxArray *prhs[], double *budget) {
                       "budget must be a number of bytes, 0 or more (Inf allowed).");
   }
   job.not_a_number = mxGetNaN();
-  // Every dimension past the last one has size 1.
-  const double past_last = static_cast<double>(mxGetNumberOfDimensions(prhs[0])) + 1;
-  signal_layout(prhs[0], static_cast<int64_t>(std::min(dim, past_last)), &job);
+  signal_layout(prhs[0], dim, &job);
   return job;
 }
 
-// An array of x's class and size; logical ones have a creator of their own.
-mxArray *new_array_like(const mxArray *x) {
+// An array of x's size and class `id`; logical ones have a creator of their own.
+mxArray *new_array_like(const mxArray *x, mxClassID id) {
   const mwSize ndim = mxGetNumberOfDimensions(x);
   const mwSize *dims = mxGetDimensions(x);
-  if (mxGetClassID(x) == mxLOGICAL_CLASS) return mxCreateLogicalArray(ndim, dims);
-  return mxCreateNumericArray(ndim, dims, mxGetClassID(x), mxREAL);
+  if (id == mxLOGICAL_CLASS) return mxCreateLogicalArray(ndim, dims);
+  return mxCreateNumericArray(ndim, dims, id, mxREAL);
+}
+
+// Runs a planned job in storage for all its workers, obtained from the host and given back.
+template <class Job, class Plan>
+void run_in_host_storage(const Job &job, const Plan &plan,
+                         void (*run)(const Job &, const Plan &, void *)) {
+  void *storage = nullptr;
+  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
+  if (bytes > 0) storage = mxCalloc(bytes, 1);
+  run(job, plan, storage);
+  if (storage) mxFree(storage);
+}
+
+// ---- The moving mode ----
+
+// Whether a is the character row `name` (read as the host stores characters: 16 bits each in
+// MATLAB, 8 in GNU Octave).
+bool names(const mxArray *a, const char *name) {
+  if (mxGetClassID(a) != mxCHAR_CLASS) return false;
+  const size_t count = mxGetNumberOfElements(a);
+  const mxChar *chars = static_cast<const mxChar *>(mxGetData(a));
+  size_t k = 0;
+  for (; k < count && name[k] != 0; ++k) {
+    if (static_cast<unsigned>(chars[k]) != static_cast<unsigned char>(name[k])) return false;
+  }
+  return k == count && name[k] == 0;
+}
+
+// A reach back or forward: with times any length of time, 0 or more; else a whole number of
+// samples (Inf and anything beyond 2^53 reach past every signal and count as 2^53).
+double reach_argument(const mxArray *a, const char *name, bool times) {
+  const double v = scalar_argument(a, name);
+  if (!(v >= 0) || (!times && std::isfinite(v) && v != std::floor(v))) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      times ? "%s must be a length of time, 0 or more; it is %g."
+                            : "%s must be a whole number of samples, 0 or more; it is %g.",
+                      name, v);
+  }
+  return times ? v : std::min(v, 9007199254740992.0);
+}
+
+// The sample times: empty, or one finite time for each position along the signals, ascending.
+const double *times_argument(const mxArray *a, int64_t length) {
+  if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "times must be a real double vector.");
+  }
+  const size_t count = mxGetNumberOfElements(a);
+  if (count == 0) return nullptr;
+  const double *t = mxGetPr(a);
+  bool ascending = static_cast<int64_t>(count) == length;
+  for (size_t j = 0; ascending && j < count; ++j) {
+    ascending = std::isfinite(t[j]) && (j == 0 || t[j] >= t[j - 1]);
+  }
+  if (!ascending) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "times must hold %lld finite times in ascending order, one for each "
+                      "sample along dim.",
+                      static_cast<long long>(length));
+  }
+  return t;
+}
+
+// Means of two samples are not logical: logical signals give double results.
+SampleType moving_result_type(SampleType x_type) {
+  return x_type == kLogicalSamples ? kDoubleSamples : x_type;
+}
+
+// Whether x holds a 64-bit integer beyond 2^53 in magnitude, which no double holds exactly.
+bool beyond_doubles(const mxArray *x) {
+  const size_t count = mxGetNumberOfElements(x);
+  const int64_t exact = int64_t{1} << 53;
+  if (mxGetClassID(x) == mxINT64_CLASS) {
+    const int64_t *v = static_cast<const int64_t *>(mxGetData(x));
+    for (size_t j = 0; j < count; ++j) {
+      if (v[j] > exact || v[j] < -exact) return true;
+    }
+  } else if (mxGetClassID(x) == mxUINT64_CLASS) {
+    const uint64_t *v = static_cast<const uint64_t *>(mxGetData(x));
+    for (size_t j = 0; j < count; ++j) {
+      if (v[j] > uint64_t(exact)) return true;
+    }
+  }
+  return false;
+}
+
+MovingJob moving_job_from_arguments(const mxArray *prhs[]) {
+  MovingJob job;
+  job.x_type = require_signal(prhs[1]);
+  // Moving medians compute in double: they refuse what double would round.
+  if (beyond_doubles(prhs[1])) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
+                      "x holds 64-bit integers beyond 2^53 in magnitude, which moving medians "
+                      "(computed in double) would round; they are not served.");
+  }
+  job.x = mxGetData(prhs[1]);
+  job.y_type = moving_result_type(job.x_type);
+  signal_layout(prhs[1], dim_argument(prhs[4]), &job);
+  if (job.length > 2147483646) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
+                      "The signals along dim hold %lld samples; moving medians serve at most "
+                      "2147483646.",
+                      static_cast<long long>(job.length));
+  }
+  MovingWindows &w = job.windows;
+  w.times = times_argument(prhs[8], job.length);
+  const bool times = w.times != nullptr;
+  const double back = reach_argument(prhs[2], "back", times);
+  const double forward = reach_argument(prhs[3], "forward", times);
+  w.back = times ? 0 : static_cast<int64_t>(back);
+  w.forward = times ? 0 : static_cast<int64_t>(forward);
+  w.time_back = back;
+  w.time_forward = forward;
+  w.omit_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 1;
+  w.padded = whole_argument(prhs[6], "ends", 0, 1) == 1;
+  if (w.padded && times) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "Windows in time are clipped to the signal: ends must be 0 with times.");
+  }
+  w.fill = scalar_argument(prhs[7], "fill");
+  w.forward_open = whole_argument(prhs[9], "forward_open", 0, 1) == 1;
+  job.threads = static_cast<int32_t>(whole_argument(prhs[10], "threads", 1, kMostWorkers));
+  return job;
+}
+
+void moving_medians_entry(mxArray *plhs[], const mxArray *prhs[]) {
+  MovingJob job = moving_job_from_arguments(prhs);
+  const MovingPlan plan = plan_moving(job);
+  const mxClassID x_class = mxGetClassID(prhs[1]);
+  plhs[0] = new_array_like(prhs[1], job.y_type == kDoubleSamples ? mxDOUBLE_CLASS : x_class);
+  job.y = mxGetData(plhs[0]);
+  run_in_host_storage(job, plan, run_moving);
 }
 
 }  // namespace
 
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
+  if (nrhs == 11 && nlhs <= 1 && names(prhs[0], "moving")) {
+    moving_medians_entry(plhs, prhs);
+    return;
+  }
   if (nrhs != 9 || nlhs > 1) mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   double budget = 0;
   FilterJob job = job_from_arguments(prhs, &budget);
@@ -180,11 +329,7 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
                       2 * job.W2 + 1, static_cast<long long>(job.length),
                       static_cast<double>(plan.selection_bytes), budget);
   }
-  plhs[0] = new_array_like(prhs[0]);
+  plhs[0] = new_array_like(prhs[0], mxGetClassID(prhs[0]));
   job.y = mxGetData(plhs[0]);
-  void *storage = nullptr;
-  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
-  if (bytes > 0) storage = mxCalloc(bytes, 1);
-  run_filter(job, plan, storage);
-  if (storage) mxFree(storage);
+  run_in_host_storage(job, plan, run_filter);
 }

@@ -57,6 +57,9 @@ extern "C" {
 
 typedef struct mxArray_tag mxArray;
 
+// A character of a char array, as the host stores it.
+typedef unsigned short mxChar;
+
 typedef enum {
   mxUNKNOWN_CLASS = 0,
   mxCELL_CLASS,

@@ -10,7 +10,8 @@ source scripts/ensure_packages.sh
 # default-jre-headless: Java for the tests of plorvent_file's MATLAB branch, which asks Java
 # whether two names are one file. gnuplot-nox: a graphics toolkit for the package's demo.
 # octave-parallel: the engine of plorvent_file's workers and of the cluster example.
-ensure_packages cmake make g++ libgtest-dev octave octave-dev octave-parallel \
+# octave-signal: its medfilt1 is the reference plorvent_medfilt1 is tested against.
+ensure_packages cmake make g++ libgtest-dev octave octave-dev octave-parallel octave-signal \
   default-jre-headless gnuplot-nox valgrind clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix \
   mingw-w64-tools wine64
 

@@ -55,6 +55,10 @@ const std::vector<std::pair<const char *, Generator>> &generators() {
          return pick(r, {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
                          1e-300, -1e-300, kSubnormal, 1.0});
        }},
+      {"lone specials",  // a NaN or a zero among ordinary samples, now and then
+       [](std::mt19937_64 &r, int64_t t) {
+         return t % 11 == 5 ? pick(r, {0.0, -0.0, kNaN}) : double(1 + r() % 3);
+       }},
       {"sorted", [](std::mt19937_64 &, int64_t t) { return double(t); }},
       {"reversed", [](std::mt19937_64 &, int64_t t) { return double(-t); }},
       {"sawtooth", [](std::mt19937_64 &, int64_t t) { return double(t % 13) - 6.0; }},

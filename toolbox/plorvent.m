@@ -13,6 +13,9 @@ function y = plorvent(x, w, varargin)
 %     'replicate'  the edge sample repeated:     ... x(1) x(1) | x(1) x(2) ...
 %     'symmetric'  mirror images, edge repeated: ... x(2) x(1) | x(1) x(2) ...
 %     'periodic'   the signal wrapped around:    ... x(n-1) x(n) | x(1) x(2) ...
+%     'shrink'     none: windows near the ends hold only the samples that
+%                  exist (fewer, and an even number of them gives the mean
+%                  of the two middle values, as for 'omitnan' below)
 %   When (W-1)/2 exceeds the signal's length the pattern goes on: the edge
 %   keeps repeating, the mirror images keep reflecting, the signal keeps
 %   wrapping around.
@@ -55,6 +58,20 @@ function y = plorvent(x, w, varargin)
 %   the window's own samples. Zeros of both signs count as equal; which of
 %   them comes out is fixed by the same selection order.
 %
+%   Y = PLORVENT(..., 'omitnan') leaves NaN out of the windows: each output
+%   is the median of its window's other samples (NaN when there are none);
+%   an even number c of them gives the mean of the two middle values a <= b,
+%   computed as a + (b-a)/2 when both are finite and of one sign and as
+%   (a+b)/2 otherwise, so that it never overflows. The padding must then be
+%   a constant or 'shrink'. Y = PLORVENT(..., 'includenan') is the default,
+%   the same as 'NaN', 'includenan'. Either flag may stand anywhere after
+%   W. With 'omitnan' or 'shrink' the options 'BlockSize' and
+%   'MemoryBudget' have no effect (the work takes memory in proportion to
+%   the window, not to the signal), windows free of NaN give the same bits
+%   as without them, and a logical X gives a double Y; an X of a class
+%   without NaN is filtered as without 'omitnan'. PLORVENT_MOVMEDIAN and
+%   PLORVENT_MEDFILT1 take MOVMEDIAN's and MEDFILT1's arguments.
+%
 %   X may be any real numeric or logical array, full or sparse. Y has X's
 %   class: double for double, single for single, the same integer class for
 %   integers (every int64 and uint64 value exactly, also beyond 2^53), and
@@ -83,28 +100,18 @@ function y = plorvent(x, w, varargin)
 %     v = plorvent([1 NaN 3 4 5], 3, 'replicate', 'NaN', 'raw');
 %     long = plorvent(randn(1e7, 1), 101, 'Threads', 2);   % same bits
 %     s = plorvent(single(x), 7);                            % single
+%     plorvent([4 8 NaN -1 -2 -3 NaN 3 4 5], 3, 'shrink', 'omitnan')
+%       % 6  6  3.5  -1.5  -2  -2.5  0  3.5  4  4.5
 %
-%   See also PLORVENT_FILE, PLORVENT_FILTER, PLORVENT_CORE, MEDIAN, MEDFILT1.
+%   See also PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1, PLORVENT_FILE, PLORVENT_FILTER,
+%   PLORVENT_CORE, MEDIAN.
 
 if nargin < 2
   error('plorvent:notEnoughInputs', 'Not enough input arguments. Usage: y = plorvent(x, w).');
 end
-x = signal_of(x);
-[half_width, padding, dim, options] = filter_settings(w, varargin, size(x), 2);
+x = checked_signal(x, 'plorvent');
+[half_width, padding, dim, options] = filter_settings(w, varargin, size(x), 2, true);
 y = filtered_signals(x, 2 * half_width + 1, padding, dim, options);
-end
-
-function x = signal_of(x)
-if ~(isnumeric(x) || islogical(x))
-  error('plorvent:invalidInput', 'X must be a numeric or logical array; it is of class %s.', ...
-        class(x));
-end
-if ~isreal(x)
-  error('plorvent:invalidInput', 'X must be real; complex samples have no order for a median.');
-end
-if issparse(x)
-  x = full(x);
-end
 end
 
 %!test
@@ -112,7 +119,13 @@ end
 %! assert(plorvent([1 9 2 8 3], 5, 'symmetric'), [2 2 3 3 3]);
 %! assert(plorvent(single([1 NaN 3 4 5]), 3, 'replicate'), single([NaN NaN NaN 4 5]));
 %! assert(plorvent(int8([3 1 2; 5 4 6]), 3, 'replicate', 2), int8([3 2 2; 5 5 6]));
+%! B = [4 8 NaN -1 -2 -3 NaN 3 4 5];
+%! assert(plorvent(B, 3, 'omitnan', 'shrink'), [6 6 3.5 -1.5 -2 -2.5 0 3.5 4 4.5]);
+%! assert(plorvent(B, 3, 'omitnan'), [4 6 3.5 -1.5 -2 -2.5 0 3.5 4 4]);
+%! assert(plorvent(B, 3, 'shrink', 2, 'Threads', 1, 'includenan'), [6 NaN NaN NaN -2 NaN NaN NaN 4 4.5]);
 %!error id=plorvent:notEnoughInputs plorvent(1)
+%!error id=plorvent:invalidPadding plorvent(1:5, 3, 'replicate', 'omitnan')
+%!error id=plorvent:invalidOptionValue plorvent(1:5, 3, 'omitnan', 'NaN', 'raw')
 %!error id=plorvent:invalidWindow plorvent(1:5, 4)
 
 %!demo

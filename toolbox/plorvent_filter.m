@@ -23,8 +23,31 @@ function y = plorvent_filter(varargin)
 %   PLORVENT documents, the same for any BLOCKSIZE and THREADS. X is never
 %   changed.
 %
+%   Y = PLORVENT_FILTER('moving', X, BACK, FORWARD, DIM, NANMODE, ENDS, FILL,
+%                       TIMES, FORWARD_OPEN, THREADS)
+%   is the moving mode, the work of PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1 and
+%   of PLORVENT with 'omitnan' or 'shrink': output i of each signal is the
+%   median of the samples from BACK before it to FORWARD after it, those not
+%   counted left out (the mean of the two middle values for an even count,
+%   NaN for none):
+%
+%     BACK, FORWARD  samples, whole numbers 0 or more (Inf: past every
+%                    end); with TIMES, lengths of time, 0 or more
+%     NANMODE        0: a window holding NaN gives NaN; 1: NaN are omitted
+%     ENDS           0: windows hold only the samples inside the signal;
+%                    1: positions past the ends hold FILL (not with TIMES)
+%     TIMES          [] or the ascending finite times of the samples along
+%                    DIM: a window then holds the samples whose time lies
+%                    from t-BACK to t+FORWARD (that end left out when
+%                    FORWARD_OPEN is 1)
+%
+%   Y has the size of X and its class, but double for logical X. The signals
+%   along DIM hold at most 2147483646 samples; 64-bit integers beyond 2^53 in
+%   magnitude are refused (plorvent_filter:invalidInput).
+%
 %   Errors, by identifier:
-%     plorvent_filter:usage            not 9 arguments, or more than 1 result
+%     plorvent_filter:usage            not 9 arguments (11 in the moving
+%                                      mode), or more than 1 result
 %     plorvent_filter:invalidInput     X is not a real, full, numeric or
 %                                      logical array
 %     plorvent_filter:invalidArgument  another argument is not a real double
@@ -35,7 +58,7 @@ function y = plorvent_filter(varargin)
 %   This file holds the help only; the compiled module plorvent_filter.mex
 %   (.mexa64, .mexw64, ...) beside it is what runs.
 %
-%   See also PLORVENT, PLORVENT_CORE.
+%   See also PLORVENT, PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1, PLORVENT_CORE.
 
 % Reached only when the module is missing from this folder or a folder ahead of it on the path.
 error('plorvent_filter:moduleNotFound', ...
@@ -46,4 +69,8 @@ error('plorvent_filter:moduleNotFound', ...
 %!test
 %! assert(plorvent_filter([3 1 2 5 4], 3, 0, 0, 2, 0, 1e6, 1, Inf), [1 2 2 4 4]);
 %! assert(plorvent_filter(uint8([3 1 2 5 4]'), 3, 1, 0, 1, 0, 2, 2, Inf), uint8([3 2 2 4 4]'));
+%! assert(plorvent_filter('moving', [4 8 6 -1], 1, 1, 2, 0, 0, 0, [], 0, 1), [6 6 6 2.5]);
 %!error id=plorvent_filter:usage plorvent_filter(1)
+%!error id=plorvent_filter:invalidArgument plorvent_filter('moving', 1:3, 1, 1, 2, 0, 0, 0, [3 2 1], 0, 1)
+%!error id=plorvent_filter:invalidArgument plorvent_filter('moving', 1:3, 1.5, 1, 2, 0, 0, 0, [], 0, 1)
+%!error id=plorvent_filter:invalidInput plorvent_filter('moving', int64([1 2^60]), 1, 1, 2, 0, 0, 0, [], 0, 1)

@@ -1,18 +1,25 @@
-function [half_width, padding, dim, options] = filter_settings(w, args, sz, most_positional)
+function [half_width, padding, dim, options] = filter_settings(w, args, sz, most_positional, ...
+                                                              counted)
 %FILTER_SETTINGS Checks the window length W and the arguments ARGS that follow it in a call of
 %   PLORVENT or PLORVENT_FILE, and returns them in normal form: the half-width, the padding
 %   (struct with fields mode and fill), the dimension (default: the first non-singleton one of
 %   size SZ) and the options (struct with a field per option). Up to MOST_POSITIONAL positional
 %   arguments (PADDING, DIM) come first; the first argument that names an option starts the
-%   name-value pairs.
+%   name-value pairs. With COUNTED true, windows may also count their samples: the padding
+%   'shrink' and the flags 'omitnan' and 'includenan' (anywhere, setting option NaN) are taken.
 half_width = half_width_of(w);
+counted = nargin >= 5 && counted;
+flag = '';
+if counted
+  [args, flag] = without_nan_flags(args);
+end
 positional = 0;
 while positional < min(most_positional, numel(args)) && ~is_option_name(args{positional + 1})
   positional = positional + 1;
 end
 padding = struct('mode', 'constant', 'fill', 0);
 if positional >= 1 && ~(isnumeric(args{1}) && isempty(args{1}))
-  padding = padding_of(args{1});
+  padding = padding_of(args{1}, counted);
 end
 dim = find(sz ~= 1, 1);
 if isempty(dim)
@@ -22,6 +29,58 @@ if positional >= 2 && ~(isnumeric(args{2}) && isempty(args{2}))
   dim = dim_of(args{2});
 end
 options = options_of(args(positional + 1:end));
+if ~isempty(flag)
+  options = with_nan_flag(options, flag, args(positional + 1:2:end));
+end
+if counted
+  check_counted_windows(padding, options);
+end
+end
+
+function [args, flag] = without_nan_flags(args)
+% ARGS without the flags 'omitnan' and 'includenan' (FLAG is the last one given), leaving the
+% values of name-value pairs alone.
+flag = '';
+keep = true(size(args));
+k = 1;
+while k <= numel(args)
+  [is_text, text] = text_value(args{k});
+  if is_option_name(args{k})
+    k = k + 2;
+    continue;
+  end
+  if is_text && any(strcmpi(text, {'omitnan', 'includenan'}))
+    flag = lower(text);
+    keep(k) = false;
+  end
+  k = k + 1;
+end
+args = args(keep);
+end
+
+function options = with_nan_flag(options, flag, names)
+% The flag sets option NaN, unless that option, given by name, says otherwise.
+named = false;
+for k = 1:numel(names)
+  [is_text, text] = text_value(names{k});
+  named = named || (is_text && strcmpi(text, 'NaN'));
+end
+if named && ~strcmp(options.NaN, flag)
+  error('plorvent:invalidOptionValue', 'The flag ''%s'' contradicts option ''NaN'', ''%s''.', ...
+        flag, options.NaN);
+end
+options.NaN = flag;
+end
+
+function check_counted_windows(padding, options)
+if strcmp(padding.mode, 'shrink') && strcmp(options.NaN, 'raw')
+  error('plorvent:invalidPadding', ...
+        'Windows that shrink count their samples: option ''NaN'', ''raw'' does not apply.');
+end
+if strcmp(options.NaN, 'omitnan') && ~any(strcmp(padding.mode, {'constant', 'shrink'}))
+  error('plorvent:invalidPadding', ['''omitnan'' counts the samples of each window: ', ...
+                                     'PADDING must be a constant or ''shrink''.']);
+end
 end
 
 function half_width = half_width_of(w)
@@ -105,12 +164,15 @@ end
 budget = full(double(value));
 end
 
-function padding = padding_of(a)
+function padding = padding_of(a, counted)
 if (isnumeric(a) || islogical(a)) && isscalar(a) && isreal(a)
   padding = struct('mode', 'constant', 'fill', full(double(a)));
   return;
 end
 modes = {'zeros', 'replicate', 'symmetric', 'periodic'};
+if counted
+  modes{end + 1} = 'shrink';
+end
 mode = choice_of(a, modes, 'plorvent:invalidPadding', 'PADDING must be a real number or one of');
 padding = struct('mode', mode, 'fill', 0);
 if strcmp(mode, 'zeros')

@@ -3,11 +3,23 @@ function y = filtered_signals(x, w, padding, dim, options)
 %   PADDING and the OPTIONS of PLORVENT in normal form, computed by the plorvent_filter module in
 %   X's class; the module's refusal of a window too long for the budget raised under plorvent's
 %   name.
-fill = fill_in_class_of(x, padding.fill);
 threads = options.Threads;
 if isempty(threads)
   threads = host_threads();
 end
+% Windows that count their samples: shrinking ones, and NaN omitted (only floating-point
+% classes hold NaN; in any other the flag changes nothing).
+omit_nan = strcmp(options.NaN, 'omitnan') && isfloat(x);
+if omit_nan || strcmp(padding.mode, 'shrink')
+  ends = 'shrink';
+  if strcmp(padding.mode, 'constant')
+    ends = padding.fill;
+  end
+  half_width = (w - 1) / 2;
+  y = moving_medians(x, half_width, half_width, dim, omit_nan, ends, [], false, threads);
+  return;
+end
+fill = fill_in_class_of(x, padding.fill);
 budget = options.MemoryBudget;
 if isempty(budget)
   budget = max(2^27, 32 * numel(x));
@@ -34,13 +46,4 @@ if islogical(x)
 elseif ~isa(x, 'double')
   fill = double(cast(fill, class(x)));
 end
-end
-
-function threads = host_threads()
-if exist('OCTAVE_VERSION', 'builtin')
-  threads = nproc();
-else
-  threads = maxNumCompThreads();
-end
-threads = min(max(threads, 1), 256);
 end

@@ -1,0 +1,163 @@
+// The moving-median engine against a brute-force reference that gathers each window's counted
+// samples and sorts them, on adversarial signals: ties, zeros of both signs, infinities, NaN
+// runs and all-NaN stretches, windows longer than the signal, padded and clipped ends, even and
+// odd counts, and sample times with gaps and repeats; every output range computed on its own.
+#include "core/moving_medians.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+bool in_window(const MovingWindows &w, const std::vector<double> &t, int64_t i, int64_t j) {
+  if (w.times == nullptr) return j >= i - w.back && j <= i + w.forward;
+  const double lo = t[i] - w.time_back, hi = t[i] + w.time_forward;
+  return t[j] >= lo && (w.forward_open ? t[j] < hi : t[j] <= hi);
+}
+
+double reference_median(const std::vector<double> &x, const std::vector<double> &t,
+                        const MovingWindows &w, int64_t i) {
+  const int64_t n = static_cast<int64_t>(x.size());
+  std::vector<double> window;
+  for (int64_t j = 0; j < n; ++j) {
+    if (in_window(w, t, i, j)) window.push_back(x[j]);
+  }
+  if (w.padded) {
+    const int64_t outside =
+        std::max<int64_t>(0, w.back - i) + std::max<int64_t>(0, i + w.forward - (n - 1));
+    window.insert(window.end(), outside, w.fill);
+  }
+  std::vector<double> counted;
+  for (double v : window) {
+    if (!std::isnan(v)) {
+      counted.push_back(v);
+    } else if (!w.omit_nan) {
+      return kNaN;
+    }
+  }
+  if (counted.empty()) return kNaN;
+  std::sort(counted.begin(), counted.end());
+  const size_t c = counted.size();
+  if (c % 2 == 1) return counted[c / 2];
+  return mean_of_middles(counted[c / 2 - 1], counted[c / 2]);
+}
+
+std::vector<double> adversarial_signal(std::mt19937 &rng, int64_t n) {
+  const double values[] = {0.0, -0.0, 1.0, -1.0, 2.5, kInf, -kInf, 1e308, -1e308, 3.0};
+  std::uniform_int_distribution<int> pick(0, 9), kind(0, 5);
+  std::normal_distribution<double> normal;
+  std::vector<double> x(n);
+  for (auto &v : x) v = kind(rng) < 3 ? values[pick(rng)] : normal(rng);
+  // NaN runs: single ones, short runs and, now and then, a stretch longer than many windows.
+  std::uniform_int_distribution<int64_t> at(0, std::max<int64_t>(0, n - 1));
+  const int runs = kind(rng);
+  for (int r = 0; r < runs && n > 0; ++r) {
+    const int64_t start = at(rng), length = r == 0 ? n / 3 : 1 + kind(rng);
+    for (int64_t j = start; j < std::min(n, start + length); ++j) x[j] = kNaN;
+  }
+  return x;
+}
+
+// Ascending times with gaps, and repeats.
+std::vector<double> uneven_times(std::mt19937 &rng, int64_t n) {
+  std::uniform_int_distribution<int> step(0, 6);
+  std::vector<double> t(n);
+  double now = -3.5;
+  for (auto &v : t) {
+    const int s = step(rng);
+    now += s == 0 ? 0.0 : s == 6 ? 20.0 : 0.5 * s;
+    v = now;
+  }
+  return t;
+}
+
+void expect_reference(const std::vector<double> &x, const std::vector<double> &t,
+                      const MovingWindows &w, int64_t first, int64_t last) {
+  const int64_t n = static_cast<int64_t>(x.size());
+  std::vector<char> storage(moving_medians_storage_bytes(w, n, last - first) + 1);
+  const auto signal = exact_copy(x);
+  std::vector<double> out(last - first);
+  moving_medians(signal.get(), n, w, first, last, out.data(), storage.data());
+  for (int64_t i = first; i < last; ++i) {
+    const double want = reference_median(x, t, w, i), got = out[i - first];
+    ASSERT_TRUE(want == got || (std::isnan(want) && std::isnan(got)))
+        << "output " << i << " of " << n << ": " << got << ", not " << want << " (back " << w.back
+        << ", forward " << w.forward << ", padded " << w.padded << ", omit " << w.omit_nan
+        << ", times " << (w.times != nullptr) << ")";
+  }
+}
+
+MovingWindows count_windows(int64_t back, int64_t forward, bool omit_nan) {
+  return {back, forward, nullptr, 0, 0, false, false, 0, omit_nan};
+}
+
+TEST(MovingMedians, CountWindowsMatchSortedWindows) {
+  std::mt19937 rng(13);
+  std::uniform_int_distribution<int64_t> length(0, 90), reach(0, 40), coin(0, 1);
+  const double fills[] = {0.0, kNaN, -1.0, kInf};
+  for (int trial = 0; trial < 1500; ++trial) {
+    const int64_t n = length(rng);
+    const std::vector<double> x = adversarial_signal(rng, n);
+    MovingWindows w = count_windows(reach(rng), reach(rng), coin(rng));
+    if (trial % 7 == 0) w.forward = w.back;  // odd symmetric: the fixed engines' windows
+    if (trial % 11 == 0) w.back += 1000;     // far longer than the signal
+    w.padded = coin(rng);
+    w.fill = fills[trial % 4];
+    std::uniform_int_distribution<int64_t> cut(0, n);
+    int64_t first = cut(rng), last = cut(rng);
+    if (trial % 2 == 0) first = 0, last = n;
+    expect_reference(x, {}, w, std::min(first, last), std::max(first, last));
+  }
+}
+
+TEST(MovingMedians, LongSignalsCrossSegmentsAndNaNRuns) {
+  std::mt19937 rng(7);
+  for (int64_t W : {3, 4, 101, 1000, 20001}) {
+    std::vector<double> x = adversarial_signal(rng, 50000);
+    for (int64_t j = 0; j < 50000; j += 97) x[j] = kNaN;
+    for (bool omit : {false, true}) {
+      MovingWindows w = count_windows(W / 2, W - 1 - W / 2, omit);
+      expect_reference(x, {}, w, 0, 400);
+      expect_reference(x, {}, w, 17000, 17400);
+      expect_reference(x, {}, w, 49600, 50000);
+    }
+  }
+}
+
+TEST(MovingMedians, TimeWindowsWithGapsAndRepeats) {
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int64_t> length(1, 80), coin(0, 1);
+  std::uniform_real_distribution<double> reach(0, 12);
+  for (int trial = 0; trial < 800; ++trial) {
+    const int64_t n = length(rng);
+    const std::vector<double> x = adversarial_signal(rng, n), t = uneven_times(rng, n);
+    MovingWindows w = count_windows(0, 0, coin(rng));
+    w.times = t.data();
+    w.time_back = trial % 5 == 0 ? 1e9 : std::round(2 * reach(rng)) / 2;
+    w.time_forward = std::round(2 * reach(rng)) / 2;
+    w.forward_open = coin(rng);
+    std::uniform_int_distribution<int64_t> cut(0, n);
+    const int64_t first = cut(rng), last = cut(rng);
+    expect_reference(x, t, w, std::min(first, last), std::max(first, last));
+  }
+}
+
+TEST(MovingMedians, MeanOfMiddlesCannotOverflow) {
+  EXPECT_EQ(mean_of_middles(1e308, 1.7e308), 1.35e308);
+  EXPECT_EQ(mean_of_middles(-1.7e308, -1e308), -1.35e308);
+  EXPECT_EQ(mean_of_middles(-1.7e308, 1.7e308), 0.0);
+  EXPECT_EQ(mean_of_middles(-kInf, 3), -kInf);
+  EXPECT_TRUE(std::isnan(mean_of_middles(-kInf, kInf)));
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+% plorvent_movmedian and plorvent_medfilt1 against Octave's own movmedian and the signal
+% package's medfilt1 on random small signals: NaN runs, ties, zeros, infinities, even and odd
+% windows, matrices along dimensions 1 and 2. Equal where the result is a sample; within one unit
+% in the last place where it is a mean of two middle values.
+
+%!function ok = near(a, b)
+%!  same = (a == b) | (isnan(a) & isnan(b));
+%!  ok = isequal(size(a), size(b)) && all(same(:) | abs(a(:) - b(:)) <= eps(max(abs(a(:)), abs(b(:)))));
+%!endfunction
+
+%!function x = random_signal(rows, cols)
+%!  x = randn(rows, cols);
+%!  kind = randi(6, rows, cols);
+%!  x(kind == 1) = randi([-2 2], nnz(kind == 1), 1);
+%!  x(kind == 2) = -0;
+%!  specials = [NaN Inf -Inf];
+%!  for run = 1:randi([0 3])
+%!    at = randi(max(numel(x), 1));
+%!    x(at:min(numel(x), at + randi(5) - 1)) = specials(randi(3));
+%!  end
+%!endfunction
+
+%!test
+%! pkg load signal
+%! rand('seed', 13); randn('seed', 13);
+%! for trial = 1:300
+%!   rows = randi([0 200]); cols = randi(3);
+%!   if trial <= 150
+%!     x = random_signal(rows, 1);
+%!   else
+%!     x = random_signal(randi([0 40]), cols);
+%!   end
+%!   n = randi(25);
+%!   dim = randi(2);
+%!   for nanflag = {'includenan', 'omitnan'}
+%!     for padding = {'zeropad', 'truncate'}
+%!       want = medfilt1(x, n, [], dim, nanflag{1}, padding{1});
+%!       got = plorvent_medfilt1(x, n, [], dim, nanflag{1}, padding{1});
+%!       assert(near(got, want), 'medfilt1 n=%d dim=%d %s %s', n, dim, nanflag{1}, padding{1});
+%!     end
+%!   end
+%! end
+
+%!test
+%! rand('seed', 7); randn('seed', 7);
+%! for trial = 1:300
+%!   dim = randi(2);
+%!   x = random_signal(randi([2 200]), randi(3));
+%!   if dim == 2
+%!     x = x.';
+%!   end
+%!   if rand < 0.5
+%!     k = randi(30);
+%!   else
+%!     k = randi([0 15], 1, 2);
+%!   end
+%!   wlen = sum(k) + ~isscalar(k);
+%!   if wlen < 2 || wlen >= size(x, dim)
+%!     continue;  % Octave's movmedian refuses these windows
+%!   end
+%!   ends = {'shrink', 'discard', 'fill', randn};
+%!   e = ends{randi(4)};
+%!   want = movmedian(x, k, dim, 'Endpoints', e);
+%!   got = plorvent_movmedian(x, k, dim, 'Endpoints', e);
+%!   assert(near(got, want), 'movmedian k=[%s] dim=%d', num2str(k), dim);
+%! end
+
+%!test
+%! % 'omitnan' (which Octave's movmedian ignores) against medians of each window's non-NaN samples
+%! rand('seed', 3); randn('seed', 3);
+%! for trial = 1:100
+%!   x = random_signal(randi([1 60]), 1)';
+%!   kb = randi([0 8]); kf = randi([0 8]);
+%!   got = plorvent_movmedian(x, [kb kf], 'omitnan');
+%!   for i = 1:numel(x)
+%!     w = x(max(1, i - kb):min(end, i + kf));
+%!     w = w(~isnan(w));
+%!     want = NaN;
+%!     if ~isempty(w)
+%!       want = median(w);
+%!     end
+%!     assert(near(got(i), want), 'omitnan [%d %d] at %d', kb, kf, i);
+%!   end
+%! end
+
+%!test
+%! % Sample points evenly spaced give the windows of the count they span; gaps shrink windows.
+%! x = randn(50, 2);
+%! assert(plorvent_movmedian(x, 3, 'SamplePoints', 0.5 * (1:50)), plorvent_movmedian(x, 6));
+%! assert(plorvent_movmedian(x, [1.5 0.5], 'SamplePoints', 0.5 * (1:50)), plorvent_movmedian(x, [3 1]));
+%! assert(plorvent_movmedian([1 5 2 8], 3, 'SamplePoints', [0 1 10 11]), [3 3 5 5]);
+%! assert(plorvent_movmedian([1 5 2 8], 3, 'SamplePoints', [0 1 10 11], 'Endpoints', 'discard'), zeros(1, 0));
+
+%!test
+%! % The fixed engine's windows return plorvent's bits; classes as movmedian gives them.
+%! x = randn(1000, 3);
+%! assert(plorvent_movmedian(x, 7, 'Endpoints', 0), plorvent(x, 7));
+%! assert(plorvent_medfilt1(x, 9), plorvent(x, 9));
+%! assert(plorvent_movmedian(int8([1 2 4 8]), 2), int8([1 2 3 6]));
+%! assert(class(plorvent_movmedian(single([1 2 4]), 2)), 'single');
+%! assert(plorvent_movmedian([true false true], 2), [1 0.5 0.5]);
+%! assert(plorvent_movmedian(zeros(0, 3), 3), zeros(0, 3));
+
+%!test
+%! % Pieces on two threads give the bits of one; counted runs cross pieces and segments.
+%! x = randn(3e5, 2);
+%! x(rand(size(x)) < 0.01) = NaN;
+%! one = plorvent_filter('moving', x, 50, 49, 1, 1, 0, 0, [], 0, 1);
+%! assert(isequaln(plorvent_filter('moving', x, 50, 49, 1, 1, 0, 0, [], 0, 2), one));
+%! assert(near(one(:, 2), medfilt1(x(:, 2), 100, [], 1, 'omitnan', 'truncate')));
+
+%!error id=plorvent_movmedian:invalidSamplePoints plorvent_movmedian(1:3, 2, 'SamplePoints', [3 2 1])
+%!error id=plorvent_movmedian:invalidSamplePoints plorvent_movmedian(1:3, 2, 'SamplePoints', 1:4)
+%!error id=plorvent_movmedian:invalidInput plorvent_movmedian({1}, 2)
+%!error id=plorvent_medfilt1:invalidFlag plorvent_medfilt1(1:3, 3, 'omitnan', 'reflect')
