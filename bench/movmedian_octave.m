@@ -5,19 +5,11 @@
 % Usage: octave-cli movmedian_octave.m MODULE_DIR N REPEATS
 args = argv();
 addpath(args{1});
+addpath(fileparts(mfilename('fullpath')));  % best_of
 n = str2double(args{2});
 repeats = str2double(args{3});
 pkg load signal
 warning('off', 'all');  % Octave's movmedian warns that it ignores 'omitnan'
-
-function t = best_of(repeats, f)
-  t = Inf;
-  for r = 1:repeats
-    tic;
-    y = f();
-    t = min(t, toc);
-  end
-end
 
 % The moving mode on one thread: windows reaching back and forward, shrinking at the ends.
 function y = moving(x, back, forward, omit_nan)

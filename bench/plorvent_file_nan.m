@@ -4,19 +4,11 @@
 % Usage: octave-cli plorvent_file_nan.m MODULE_DIR N REPEATS FOLDER
 args = argv();
 addpath(args{1});
+addpath(fileparts(mfilename('fullpath')));  % best_of
 n = str2double(args{2});
 repeats = str2double(args{3});
 input = fullfile(args{4}, 'nan_in.bin');
 output = fullfile(args{4}, 'nan_out.bin');
-
-function t = best_of(repeats, f)
-  t = Inf;
-  for r = 1:repeats
-    tic;
-    f();
-    t = min(t, toc);
-  end
-end
 
 function write_samples(file, x)
   fid = fopen(file, 'w', 'ieee-le');

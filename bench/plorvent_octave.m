@@ -5,18 +5,10 @@
 % Usage: octave-cli plorvent_octave.m MODULE_DIR N REPEATS
 args = argv();
 addpath(args{1});
+addpath(fileparts(mfilename('fullpath')));  % best_of
 n = str2double(args{2});
 repeats = str2double(args{3});
 pkg load signal
-
-function t = best_of(repeats, f)
-  t = Inf;
-  for r = 1:repeats
-    tic;
-    y = f();
-    t = min(t, toc);
-  end
-end
 
 rand('seed', 5);
 x = rand(n, 1);
