@@ -2,12 +2,14 @@ function extend_file(file, bytes)
 %EXTEND_FILE Makes the existing FILE, shorter than BYTES, BYTES long; the bytes added read as
 %   zeros. Where the system can, the length is set without writing (the file stays sparse);
 %   otherwise zeros are appended a block at a time.
-if ~exist('OCTAVE_VERSION', 'builtin') || ~isunix() || ~set_length_with_truncate(file, bytes)
-  if usejava('jvm') && ~exist('OCTAVE_VERSION', 'builtin')
-    set_length_with_java(file, bytes);
-  else
+if exist('OCTAVE_VERSION', 'builtin')
+  if ~(isunix() && set_length_with_truncate(file, bytes))
     append_zeros(file, bytes);
   end
+elseif usejava('jvm')
+  set_length_with_java(file, bytes);
+else
+  append_zeros(file, bytes);
 end
 if file_size(file) ~= bytes
   error('plorvent:writeFailed', 'Could not make ''%s'' %d bytes long.', file, bytes);
