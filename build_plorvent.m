@@ -8,7 +8,7 @@ function modules = build_plorvent(output_dir)
 %   MODULES = build_plorvent(...) returns the modules' full file names (a cell array).
 %
 %   Runs in MATLAB (set up a C++ compiler once with "mex -setup C++") and in GNU Octave. Each
-%   module is built from its gateway, gateway/<name>_gateway.cpp, and core/*.cpp with no
+%   module is built from its gateway, gateway/<name>_gateway.cpp, and core/*/*.cpp with no
 %   options beyond the project root as include folder and, in MATLAB, -compatibleArrayDims;
 %   intermediate files go to the host's temporary folder. Afterwards add OUTPUT_DIR to the path
 %   and call y = plorvent(x, w) or m = plorvent_core(x, xic, xfc, W2).
@@ -21,7 +21,7 @@ if ~exist(output_dir, 'dir') && ~mkdir(output_dir)
   error('build_plorvent:outputDir', 'Cannot create the output folder %s.', output_dir);
 end
 
-core = dir(fullfile(root, 'core', '*.cpp'));
+core = dir(fullfile(root, 'core', '*', '*.cpp'));
 core_files = cellfun(@fullfile, {core.folder}, {core.name}, 'UniformOutput', false);
 names = {'plorvent_core', 'plorvent_filter'};
 modules = cell(size(names));

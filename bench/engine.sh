@@ -24,8 +24,8 @@ mkdir -p "$out/base"
 rm -rf "$out/base/core"
 git archive "$base" core | tar -x -C "$out/base"
 flags=(-std=c++17 -O2 -g -Wall -Wextra)
-g++ "${flags[@]}" -I. bench/engine_bench.cpp core/*.cpp -o "$out/engine_bench"
-g++ "${flags[@]}" -I"$out/base" bench/engine_bench.cpp "$out"/base/core/*.cpp \
+g++ "${flags[@]}" -I. bench/engine_bench.cpp core/*/*.cpp -o "$out/engine_bench"
+g++ "${flags[@]}" -I"$out/base" bench/engine_bench.cpp $(find "$out/base/core" -name '*.cpp') \
   -o "$out/engine_bench_base"
 /usr/bin/python3 bench/engine_report.py --ours "$out/engine_bench" \
   --base "$out/engine_bench_base" --base-name "$(git rev-parse --short "$base")" "${args[@]}" |

@@ -17,6 +17,10 @@
 #include <vector>
 
 #include "core/running_median.h"
+// Built against earlier trees too, where running_median.h declared select_middle.
+#if __has_include("core/selection/select_middle.h")
+#include "core/selection/select_middle.h"
+#endif
 
 // The core's only host call, served here without the stand-in host's bookkeeping.
 extern "C" {

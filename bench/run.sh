@@ -15,7 +15,7 @@ cmake --build --preset linux --target plorvent_octave_module
 # Built with the same flags as the real module; mkoctfile keeps its objects out of the tree.
 mkdir -p build/bench
 CXXFLAGS="$(mkoctfile -p CXXFLAGS) -Wall -Wextra" mkoctfile --mex -I. \
-  bench/reference_gateway.cpp core/*.cpp -o build/bench/plorvent_core_reference.mex
+  bench/reference_gateway.cpp core/*/*.cpp -o build/bench/plorvent_core_reference.mex
 
 /usr/bin/python3 bench/run_bench.py --module-dir build/linux/octave \
   --reference-dir build/bench "$@"

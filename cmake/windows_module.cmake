@@ -1,7 +1,7 @@
 # plorvent_core.mexw64 and plorvent_filter.mexw64: the modules as the host loads them on 64-bit
 # Windows, each built from its gateway and the core sources as a plain mex call would, exporting
 # only mexFunction (its .def file) and importing the host's libmx.dll and libmex.dll.
-file(GLOB PLORVENT_CORE_MODULE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*.cpp)
+file(GLOB PLORVENT_CORE_MODULE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*/*.cpp)
 
 foreach(module plorvent_core plorvent_filter)
   add_library(${module}_mexw64 MODULE ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp

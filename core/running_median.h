@@ -4,20 +4,15 @@
 // trailing extension in that order, each in stored (forward) order:
 //   e[t] = xic[t+W2] for t < 0,  x[t] for 0 <= t < n,  xfc[t-n] for t >= n.
 // Output i is the middle element of the W = 2*W2+1 samples e[i-W2] ... e[i+W2], chosen by
-// select_middle, whose fixed order of comparisons and exchanges decides the result for windows
-// holding NaN or zeros of both signs.
+// select_middle (core/selection/select_middle.h), whose fixed order of comparisons and exchanges
+// decides the result for windows holding NaN or zeros of both signs.
 #ifndef PLORVENT_CORE_RUNNING_MEDIAN_H
 #define PLORVENT_CORE_RUNNING_MEDIAN_H
 
 #include <cstddef>
 #include <cstdint>
 
-#include "extended_signal.h"
-
-// Reorders window[0 ... W-1] in place (a median-of-three quickselect using only `>`) and returns
-// the value left at position k = (W-1)/2. For NaN-free windows that is the rank-k element of the
-// sorted window. W must be at least 1.
-double select_middle(double *window, int32_t W);
+#include "core/support/extended_signal.h"
 
 // Writes out[0 ... n-1]. Reads exactly xic[0 ... W2-1], x[0 ... n-1] and xfc[0 ... W2-1] when
 // n >= 1 and nothing when n <= 0. The caller guarantees W2 >= 0, W = 2*W2+1 and extensions of at

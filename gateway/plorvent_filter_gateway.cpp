@@ -13,10 +13,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/filter_job.h"
-#include "core/long_window_medians.h"
-#include "core/moving_job.h"
-#include "core/worker_threads.h"
+#include "core/engines/long_window_medians.h"
+#include "core/jobs/filter_job.h"
+#include "core/jobs/moving_job.h"
+#include "core/jobs/worker_threads.h"
 #include "mex.h"
 
 namespace {

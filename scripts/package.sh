@@ -15,7 +15,7 @@ name=plorvent-$version
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 root=$stage/$name
-mkdir -p "$root/inst/private" "$root/src/gateway" "$root/src/core"
+mkdir -p "$root/inst/private" "$root/src/gateway"
 cp package/DESCRIPTION package/INDEX "$root/"
 cp LICENSE "$root/COPYING"
 for file in toolbox/*.m; do
@@ -27,7 +27,7 @@ done
 cp toolbox/private/*.m "$root/inst/private/"
 cp package/Makefile package/FILES "$root/src/"
 cp gateway/*.cpp "$root/src/gateway/"
-cp core/*.cpp core/*.h "$root/src/core/"
+cp -r core "$root/src/core"
 
 mkdir -p "$out_dir"
 tar -czf "$out_dir/$name.tar.gz" -C "$stage" --owner=0 --group=0 --sort=name "$name"

@@ -2,7 +2,7 @@
 // by hand into extension arrays, filtered, and its windows holding NaN set to NaN. Every sample
 // type, padding, NaN mode, dimension, piece length and thread count; inputs sized exactly so the
 // sanitizer build catches any read past them.
-#include "core/filter_job.h"
+#include "core/jobs/filter_job.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // samples and sorts them, on adversarial signals: ties, zeros of both signs, infinities, NaN
 // runs and all-NaN stretches, windows longer than the signal, padded and clipped ends, even and
 // odd counts, and sample times with gaps and repeats; every output range computed on its own.
-#include "core/moving_medians.h"
+#include "core/counted/moving_medians.h"
 
 #include <gtest/gtest.h>
 

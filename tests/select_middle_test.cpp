@@ -1,6 +1,8 @@
 // Middle-rank selection: the documented outcomes (including the window left behind, which
 // decides results for NaN and signed zeros), agreement with sorting for NaN-free windows, and
 // the selection without branches against the step-by-step one.
+#include "core/selection/select_middle.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,7 @@
 #include <vector>
 
 #include "core/running_median.h"
-#include "core/select_middle_by_blocks.h"
+#include "core/selection/select_middle_by_blocks.h"
 #include "test_support.h"
 
 namespace {

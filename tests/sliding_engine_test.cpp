@@ -13,9 +13,12 @@
 #include <random>
 #include <vector>
 
+#include "core/engines/block_sort_medians.h"
+#include "core/engines/inexact_windows.h"
+#include "core/engines/network_medians.h"
 #include "core/running_median.h"
-#include "core/sliding_engines.h"
-#include "core/vector_width.h"
+#include "core/selection/per_window_medians.h"
+#include "core/support/vector_width.h"
 #include "standin_host.h"
 #include "test_support.h"
 

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "core/running_median.h"
-#include "core/select_middle_by_blocks.h"
+#include "core/selection/select_middle.h"
+#include "core/selection/select_middle_by_blocks.h"
 #include "fuzz_values.h"
 #include "test_support.h"
 

@@ -1,0 +1,411 @@
+// Moving medians: the fixed-window engines wherever a window is odd, whole and holds no omitted
+// sample; a counted structure elsewhere.
+//
+// The counted structure serves a run of outputs a segment at a time. The samples the segment's
+// windows reach are sorted once; each window is then a set of ranks (core/counted/rank_set.h) whose
+// k-th one is found from where the previous window's was. A padding constant is not in the set:
+// its multiplicity (how far the window reaches past the signal) is counted beside it, with the
+// window's samples below it, so a window may reach any distance past the signal.
+#include "core/counted/moving_medians.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/counted/rank_set.h"
+#include "core/engines/nan_windows.h"
+#include "core/running_median.h"
+#include "core/support/keyed_sort.h"
+#include "core/support/sample_key.h"
+#include "core/support/special_values.h"
+#include "core/support/storage_layout.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A segment serves at least this many outputs, and four times its window, so that sorting
+// the samples it reaches costs little beside sliding over them.
+const int64_t kFewestSegmentOutputs = 1 << 12;
+
+// ---- Windows ----
+
+bool has_times(const MovingWindows &w) {
+  return w.times != nullptr;
+}
+
+// A NaN padding that is omitted is no padding at all.
+MovingWindows normalised(const MovingWindows &w, int64_t n) {
+  MovingWindows v = w;
+  if (v.padded && v.omit_nan && std::isnan(v.fill)) v.padded = false;
+  if (!v.padded) {  // beyond the signal's length, reach changes nothing
+    v.back = std::min(v.back, n);
+    v.forward = std::min(v.forward, n);
+  }
+  return v;
+}
+
+// The signal's positions lo ... hi a window reaches (lo > hi when none), kept for output i and
+// moved forward as i grows: each bound only ever advances.
+struct Reach {
+  int64_t lo;
+  int64_t hi;
+};
+
+bool within_forward(const MovingWindows &w, double t, double limit) {
+  return w.forward_open ? t < limit : t <= limit;
+}
+
+Reach first_reach(const MovingWindows &w, int64_t n, int64_t i) {
+  if (!has_times(w)) return {std::max<int64_t>(0, i - w.back), std::min(n - 1, i + w.forward)};
+  const double t = w.times[i];
+  const double *lo = std::lower_bound(w.times, w.times + n, t - w.time_back);
+  const double *hi = w.forward_open ? std::lower_bound(w.times, w.times + n, t + w.time_forward)
+                                    : std::upper_bound(w.times, w.times + n, t + w.time_forward);
+  return {lo - w.times, (hi - w.times) - 1};
+}
+
+void advance_reach(const MovingWindows &w, int64_t n, int64_t i, Reach *r) {
+  if (!has_times(w)) {
+    *r = {std::max<int64_t>(0, i - w.back), std::min(n - 1, i + w.forward)};
+    return;
+  }
+  const double t = w.times[i];
+  while (r->lo < n && w.times[r->lo] < t - w.time_back) ++r->lo;
+  while (r->hi + 1 < n && within_forward(w, w.times[r->hi + 1], t + w.time_forward)) ++r->hi;
+}
+
+// Copies of the padding constant in output i's window.
+int64_t padding_count(const MovingWindows &w, int64_t n, int64_t i) {
+  if (!w.padded) return 0;
+  return std::max<int64_t>(0, w.back - i) + std::max<int64_t>(0, i + w.forward - (n - 1));
+}
+
+// ---- The counted structure ----
+
+struct CountedRoom {
+  int64_t *keys;     // keys of the segment's counted samples
+  int32_t *order;    // their positions, sorted by key
+  int32_t *scratch;  // the sort's
+  int32_t *rank_at;  // each position's rank, -1 for a NaN
+  RankSet set;       // the window's ranks
+  double *sorted;    // the value of each rank
+};
+
+int64_t segment_outputs(const MovingWindows &w, int64_t n) {
+  if (has_times(w)) return n;
+  return std::min(n, std::max(kFewestSegmentOutputs, 4 * (w.back + w.forward)));
+}
+
+// The most samples one segment reaches.
+int64_t segment_span(const MovingWindows &w, int64_t n, int64_t outputs) {
+  if (has_times(w)) return n;
+  return std::min(n, std::min(outputs, segment_outputs(w, n)) + w.back + w.forward);
+}
+
+CountedRoom carve_counted_room(StorageLayout &s, int64_t span) {
+  CountedRoom room;
+  room.keys = take<int64_t>(s, span);
+  room.order = take<int32_t>(s, span);
+  room.scratch = take<int32_t>(s, 2 * span + 1);
+  room.rank_at = take<int32_t>(s, span);
+  room.set = carve_rank_set(s, span);
+  room.sorted = take<double>(s, span);
+  return room;
+}
+
+// One segment's ranks and the window that slides over them.
+struct Counted {
+  CountedRoom room;
+  int64_t base;  // the signal's position of the segment's first sample
+  RankSet set;
+  int32_t fill_rank;   // ranks below the padding constant's value
+  int64_t below_fill;  // the window's samples below it
+  int64_t count;       // counted samples in the window (padding aside)
+  int64_t nans;        // NaN samples in the window
+};
+
+// Sorts the counted samples of x[lo ... hi] into ranks.
+void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, Counted *c) {
+  CountedRoom &room = c->room;
+  int32_t counted = 0;
+  for (int64_t p = lo; p <= hi; ++p) {
+    if (x[p] == x[p]) room.keys[counted++] = key_of(x[p]);
+  }
+  if (counted > 0) sort_positions_by_key(room.keys, room.order, room.scratch, counted);
+  // order[r] indexes keys, which hold the counted samples in position order.
+  int32_t next = 0;
+  for (int64_t p = lo; p <= hi; ++p) room.rank_at[p - lo] = x[p] == x[p] ? next++ : -1;
+  for (int32_t r = 0; r < counted; ++r) room.scratch[room.order[r]] = r;
+  for (int64_t p = lo; p <= hi; ++p) {
+    int32_t &rank = room.rank_at[p - lo];
+    if (rank >= 0) rank = room.scratch[rank];
+  }
+  for (int32_t r = 0; r < counted; ++r) room.sorted[r] = value_of(room.keys[room.order[r]]);
+  c->set = room.set;
+  clear_rank_set(&c->set, counted);
+  c->base = lo;
+  c->fill_rank = 0;
+  if (w.padded) {
+    c->fill_rank = static_cast<int32_t>(std::lower_bound(room.sorted, room.sorted + counted, w.fill,
+                                                         [](double a, double b) { return a < b; }) -
+                                        room.sorted);
+  }
+  c->below_fill = 0;
+  c->count = 0;
+  c->nans = 0;
+}
+
+void change(Counted *c, int64_t p, int32_t delta) {
+  const int32_t rank = c->room.rank_at[p - c->base];
+  if (rank < 0) {
+    c->nans += delta;
+    return;
+  }
+  c->count += delta;
+  if (rank < c->fill_rank) c->below_fill += delta;
+  if (delta > 0) {
+    insert_rank(&c->set, rank);
+  } else {
+    erase_rank(&c->set, rank);
+  }
+}
+
+// The k-th value of the window's samples with `padding` copies of the fill among them.
+double kth_value(Counted *c, const MovingWindows &w, int64_t padding, int64_t k) {
+  if (padding == 0 || k < c->below_fill) return c->room.sorted[kth_rank(&c->set, k)];
+  if (k < c->below_fill + padding) return w.fill;
+  return c->room.sorted[kth_rank(&c->set, k - padding)];
+}
+
+double window_median(Counted *c, const MovingWindows &w, int64_t padding) {
+  const bool padding_is_nan = padding > 0 && std::isnan(w.fill);
+  if (!w.omit_nan && (c->nans > 0 || padding_is_nan)) return kNaN;
+  const int64_t total = c->count + padding;
+  if (total == 0) return kNaN;
+  const int64_t middle = total / 2;
+  if (total % 2 == 1) return kth_value(c, w, padding, middle);
+  const double lower = kth_value(c, w, padding, middle - 1);
+  // Without padding the upper middle is the next rank in the set: no need to move the cursor.
+  const double upper = padding == 0 ? c->room.sorted[next_rank_after(c->set, c->set.cursor)]
+                                    : kth_value(c, w, padding, middle);
+  return mean_of_middles(lower, upper);
+}
+
+// Outputs a ... b-1 (one segment) into out[0 ...].
+void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                     double *out, const CountedRoom &room) {
+  Reach reach = first_reach(w, n, a);
+  const Reach last = first_reach(w, n, b - 1);
+  Counted c;
+  c.room = room;
+  rank_span(x, reach.lo, last.hi, w, &c);
+  int64_t in_lo = reach.lo, in_hi = reach.lo - 1;  // the positions the set holds
+  for (int64_t i = a; i < b; ++i) {
+    if (i > a) advance_reach(w, n, i, &reach);
+    for (; in_hi < reach.hi; ++in_hi) change(&c, in_hi + 1, 1);
+    for (; in_lo < reach.lo; ++in_lo) {
+      if (in_lo <= in_hi) change(&c, in_lo, -1);
+    }
+    if (in_hi < in_lo) in_hi = in_lo - 1;
+    out[i - a] = window_median(&c, w, padding_count(w, n, i));
+  }
+}
+
+// ---- Short windows: their counted samples kept sorted in a short array ----
+
+// Windows of at most this many positions are kept sorted: shifting a few samples costs less
+// than sorting a segment and scanning bits.
+const int64_t kLongestSortedWindow = 32;
+
+struct SortedWindow {
+  double values[kLongestSortedWindow];  // the counted samples, ascending
+  int64_t count;
+  int64_t nans;
+};
+
+// The sample at position t of the window's reach: the signal's, the padding's, or none.
+bool sample_at(const double *x, int64_t n, const MovingWindows &w, int64_t t, double *v) {
+  if (t >= 0 && t < n) {
+    *v = x[t];
+    return true;
+  }
+  *v = w.fill;
+  return w.padded;
+}
+
+void enter(SortedWindow *s, double v) {
+  if (v != v) {
+    ++s->nans;
+    return;
+  }
+  int64_t j = s->count++;
+  for (; j > 0 && s->values[j - 1] > v; --j) s->values[j] = s->values[j - 1];
+  s->values[j] = v;
+}
+
+void leave(SortedWindow *s, double v) {
+  if (v != v) {
+    --s->nans;
+    return;
+  }
+  int64_t j = 0;
+  while (!(s->values[j] == v)) ++j;
+  for (--s->count; j < s->count; ++j) s->values[j] = s->values[j + 1];
+}
+
+double sorted_median(const SortedWindow &s, const MovingWindows &w) {
+  if ((!w.omit_nan && s.nans > 0) || s.count == 0) return kNaN;
+  const int64_t middle = s.count / 2;
+  if (s.count % 2 == 1) return s.values[middle];
+  return mean_of_middles(s.values[middle - 1], s.values[middle]);
+}
+
+void sorted_window_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                           double *out) {
+  SortedWindow s;
+  s.count = 0;
+  s.nans = 0;
+  double v;
+  for (int64_t t = a - w.back; t <= a + w.forward; ++t) {
+    if (sample_at(x, n, w, t, &v)) enter(&s, v);
+  }
+  out[0] = sorted_median(s, w);
+  for (int64_t i = a + 1; i < b; ++i) {
+    if (sample_at(x, n, w, i - 1 - w.back, &v)) leave(&s, v);
+    if (sample_at(x, n, w, i + w.forward, &v)) enter(&s, v);
+    out[i - a] = sorted_median(s, w);
+  }
+}
+
+void counted_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                     double *out, const CountedRoom &room) {
+  if (a >= b) return;
+  if (!has_times(w) && w.back + w.forward < kLongestSortedWindow) {
+    sorted_window_medians(x, n, w, a, b, out);
+    return;
+  }
+  const int64_t step = segment_outputs(w, n);
+  for (int64_t s = a; s < b; s += step) {
+    counted_segment(x, n, w, s, std::min(b, s + step), out + (s - a), room);
+  }
+}
+
+// ---- The fixed-window engines ----
+
+// The odd windows of count windows no longer than the signal.
+bool fixed_engine_serves(const MovingWindows &w, int64_t n) {
+  const int64_t W = w.back + w.forward + 1;
+  return !has_times(w) && W % 2 == 1 && W <= n;
+}
+
+// Output i's window is the fixed engine's window centred on i + shift.
+struct FixedWindows {
+  ExtendedSignal e;
+  int32_t W;
+  int64_t shift;
+  int64_t first;  // the outputs it serves: whole windows (or, padded, centres in the signal)
+  int64_t last;
+};
+
+FixedWindows fixed_windows(const double *x, int64_t n, const MovingWindows &w) {
+  FixedWindows f;
+  f.W = static_cast<int32_t>(w.back + w.forward + 1);
+  const int64_t W2 = (f.W - 1) / 2;
+  f.e = {x, nullptr, nullptr, n, W2, kConstantPadding, w.padded ? w.fill : 0.0};
+  f.shift = (w.forward - w.back) / 2;
+  f.first = w.padded ? -f.shift : w.back;
+  f.last = w.padded ? n - f.shift : n - w.forward;
+  return f;
+}
+
+// Outputs a ... b-1, all served by the fixed engine when their windows hold no NaN; windows
+// that hold one are counted (NaN omitted).
+void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
+                      int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
+  int64_t i = a;  // outputs before i are done
+  for (int64_t t = std::max<int64_t>(0, a - w.back); i < b;) {
+    const int64_t nan = next_nan(x, t, std::min(n, b + w.forward));
+    if (nan == std::min(n, b + w.forward)) break;
+    // Outputs nan-forward ... nan+back hold it.
+    const int64_t held_from = std::max(i, nan - w.forward);
+    const int64_t held_to = std::min(b, nan + w.back + 1);
+    if (held_from > i) {
+      running_median_range(f.e, f.W, i + f.shift, held_from + f.shift, out + (i - a), engine);
+    }
+    // NaN close together make one run of counted windows; so do NaN that leave fewer windows
+    // between their runs than a window is long (the fixed engine is slow to start).
+    int64_t run_end = held_to, scan = nan + 1;
+    for (;;) {
+      const int64_t reach = std::min(n, run_end + w.forward + 1 + (w.back + w.forward + 1));
+      const int64_t more = next_nan(x, scan, reach);
+      if (more >= reach) break;
+      run_end = std::min(b, more + w.back + 1);
+      scan = more + 1;
+    }
+    counted_medians(x, n, w, held_from, run_end, out + (held_from - a), room);
+    i = run_end;
+    t = scan;
+  }
+  if (i < b) running_median_range(f.e, f.W, i + f.shift, b + f.shift, out + (i - a), engine);
+}
+
+void fixed_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
+                   int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
+  if (w.omit_nan) {
+    omitting_medians(x, n, w, f, a, b, out, engine, room);
+  } else {
+    medians_between_nan_windows(f.e, f.W, a + f.shift, b + f.shift, kNaN, out, engine);
+  }
+}
+
+// The fixed engines' storage, then the counted structure's.
+struct MovingRoom {
+  char *fixed;
+  CountedRoom counted;
+};
+
+MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w, int64_t n, int64_t outputs) {
+  MovingRoom room;
+  size_t fixed_bytes = 0;
+  if (fixed_engine_serves(w, n)) {
+    const FixedWindows f = fixed_windows(nullptr, n, w);
+    fixed_bytes = nan_windows_storage_bytes(f.e, f.W, outputs);
+  }
+  room.fixed = take_bytes(s, fixed_bytes);
+  room.counted = carve_counted_room(s, segment_span(w, n, outputs));
+  return room;
+}
+
+}  // namespace
+
+double mean_of_middles(double a, double b) {
+  if (std::isfinite(a) && std::isfinite(b) && std::signbit(a) == std::signbit(b)) {
+    return a + (b - a) / 2;
+  }
+  return (a + b) / 2;
+}
+
+size_t moving_medians_storage_bytes(const MovingWindows &windows, int64_t n, int64_t outputs) {
+  const MovingWindows w = normalised(windows, n);
+  return bytes_taken_by([&](StorageLayout &s) { carve_moving_room(s, w, n, outputs); });
+}
+
+void moving_medians(const double *x, int64_t n, const MovingWindows &windows, int64_t first,
+                    int64_t last, double *out, void *storage) {
+  if (first >= last) return;
+  const MovingWindows w = normalised(windows, n);
+  StorageLayout s = carving_layout(storage);
+  const MovingRoom moving = carve_moving_room(s, w, n, last - first);
+  void *engine = moving.fixed;
+  const CountedRoom &room = moving.counted;
+  if (!fixed_engine_serves(w, n)) {
+    counted_medians(x, n, w, first, last, out, room);
+    return;
+  }
+  const FixedWindows f = fixed_windows(x, n, w);
+  const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
+  counted_medians(x, n, w, first, a, out, room);
+  fixed_medians(x, n, w, f, a, b, out + (a - first), engine, room);
+  counted_medians(x, n, w, b, last, out + (b - first), room);
+}

@@ -1,0 +1,23 @@
+// The windows whose result the sliding engines' key order cannot decide: those holding a NaN,
+// and those holding zeros of both signs around a zero median (equal as values, the selection's
+// exchanges decide which comes out). They are found and recomputed the per-window way.
+#ifndef PLORVENT_CORE_ENGINES_INEXACT_WINDOWS_H
+#define PLORVENT_CORE_ENGINES_INEXACT_WINDOWS_H
+
+#include <cstdint>
+
+#include "core/support/extended_signal.h"
+
+// False when the samples that the windows of outputs first ... last-1 hold include no NaN and
+// zeros of one sign at most: then the key order decides every window and nothing needs patching.
+bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
+
+// How many of the windows of outputs first ... last-1 hold a NaN.
+int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last);
+
+// Recomputes by the per-window selection, in `window` (W doubles), every output whose window
+// holds a NaN, or zeros of both signs when its median is a zero.
+void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                           double *out, double *window);
+
+#endif

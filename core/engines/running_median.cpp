@@ -1,0 +1,125 @@
+// Running median driver: picks the fastest way to compute for the window length. Every path
+// gives the bits of the per-window selection: the sliding engines decide each window by a total
+// order on the samples' bits, and the windows that order cannot decide (a NaN, or both signed
+// zeros around a zero median) are recomputed by the per-window selection.
+#include "core/running_median.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/engines/block_sort_medians.h"
+#include "core/engines/inexact_windows.h"
+#include "core/engines/long_window_medians.h"
+#include "core/engines/network_medians.h"
+#include "core/selection/per_window_medians.h"
+#include "core/selection/select_middle_by_blocks.h"
+#include "core/support/floating_point_state.h"
+#include "core/support/host_alloc.h"
+#include "core/support/storage_layout.h"
+
+namespace {
+
+// Below this many outputs, the per-window path costs less than setting up a sliding engine.
+const int64_t kFewestSlidingOutputs = 8;
+
+bool is_short_window(int32_t W) {
+  return W <= longest_network_window();
+}
+
+// Fewer outputs than the window is long: their windows share most of their samples.
+bool is_long_window(const ExtendedSignal &e, int32_t W, int64_t outputs) {
+  return outputs < W && !is_short_window(W) && outputs <= kMostLongWindowOutputs &&
+         (e.padding == kExtensionArrays || e.n <= kMostLongWindowOutputs);
+}
+
+// Outputs whose window the key order cannot decide are selected the per-window way.
+void select_undecided_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                              const uint8_t *verdict, double *out, double *window) {
+  for (int64_t i = first; i < last; ++i) {
+    if (verdict[i - first] != kWindowDecided) {
+      fill_window(window, e, W, i);
+      out[i - first] = select_middle_by_blocks(window, W);
+    }
+  }
+}
+
+// The window for the per-window selections, then the engine's storage. For long windows the
+// window's room serves first as scratch for the samples all windows share, and a verdict on
+// each output follows.
+struct DriverRoom {
+  double *window;
+  char *engine;
+  uint8_t *verdict;
+};
+
+DriverRoom carve_driver_room(StorageLayout &s, const ExtendedSignal &e, int32_t W,
+                             int64_t outputs) {
+  DriverRoom room = {nullptr, nullptr, nullptr};
+  if (W == 1 || outputs <= 0) return room;
+  if (is_long_window(e, W, outputs)) {
+    const size_t window = static_cast<size_t>(W) * sizeof(double);
+    room.window = reinterpret_cast<double *>(
+        take_bytes(s, std::max(window, long_window_scratch_bytes(e, W, outputs))));
+    room.engine = take_bytes(s, long_window_storage_bytes(outputs));
+    room.verdict = take<uint8_t>(s, outputs);
+    return room;
+  }
+  room.window = take<double>(s, W);
+  room.engine =
+      take_bytes(s, is_short_window(W) ? network_storage_bytes(W) : block_sort_storage_bytes(W));
+  return room;
+}
+
+}  // namespace
+
+size_t running_median_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs) {
+  return bytes_taken_by([&](StorageLayout &s) { carve_driver_room(s, e, W, outputs); });
+}
+
+void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                          double *out, void *storage) {
+  const int64_t count = last - first;
+  if (count <= 0) return;
+  if (W == 1) {  // every window is its own sample
+    std::memcpy(out, e.x + first, static_cast<size_t>(count) * sizeof(double));
+    return;
+  }
+  StorageLayout layout = carving_layout(storage);
+  const DriverRoom room = carve_driver_room(layout, e, W, count);
+  if (count < kFewestSlidingOutputs || !floating_point_state_is_default()) {
+    select_every_window(e, W, first, last, out, room.window);
+    return;
+  }
+  // The network's pass over the samples also finds whether any is a NaN or a zero: when none is,
+  // its outputs are exact and nothing else need read the samples.
+  if (is_short_window(W) && network_medians(e, W, first, last, out, room.engine)) return;
+  if (is_long_window(e, W, count)) {
+    long_window_medians(e, W, first, last, out, room.verdict, room.window, room.engine);
+    select_undecided_windows(e, W, first, last, room.verdict, out, room.window);
+    return;
+  }
+  const bool exact_everywhere = !may_need_selection(e, first, last);
+  // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
+  // would only add to that.
+  if (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10) {
+    select_every_window(e, W, first, last, out, room.window);
+    return;
+  }
+  if (!is_short_window(W)) block_sort_medians(e, W, first, last, out, room.engine);
+  if (!exact_everywhere) patch_inexact_windows(e, W, first, last, out, room.window);
+}
+
+void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
+                    int32_t W, int32_t W2) {
+  // Nothing to compute: and no storage either, which for the longest windows would be gigabytes.
+  if (n <= 0) return;
+  if (W == 1) {
+    std::memcpy(out, x, static_cast<size_t>(n) * sizeof(double));
+    return;
+  }
+  // One allocation for everything the computation needs.
+  const ExtendedSignal e = with_extension_arrays(x, xic, xfc, n, W2);
+  void *storage = mxCalloc(running_median_storage_bytes(e, W, n), 1);
+  running_median_range(e, W, 0, n, out, storage);
+  mxFree(storage);
+}

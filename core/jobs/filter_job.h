@@ -1,0 +1,54 @@
+// The whole of a running-median filtering job: every signal of an array along one of its
+// dimensions, of any numeric class, its padding generated on the fly, cut into pieces that run
+// on several threads. The result of each output depends only on its window, so it is the same
+// whatever the pieces and the threads.
+#ifndef PLORVENT_CORE_JOBS_FILTER_JOB_H
+#define PLORVENT_CORE_JOBS_FILTER_JOB_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/jobs/sample_types.h"
+#include "core/support/extended_signal.h"
+
+// The array holds `outer` groups of `length` x `stride` samples: sample t of signal (a, b),
+// a < outer and b < stride, is element a*length*stride + t*stride + b. Filtering along the first
+// dimension has stride 1; along dimension d, stride is the product of the sizes before d.
+struct FilterJob {
+  const void *x;
+  void *y;  // of x's type and size
+  SampleType type;
+  int64_t length;
+  int64_t stride;
+  int64_t outer;
+  int32_t W2;
+  Padding padding;   // a generated one: never kExtensionArrays
+  double fill;       // the constant padding, exactly representable in x's type
+  bool include_nan;  // windows holding NaN give not_a_number, and are never computed
+  double not_a_number;
+  int64_t block;  // the most outputs a piece computes
+  int32_t threads;
+};
+
+// What a job needs before it runs, decided from the job alone (and, for windows longer than the
+// signals, a scan of its samples).
+struct FilterPlan {
+  int32_t workers;
+  bool ranks;           // 64-bit integers beyond 2^53 in magnitude: filtered by their ranks
+  int64_t piece;        // outputs a piece computes (a whole signal for ranks or long windows)
+  size_t worker_bytes;  // storage for each worker
+  // Windows longer than the signals whose result the key order may not decide (a NaN that must
+  // be selected, or zeros of both signs) need a window of W samples of their own; that many
+  // bytes, or 0.
+  size_t selection_bytes;
+  // Windows longer than signals of more samples than the counting engine serves: refused.
+  bool unserved;
+};
+
+FilterPlan plan_filter(const FilterJob &job);
+
+// Runs the job with plan.workers x plan.worker_bytes bytes of storage (aligned for any type).
+// Obtains nothing and calls nothing of the host's, on any thread.
+void run_filter(const FilterJob &job, const FilterPlan &plan, void *storage);
+
+#endif

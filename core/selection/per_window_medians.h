@@ -1,0 +1,20 @@
+// Running medians window by window: each window gathered afresh and its middle selected. Exact
+// for any window, NaN included; the reference every sliding engine is checked against, and the
+// way the windows they cannot decide are computed.
+#ifndef PLORVENT_CORE_SELECTION_PER_WINDOW_MEDIANS_H
+#define PLORVENT_CORE_SELECTION_PER_WINDOW_MEDIANS_H
+
+#include <cstdint>
+
+#include "core/support/extended_signal.h"
+
+// Outputs first ... last-1 of e (window length W) into out[0 ...], each window gathered into
+// `window` (W doubles) and passed to select_middle.
+void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                        double *out, double *window);
+
+// The same outputs, by the same selection made without a branch per sample (faster).
+void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                         double *out, double *window);
+
+#endif

@@ -1,0 +1,68 @@
+// The samples no total order of values places: NaN, and the two zeros, equal as values but not
+// in their bits. Every part that looks for them (screening a span, counting them as a window
+// slides, finding the next NaN) does it here.
+#ifndef PLORVENT_CORE_SUPPORT_SPECIAL_VALUES_H
+#define PLORVENT_CORE_SUPPORT_SPECIAL_VALUES_H
+
+#include <cmath>
+#include <cstdint>
+
+// ---- Counted as a window slides ----
+
+struct SpecialCounts {
+  int64_t nan;
+  int64_t negative_zero;
+  int64_t positive_zero;
+};
+
+// Counts v `times` times (negative to take it out again).
+inline void count_special(SpecialCounts &c, double v, int64_t times) {
+  if (v != v) {
+    c.nan += times;
+  } else if (v == 0) {
+    (std::signbit(v) ? c.negative_zero : c.positive_zero) += times;
+  }
+}
+
+// A NaN has no place in the order, and which zero comes out of a window holding both depends on
+// the selection's exchanges; any other median has one bit pattern only.
+inline bool holds_both_zeros_around(const SpecialCounts &c, double median) {
+  return median == 0 && c.negative_zero > 0 && c.positive_zero > 0;
+}
+
+inline bool needs_selection(const SpecialCounts &c, double median) {
+  return c.nan > 0 || holds_both_zeros_around(c, median);
+}
+
+// ---- Screened over a span ----
+
+// Which of NaN, -0.0 and +0.0 occur among some samples.
+struct SpecialsSeen {
+  bool nan;
+  bool negative_zero;
+  bool positive_zero;
+};
+
+inline SpecialsSeen no_specials_seen() {
+  return {false, false, false};
+}
+
+inline void note_special(SpecialsSeen &seen, double v) {
+  seen.nan = seen.nan || v != v;
+  seen.negative_zero = seen.negative_zero || (v == 0 && std::signbit(v));
+  seen.positive_zero = seen.positive_zero || (v == 0 && !std::signbit(v));
+}
+
+// Notes the specials among v[0 ... count-1]. Typical signals hold none: chunks are screened with
+// the widest vectors the processor has, and only a chunk holding one is looked at closely.
+void note_specials(SpecialsSeen &seen, const double *v, int64_t count);
+void note_specials(SpecialsSeen &seen, const float *v, int64_t count);
+
+// True when no sample of v[0 ... count-1] is a NaN or a zero.
+bool holds_no_nan_or_zero(const double *v, int64_t count);
+
+// The first position in t ... end-1 of x holding a NaN, or end (chunks screened without a branch
+// per sample).
+int64_t next_nan(const double *x, int64_t t, int64_t end);
+
+#endif
