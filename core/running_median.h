@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "core/support/extended_signal.h"
+#include "core/support/special_values.h"
 
 // Writes out[0 ... n-1]. Reads exactly xic[0 ... W2-1], x[0 ... n-1] and xfc[0 ... W2-1] when
 // n >= 1 and nothing when n <= 0. The caller guarantees W2 >= 0, W = 2*W2+1 and extensions of at
@@ -30,10 +31,13 @@ void running_median_per_window(const double *x, double *out, const double *xic, 
 // The same bits for any extended signal e (window length W = 2*e.W2+1), computed for outputs first
 // ... last-1 only (0 <= first <= last <= e.n) into out[0 ... last-first-1], reading only the
 // samples of their windows. It obtains nothing: `storage` holds running_median_storage_bytes(e, W,
-// last-first) bytes, aligned for any type. So it may run on any thread, and several calls on
-// disjoint ranges of one signal may run at once with storage of their own.
+// outputs) bytes, aligned for any type, for any outputs >= last-first. So it may run on any thread,
+// and several calls on disjoint ranges of one signal may run at once with storage of their own.
+// With zeros by count (core/support/special_values.h), a zero median of a window free of NaN is
+// -0.0 when the window's zeros are all -0.0 and +0.0 otherwise, found from counts rather than by
+// selecting the window; every other output keeps the selection's bits.
 size_t running_median_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs);
 void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                          double *out, void *storage);
+                          ZeroSigns zeros, double *out, void *storage);
 
 #endif

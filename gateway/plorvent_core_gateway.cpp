@@ -1,12 +1,14 @@
 // Host entry of plorvent_core: m = plorvent_core(x, xic, xfc, W2).
 //
 // Checks the call, refusing anything that would make the core read memory it does not own, then
-// runs the running median into a staging buffer and returns it as a new n-by-1 double column.
+// runs the running median into a staging buffer and returns it as a new n-by-1 double column. A
+// pending Ctrl-C (in GNU Octave) stops the work and raises plorvent_core:interrupted.
 // Built unchanged against the host's mex.h, GNU Octave's and the project's stand-in.
 #include <cmath>
 #include <cstdint>
 
 #include "core/running_median.h"
+#include "gateway/host_interruption.h"
 #include "mex.h"
 
 namespace {
@@ -93,7 +95,10 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   const int32_t W2 = static_cast<int32_t>(half_width[0]);  // truncates toward zero
 
   double *staging = static_cast<double *>(mxCalloc(static_cast<size_t>(n), 8));
+  watch_host_interruption();
   running_median(x, staging, xic, xfc, n, 2 * W2 + 1, W2);
+  if (stop_requested()) mxFree(staging);
+  report_host_interruption("plorvent_core:interrupted");
 
   plhs[0] = mxCreateDoubleMatrix(n, 1, mxREAL);
   double *result = mxGetPr(plhs[0]);

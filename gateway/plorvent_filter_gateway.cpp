@@ -1,70 +1,64 @@
 // Host entry of plorvent_filter:
-//   y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)
+//   y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget, ...)
 // the running median of every signal of x along dimension dim, in x's own class, and
 //   y = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, times,
-//                       forward_open, threads)
+//                       forward_open, threads, ...)
 // the moving median over windows reaching back and forward (in samples, or in the units of
-// times), clipped to the signal or padded with fill, NaN included or omitted.
+// times), clipped to the signal or padded with fill, NaN included or omitted. Name-value pairs
+// may follow: 'outputs', [first last] computes only those outputs of each signal (1-based); in
+// the moving mode also 'blocksize', B and 'budget', BYTES as in the other.
 //
-// Checks every argument before anything is allocated, plans the job, refuses a window that
-// would need more memory than the budget allows, then runs the job on worker threads into a new
-// array of x's class and size. x is only read.
+// Checks every argument before anything is allocated, plans the job, refuses one that would need
+// more work memory than the budget allows (with fewer threads if those fit), then runs it on
+// worker threads into a new array. x is only read. A pending Ctrl-C (in GNU Octave) stops the
+// work between pieces and raises plorvent_filter:interrupted.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "core/engines/long_window_medians.h"
 #include "core/jobs/filter_job.h"
 #include "core/jobs/moving_job.h"
 #include "core/jobs/worker_threads.h"
+#include "gateway/host_interruption.h"
 #include "mex.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget)\n"
+    "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget, "
+    "['outputs', [first last]])\n"
     "   or: y = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, times, "
-    "forward_open, threads)";
+    "forward_open, threads, ['outputs', [first last]], ['blocksize', B], ['budget', BYTES])";
+
+// The arguments before the name-value pairs, in each mode.
+const int kFilterArguments = 9;
+const int kMovingArguments = 11;
 
 // The classes x may have, and how the core sees each.
 bool sample_type_of(mxClassID id, SampleType *type) {
   switch (id) {
-    case mxDOUBLE_CLASS:
-      *type = kDoubleSamples;
-      return true;
-    case mxSINGLE_CLASS:
-      *type = kSingleSamples;
-      return true;
-    case mxINT8_CLASS:
-      *type = kInt8Samples;
-      return true;
-    case mxUINT8_CLASS:
-      *type = kUint8Samples;
-      return true;
-    case mxINT16_CLASS:
-      *type = kInt16Samples;
-      return true;
-    case mxUINT16_CLASS:
-      *type = kUint16Samples;
-      return true;
-    case mxINT32_CLASS:
-      *type = kInt32Samples;
-      return true;
-    case mxUINT32_CLASS:
-      *type = kUint32Samples;
-      return true;
-    case mxINT64_CLASS:
-      *type = kInt64Samples;
-      return true;
-    case mxUINT64_CLASS:
-      *type = kUint64Samples;
-      return true;
-    case mxLOGICAL_CLASS:
-      *type = kLogicalSamples;
-      return true;
+#define PLORVENT_HOST_CLASS_CASE(name, element, host) \
+  case mx##host##_CLASS:                              \
+    *type = name;                                     \
+    return true;
+    PLORVENT_SAMPLE_TYPES(PLORVENT_HOST_CLASS_CASE)
+#undef PLORVENT_HOST_CLASS_CASE
     default:
       return false;
   }
+}
+
+mxClassID class_of(SampleType type) {
+  switch (type) {
+#define PLORVENT_HOST_CLASS_CASE(name, element, host) \
+  case name:                                          \
+    return mx##host##_CLASS;
+    PLORVENT_SAMPLE_TYPES(PLORVENT_HOST_CLASS_CASE)
+#undef PLORVENT_HOST_CLASS_CASE
+  }
+  return mxDOUBLE_CLASS;
 }
 
 SampleType require_signal(const mxArray *x) {
@@ -111,78 +105,40 @@ double dim_argument(const mxArray *a) {
   return dim;
 }
 
-// Where signal t of x along dimension dim lies: length, stride and the groups of signals. Every
-// dimension past the last one has size 1.
-template <class Job>
-void signal_layout(const mxArray *x, double dim_argument, Job *job) {
-  const double past_last = static_cast<double>(mxGetNumberOfDimensions(x)) + 1;
-  const int64_t dim = static_cast<int64_t>(std::min(dim_argument, past_last));
-  const mwSize ndim = mxGetNumberOfDimensions(x);
-  const mwSize *dims = mxGetDimensions(x);
-  job->stride = 1;
-  job->length = 1;
-  job->outer = 1;
-  for (int64_t d = 0; d < static_cast<int64_t>(ndim); ++d) {
-    const int64_t size = static_cast<int64_t>(dims[d]);
-    if (d < dim - 1) {
-      job->stride *= size;
-    } else if (d == dim - 1) {
-      job->length = size;
-    } else {
-      job->outer *= size;
-    }
-  }
+// The signals of x along dimension dim.
+SignalArray signals_of(const mxArray *x, double dim) {
+  return signals_along(mxGetDimensions(x), static_cast<int64_t>(mxGetNumberOfDimensions(x)), dim);
 }
 
-// Checks the arguments and describes the job; nothing is allocated.
-FilterJob job_from_arguments(const mxArray *prhs[], double *budget) {
-  FilterJob job;
-  job.type = require_signal(prhs[0]);
-  job.x = mxGetData(prhs[0]);
-  const double w = whole_argument(prhs[1], "w", 1, 2147483647.0);
-  if (std::fmod(w, 2) != 1) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "w must be odd; it is %.0f.", w);
-  }
-  job.W2 = static_cast<int32_t>((w - 1) / 2);
-  const double padding = whole_argument(prhs[2], "padding", 0, 3);
-  const Padding paddings[] = {kConstantPadding, kReplicatePadding, kSymmetricPadding,
-                              kPeriodicPadding};
-  job.padding = paddings[static_cast<int>(padding)];
-  job.fill = scalar_argument(prhs[3], "fill");
-  const double dim = dim_argument(prhs[4]);
-  job.include_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 0;
-  job.block = static_cast<int64_t>(whole_argument(prhs[6], "blocksize", 1, 9007199254740992.0));
-  job.threads = static_cast<int32_t>(whole_argument(prhs[7], "threads", 1, kMostWorkers));
-  *budget = scalar_argument(prhs[8], "budget");
-  if (!(*budget >= 0)) {
+// The padding constant as a sample of class `type`: anything else is not a padding that class
+// can hold.
+double fill_argument(const mxArray *a, SampleType type) {
+  const double fill = scalar_argument(a, "fill");
+  if (!fits_sample_type(type, fill)) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "budget must be a number of bytes, 0 or more (Inf allowed).");
+                      "fill must be a value of the samples' class; %g is not.", fill);
   }
-  job.not_a_number = mxGetNaN();
-  signal_layout(prhs[0], dim, &job);
-  return job;
+  return fill;
 }
 
-// An array of x's size and class `id`; logical ones have a creator of their own.
-mxArray *new_array_like(const mxArray *x, mxClassID id) {
-  const mwSize ndim = mxGetNumberOfDimensions(x);
-  const mwSize *dims = mxGetDimensions(x);
-  if (id == mxLOGICAL_CLASS) return mxCreateLogicalArray(ndim, dims);
-  return mxCreateNumericArray(ndim, dims, id, mxREAL);
+// The outputs of each signal to compute: all of them, or [first last] (1-based).
+void outputs_argument(const mxArray *a, int64_t length, int64_t *first, int64_t *count) {
+  *first = 0;
+  *count = length;
+  if (a == nullptr) return;
+  const bool pair =
+      mxIsDouble(a) && !mxIsComplex(a) && !mxIsSparse(a) && mxGetNumberOfElements(a) == 2;
+  const double from = pair ? mxGetPr(a)[0] : 0, to = pair ? mxGetPr(a)[1] : 0;
+  if (!(pair && from >= 1 && from == std::floor(from) && to == std::floor(to) &&
+        to <= static_cast<double>(length) && from <= to)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "outputs must be [first last], whole numbers with 1 <= first <= last <= "
+                      "%lld, the signals' length.",
+                      static_cast<long long>(length));
+  }
+  *first = static_cast<int64_t>(from) - 1;
+  *count = static_cast<int64_t>(to - from + 1);
 }
-
-// Runs a planned job in storage for all its workers, obtained from the host and given back.
-template <class Job, class Plan>
-void run_in_host_storage(const Job &job, const Plan &plan,
-                         void (*run)(const Job &, const Plan &, void *)) {
-  void *storage = nullptr;
-  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
-  if (bytes > 0) storage = mxCalloc(bytes, 1);
-  run(job, plan, storage);
-  if (storage) mxFree(storage);
-}
-
-// ---- The moving mode ----
 
 // Whether a is the character row `name` (read as the host stores characters: 16 bits each in
 // MATLAB, 8 in GNU Octave).
@@ -196,6 +152,115 @@ bool names(const mxArray *a, const char *name) {
   }
   return k == count && name[k] == 0;
 }
+
+// The name-value pairs after the arguments of a mode (null where not given).
+struct Options {
+  const mxArray *outputs;
+  const mxArray *blocksize;
+  const mxArray *budget;
+};
+
+Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
+  Options o = {nullptr, nullptr, nullptr};
+  for (int k = first; k + 1 < nrhs; k += 2) {
+    if (names(prhs[k], "outputs")) {
+      o.outputs = prhs[k + 1];
+    } else if (moving && names(prhs[k], "blocksize")) {
+      o.blocksize = prhs[k + 1];
+    } else if (moving && names(prhs[k], "budget")) {
+      o.budget = prhs[k + 1];
+    } else {
+      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                        "Argument %d must name an option: 'outputs'%s.", k + 1,
+                        moving ? ", 'blocksize' or 'budget'" : "");
+    }
+  }
+  return o;
+}
+
+double budget_argument(const mxArray *a) {
+  const double budget = scalar_argument(a, "budget");
+  if (!(budget >= 0)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "budget must be a number of bytes, 0 or more (Inf allowed).");
+  }
+  return budget;
+}
+
+double blocksize_argument(const mxArray *a) {
+  return whole_argument(a, "blocksize", 1, 9007199254740992.0);
+}
+
+// Checks the arguments and describes the job; nothing is allocated.
+FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget) {
+  const Options options = options_after(kFilterArguments, nrhs, prhs, false);
+  FilterJob job;
+  job.type = require_signal(prhs[0]);
+  job.x = mxGetData(prhs[0]);
+  const double w = whole_argument(prhs[1], "w", 1, 2147483647.0);
+  if (std::fmod(w, 2) != 1) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "w must be odd; it is %.0f.", w);
+  }
+  job.W2 = static_cast<int32_t>((w - 1) / 2);
+  const double padding = whole_argument(prhs[2], "padding", 0, 3);
+  const Padding paddings[] = {kConstantPadding, kReplicatePadding, kSymmetricPadding,
+                              kPeriodicPadding};
+  job.padding = paddings[static_cast<int>(padding)];
+  job.fill = fill_argument(prhs[3], job.type);
+  const double dim = dim_argument(prhs[4]);
+  job.include_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 0;
+  job.block = static_cast<int64_t>(blocksize_argument(prhs[6]));
+  job.threads = static_cast<int32_t>(whole_argument(prhs[7], "threads", 1, kMostWorkers));
+  *budget = budget_argument(prhs[8]);
+  job.not_a_number = mxGetNaN();
+  job.signals = signals_of(prhs[0], dim);
+  outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
+  return job;
+}
+
+// An array of x's size, `outputs` long along dimension dim, of class `type`; logical ones have a
+// creator of their own.
+mxArray *new_result(const mxArray *x, double dim, int64_t outputs, SampleType type) {
+  const mwSize ndim = mxGetNumberOfDimensions(x);
+  // A copy of x's sizes with the one along dim changed (the host releases it on an error).
+  mwSize *dims = static_cast<mwSize *>(mxCalloc(ndim, sizeof(mwSize)));
+  for (mwSize d = 0; d < ndim; ++d) dims[d] = mxGetDimensions(x)[d];
+  if (dim <= static_cast<double>(ndim)) dims[static_cast<int64_t>(dim) - 1] = mwSize(outputs);
+  mxArray *result = type == kLogicalSamples
+                        ? mxCreateLogicalArray(ndim, dims)
+                        : mxCreateNumericArray(ndim, dims, class_of(type), mxREAL);
+  mxFree(dims);
+  return result;
+}
+
+// As many of the planned workers as the budget holds; a budget that does not hold one refuses
+// the call (`what` says why the job needs so much).
+int32_t workers_within(double budget, int32_t workers, size_t worker_bytes, const char *what) {
+  const double each = static_cast<double>(worker_bytes);
+  if (each > budget) {
+    mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
+                      "%s needs %.0f bytes of work memory, more than the budget of %.0f bytes.",
+                      what, each, budget);
+  }
+  if (each == 0) return workers;
+  return static_cast<int32_t>(std::min<double>(workers, std::floor(budget / each)));
+}
+
+// Runs a planned job in storage for all its workers, obtained from the host and given back, and
+// raises plorvent_filter:interrupted if a Ctrl-C stopped it.
+template <class Job, class Plan>
+void run_in_host_storage(const Job &job, const Plan &plan,
+                         void (*run)(const Job &, const Plan &, void *)) {
+  void *storage = nullptr;
+  const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
+  if (bytes > 0) storage = mxCalloc(bytes, 1);
+  watch_host_interruption();
+  run(job, plan, storage);
+  if (storage) mxFree(storage);
+  report_host_interruption("plorvent_filter:interrupted");
+}
+
+// ---- The moving mode ----
 
 // A reach back or forward: with times any length of time, 0 or more; else a whole number of
 // samples (Inf and anything beyond 2^53 reach past every signal and count as 2^53).
@@ -236,44 +301,29 @@ SampleType moving_result_type(SampleType x_type) {
   return x_type == kLogicalSamples ? kDoubleSamples : x_type;
 }
 
-// Whether x holds a 64-bit integer beyond 2^53 in magnitude, which no double holds exactly.
-bool beyond_doubles(const mxArray *x) {
-  const size_t count = mxGetNumberOfElements(x);
-  const int64_t exact = int64_t{1} << 53;
-  if (mxGetClassID(x) == mxINT64_CLASS) {
-    const int64_t *v = static_cast<const int64_t *>(mxGetData(x));
-    for (size_t j = 0; j < count; ++j) {
-      if (v[j] > exact || v[j] < -exact) return true;
-    }
-  } else if (mxGetClassID(x) == mxUINT64_CLASS) {
-    const uint64_t *v = static_cast<const uint64_t *>(mxGetData(x));
-    for (size_t j = 0; j < count; ++j) {
-      if (v[j] > uint64_t(exact)) return true;
-    }
-  }
-  return false;
-}
-
-MovingJob moving_job_from_arguments(const mxArray *prhs[]) {
+MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *budget) {
+  const Options options = options_after(kMovingArguments, nrhs, prhs, true);
   MovingJob job;
   job.x_type = require_signal(prhs[1]);
   // Moving medians compute in double: they refuse what double would round.
-  if (beyond_doubles(prhs[1])) {
+  if (holds_beyond_doubles(job.x_type, mxGetData(prhs[1]),
+                           static_cast<int64_t>(mxGetNumberOfElements(prhs[1])))) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
                       "x holds 64-bit integers beyond 2^53 in magnitude, which moving medians "
                       "(computed in double) would round; they are not served.");
   }
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
-  signal_layout(prhs[1], dim_argument(prhs[4]), &job);
-  if (job.length > 2147483646) {
+  job.signals = signals_of(prhs[1], dim_argument(prhs[4]));
+  if (job.signals.length > kMostMovingSamples && sample_count(job.signals) > 0) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
                       "The signals along dim hold %lld samples; moving medians serve at most "
-                      "2147483646.",
-                      static_cast<long long>(job.length));
+                      "%lld.",
+                      static_cast<long long>(job.signals.length),
+                      static_cast<long long>(kMostMovingSamples));
   }
   MovingWindows &w = job.windows;
-  w.times = times_argument(prhs[8], job.length);
+  w.times = times_argument(prhs[8], job.signals.length);
   const bool times = w.times != nullptr;
   const double back = reach_argument(prhs[2], "back", times);
   const double forward = reach_argument(prhs[3], "forward", times);
@@ -287,17 +337,22 @@ MovingJob moving_job_from_arguments(const mxArray *prhs[]) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
                       "Windows in time are clipped to the signal: ends must be 0 with times.");
   }
-  w.fill = scalar_argument(prhs[7], "fill");
+  w.fill = fill_argument(prhs[7], job.y_type);  // a sample like the results, which it may be
   w.forward_open = whole_argument(prhs[9], "forward_open", 0, 1) == 1;
   job.threads = static_cast<int32_t>(whole_argument(prhs[10], "threads", 1, kMostWorkers));
+  job.block = options.blocksize ? static_cast<int64_t>(blocksize_argument(options.blocksize))
+                                : kDefaultBlock;
+  *budget = options.budget ? budget_argument(options.budget) : INFINITY;
+  outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
   return job;
 }
 
-void moving_medians_entry(mxArray *plhs[], const mxArray *prhs[]) {
-  MovingJob job = moving_job_from_arguments(prhs);
-  const MovingPlan plan = plan_moving(job);
-  const mxClassID x_class = mxGetClassID(prhs[1]);
-  plhs[0] = new_array_like(prhs[1], job.y_type == kDoubleSamples ? mxDOUBLE_CLASS : x_class);
+void moving_medians_entry(int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
+  double budget = 0;
+  MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget);
+  MovingPlan plan = plan_moving(job);
+  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving median");
+  plhs[0] = new_result(prhs[1], mxGetPr(prhs[4])[0], job.outputs, job.y_type);
   job.y = mxGetData(plhs[0]);
   run_in_host_storage(job, plan, run_moving);
 }
@@ -305,31 +360,35 @@ void moving_medians_entry(mxArray *plhs[], const mxArray *prhs[]) {
 }  // namespace
 
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
-  if (nrhs == 11 && nlhs <= 1 && names(prhs[0], "moving")) {
-    moving_medians_entry(plhs, prhs);
+  const bool moving = nrhs >= kMovingArguments && names(prhs[0], "moving");
+  const int arguments = moving ? kMovingArguments : kFilterArguments;
+  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > 1) {
+    mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
+  }
+  if (moving) {
+    moving_medians_entry(nrhs, plhs, prhs);
     return;
   }
-  if (nrhs != 9 || nlhs > 1) mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   double budget = 0;
-  FilterJob job = job_from_arguments(prhs, &budget);
-  const FilterPlan plan = plan_filter(job);
+  FilterJob job = job_from_arguments(nrhs, prhs, &budget);
+  FilterPlan plan = plan_filter(job);
   if (plan.unserved) {
     mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
                       "A window of %d samples is longer than the signals, and they hold %lld "
                       "samples: windows longer than signals of more than %lld samples are not "
                       "served.",
-                      2 * job.W2 + 1, static_cast<long long>(job.length),
+                      2 * job.W2 + 1, static_cast<long long>(job.signals.length),
                       static_cast<long long>(kMostLongWindowOutputs));
   }
-  if (static_cast<double>(plan.selection_bytes) > budget) {
-    mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
-                      "A window of %d samples, longer than the signals (%lld samples), that holds "
-                      "NaN or zeros of both signs needs %.0f bytes for its exact median, more "
-                      "than the budget of %.0f bytes.",
-                      2 * job.W2 + 1, static_cast<long long>(job.length),
-                      static_cast<double>(plan.selection_bytes), budget);
-  }
-  plhs[0] = new_array_like(prhs[0], mxGetClassID(prhs[0]));
+  char what[160];
+  snprintf(what, sizeof what,
+           plan.selection_bytes > 0
+               ? "A window of %d samples, longer than the signals, that holds NaN or zeros of "
+                 "both signs (its exact median with 'NaN', 'raw' selects it whole),"
+               : "A running median with windows of %d samples",
+           2 * job.W2 + 1);
+  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, what);
+  plhs[0] = new_result(prhs[0], mxGetPr(prhs[4])[0], job.outputs, job.type);
   job.y = mxGetData(plhs[0]);
   run_in_host_storage(job, plan, run_filter);
 }

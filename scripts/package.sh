@@ -26,7 +26,7 @@ for file in toolbox/*.m; do
 done
 cp toolbox/private/*.m "$root/inst/private/"
 cp package/Makefile package/FILES "$root/src/"
-cp gateway/*.cpp "$root/src/gateway/"
+cp gateway/*.cpp gateway/*.h "$root/src/gateway/"
 cp -r core "$root/src/core"
 
 mkdir -p "$out_dir"

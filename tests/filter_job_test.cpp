@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "core/jobs/moving_job.h"
 #include "core/running_median.h"
 #include "test_support.h"
 
@@ -39,9 +40,20 @@ std::vector<double> reference_signal(const std::vector<double> &x, const FilterJ
     xfc.push_back(padded_sample(x, t, job.padding, job.fill));
   running_median_per_window(x.data(), out.data(), xic.data(), xfc.data(), static_cast<int32_t>(n),
                             2 * job.W2 + 1, job.W2);
+  // With NaN included a window holding one gives NaN, and a zero median of any other is -0.0
+  // when the window's zeros are all -0.0, +0.0 otherwise.
   for (int64_t i = 0; i < n && job.include_nan; ++i) {
+    bool nan = false, negative = false, positive = false;
     for (int64_t t = i - job.W2; t <= i + job.W2; ++t) {
-      if (std::isnan(padded_sample(x, t, job.padding, job.fill))) out[i] = job.not_a_number;
+      const double v = padded_sample(x, t, job.padding, job.fill);
+      nan = nan || std::isnan(v);
+      negative = negative || (v == 0 && std::signbit(v));
+      positive = positive || (v == 0 && !std::signbit(v));
+    }
+    if (nan) {
+      out[i] = job.not_a_number;
+    } else if (out[i] == 0) {
+      out[i] = negative && !positive ? -0.0 : 0.0;
     }
   }
   return out;
@@ -50,28 +62,29 @@ std::vector<double> reference_signal(const std::vector<double> &x, const FilterJ
 // Runs the job on exact-size copies of x (as doubles, or as T) and returns y as doubles.
 template <class T>
 std::vector<double> run(const std::vector<double> &x, FilterJob job) {
-  const size_t count = x.size();
-  std::unique_ptr<T[]> in(new T[count]), out(new T[count]);
+  const size_t count = x.size(), outputs = sample_count(with_length(job.signals, job.outputs));
+  std::unique_ptr<T[]> in(new T[count]), out(new T[outputs]);
   for (size_t i = 0; i < count; ++i) in[i] = static_cast<T>(x[i]);
   job.x = in.get();
   job.y = out.get();
   const FilterPlan plan = plan_filter(job);
   std::vector<char> storage(plan.workers * plan.worker_bytes + 1);
   run_filter(job, plan, storage.data());
-  std::vector<double> y(count);
-  for (size_t i = 0; i < count; ++i) y[i] = static_cast<double>(out[i]);
+  std::vector<double> y(outputs);
+  for (size_t i = 0; i < outputs; ++i) y[i] = static_cast<double>(out[i]);
   return y;
 }
 
 std::vector<double> reference(const std::vector<double> &x, const FilterJob &job) {
   std::vector<double> y(x.size());
-  for (int64_t a = 0; a < job.outer; ++a) {
-    for (int64_t b = 0; b < job.stride; ++b) {
+  for (int64_t a = 0; a < job.signals.outer; ++a) {
+    for (int64_t b = 0; b < job.signals.stride; ++b) {
       std::vector<double> signal;
-      const int64_t start = a * job.length * job.stride + b;
-      for (int64_t t = 0; t < job.length; ++t) signal.push_back(x[start + t * job.stride]);
+      const int64_t start = a * job.signals.length * job.signals.stride + b;
+      for (int64_t t = 0; t < job.signals.length; ++t)
+        signal.push_back(x[start + t * job.signals.stride]);
       const std::vector<double> m = reference_signal(signal, job);
-      for (int64_t t = 0; t < job.length; ++t) y[start + t * job.stride] = m[t];
+      for (int64_t t = 0; t < job.signals.length; ++t) y[start + t * job.signals.stride] = m[t];
     }
   }
   return y;
@@ -80,9 +93,10 @@ std::vector<double> reference(const std::vector<double> &x, const FilterJob &job
 FilterJob random_job(std::mt19937_64 &rng, SampleType type) {
   FilterJob job{};
   job.type = type;
-  job.length = 1 + rng() % 40;
-  job.stride = 1 + rng() % 3;
-  job.outer = 1 + rng() % 3;
+  job.signals.length = 1 + rng() % 40;
+  job.outputs = job.signals.length;
+  job.signals.stride = 1 + rng() % 3;
+  job.signals.outer = 1 + rng() % 3;
   job.W2 = static_cast<int32_t>(rng() % 30);
   job.padding = static_cast<Padding>(1 + rng() % 4);
   job.fill = type == kDoubleSamples && rng() % 4 == 0 ? kNaN : double(rng() % 5) - 2;
@@ -109,7 +123,8 @@ TEST(FilterJob, EveryTypePaddingModeAndShapeMatchesTheReference) {
                             : trial % 3 == 1 ? kInt16Samples
                                              : kDoubleSamples;
     const FilterJob job = random_job(rng, type);
-    const auto x = random_samples(rng, job.length * job.stride * job.outer, type != kInt16Samples);
+    const auto x = random_samples(rng, job.signals.length * job.signals.stride * job.signals.outer,
+                                  type != kInt16Samples);
     const std::vector<double> y = type == kSingleSamples  ? run<float>(x, job)
                                   : type == kInt16Samples ? run<int16_t>(x, job)
                                                           : run<double>(x, job);
@@ -118,6 +133,22 @@ TEST(FilterJob, EveryTypePaddingModeAndShapeMatchesTheReference) {
       for (double &v : expected) v = static_cast<double>(static_cast<float>(v));
     }
     ASSERT_TRUE(same_bits(y, expected)) << "trial " << trial << " W2=" << job.W2;
+    // A range of each signal's outputs: their slice of the whole result.
+    FilterJob range = job;
+    range.first_output = rng() % job.signals.length;
+    range.outputs = 1 + rng() % (job.signals.length - range.first_output);
+    const std::vector<double> part = type == kSingleSamples  ? run<float>(x, range)
+                                     : type == kInt16Samples ? run<int16_t>(x, range)
+                                                             : run<double>(x, range);
+    const SignalArray sliced = with_length(job.signals, range.outputs);
+    for (int64_t s = 0; s < signal_count(job.signals); ++s) {
+      for (int64_t t = 0; t < range.outputs; ++t) {
+        const int64_t whole =
+            signal_start(job.signals, s) + (range.first_output + t) * job.signals.stride;
+        ASSERT_EQ(bits_of(part[signal_start(sliced, s) + t * sliced.stride]), bits_of(y[whole]))
+            << "trial " << trial;
+      }
+    }
   }
 }
 
@@ -127,7 +158,8 @@ TEST(FilterJob, SixtyFourBitIntegersAreExactBeyondTwoToThe53) {
   std::mt19937_64 rng(78);
   for (int trial = 0; trial < 100; ++trial) {
     FilterJob job = random_job(rng, kInt64Samples);
-    const auto x = random_samples(rng, job.length * job.stride * job.outer, false);
+    const auto x =
+        random_samples(rng, job.signals.length * job.signals.stride * job.signals.outer, false);
     const int64_t shift = int64_t{1} << 60;
     std::unique_ptr<int64_t[]> in(new int64_t[x.size()]), out(new int64_t[x.size()]);
     for (size_t i = 0; i < x.size(); ++i) in[i] = static_cast<int64_t>(x[i]) + shift;
@@ -153,9 +185,10 @@ TEST(FilterJob, ThreadsAndPiecesGiveTheSameBits) {
   for (int32_t W2 : {1, 20, 300}) {
     FilterJob job{};
     job.type = kDoubleSamples;
-    job.length = 100000;
-    job.stride = 1;
-    job.outer = 2;
+    job.signals.length = 100000;
+    job.outputs = job.signals.length;
+    job.signals.stride = 1;
+    job.signals.outer = 2;
     job.W2 = W2;
     job.padding = kSymmetricPadding;
     job.include_nan = true;
@@ -180,9 +213,10 @@ namespace {
 TEST(FilterJob, WindowsLongerThanHugeSignalsAreRefusedUpFront) {
   FilterJob job{};
   job.type = kDoubleSamples;
-  job.length = 800000000;  // never read: x is null
-  job.stride = 1;
-  job.outer = 1;
+  job.signals.length = 800000000;  // never read: x is null
+  job.outputs = job.signals.length;
+  job.signals.stride = 1;
+  job.signals.outer = 1;
   job.W2 = (INT32_MAX - 1) / 2;
   job.padding = kReplicatePadding;
   job.block = 1 << 20;
@@ -190,6 +224,58 @@ TEST(FilterJob, WindowsLongerThanHugeSignalsAreRefusedUpFront) {
   EXPECT_TRUE(plan_filter(job).unserved);
   job.W2 = 400000000 - 1;  // window shorter than the signal: served
   EXPECT_FALSE(plan_filter(job).unserved);
+}
+
+}  // namespace
+
+namespace {
+
+// A range of outputs of every signal, of any class, along any dimension and on any number of
+// threads: the bits the engine gives each signal converted to double, rounded into the class.
+TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
+  std::mt19937_64 rng(80);
+  for (int trial = 0; trial < 300; ++trial) {
+    const bool big = trial % 50 == 0;
+    MovingJob job{};
+    job.x_type = trial % 3 == 0 ? kInt16Samples : kDoubleSamples;
+    job.y_type = job.x_type;
+    job.signals = {big ? 70000 : 1 + int64_t(rng() % 40), 1 + int64_t(rng() % 3), 1};
+    job.first_output = rng() % job.signals.length;
+    job.outputs = 1 + rng() % (job.signals.length - job.first_output);
+    job.windows = {int64_t(rng() % 9), int64_t(rng() % 9), nullptr, 0, 0, false, rng() % 2 == 0, -1,
+                   rng() % 2 == 0};
+    job.block = big ? 5000 : 1 + rng() % 20;
+    job.threads = 1 + rng() % 3;
+    const std::vector<double> x =
+        random_samples(rng, sample_count(job.signals), job.x_type == kDoubleSamples);
+    std::unique_ptr<int16_t[]> x16(new int16_t[x.size()]);
+    for (size_t i = 0; i < x.size(); ++i) x16[i] = static_cast<int16_t>(x[i]);
+    const SignalArray result = with_length(job.signals, job.outputs);
+    std::vector<double> y(sample_count(result));
+    std::unique_ptr<int16_t[]> y16(new int16_t[y.size()]);
+    const bool doubles = job.x_type == kDoubleSamples;
+    job.x = doubles ? static_cast<const void *>(x.data()) : x16.get();
+    job.y = doubles ? static_cast<void *>(y.data()) : y16.get();
+    const MovingPlan plan = plan_moving(job);
+    std::vector<char> storage(plan.workers * plan.worker_bytes + 1);
+    run_moving(job, plan, storage.data());
+    for (int64_t s = 0; s < signal_count(job.signals); ++s) {
+      std::vector<double> signal(job.signals.length), want(job.outputs);
+      for (int64_t t = 0; t < job.signals.length; ++t) {
+        signal[t] = x[signal_start(job.signals, s) + t * job.signals.stride];
+      }
+      std::vector<char> room(
+          moving_medians_storage_bytes(job.windows, job.signals.length, job.outputs) + 1);
+      moving_medians(signal.data(), job.signals.length, job.windows, job.first_output,
+                     job.first_output + job.outputs, want.data(), room.data());
+      for (int64_t t = 0; t < job.outputs; ++t) {
+        const int64_t at = signal_start(result, s) + t * result.stride;
+        const double got = doubles ? y[at] : double(y16[at]);
+        const double expected = doubles ? want[t] : double(from_double<int16_t>(want[t]));
+        ASSERT_EQ(bits_of(got), bits_of(expected)) << "trial " << trial << " output " << t;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -137,8 +137,8 @@ elseif whole_signal
   % Every window holds the whole signal: filtered at once, its padding counted, not built.
   require_whole_signal_fits(n, options);
   m = filtered_signals(read_all(input_file, input_id, n), 2 * half_width + 1, padding, 1, ...
-                       options);
-  write_at(output_id, m(range(1):range(2)), range(1), output_file);
+                       options, range);
+  write_at(output_id, m, range(1), output_file);
 else
   filter_blocks(sample_reader(input_file, input_id, n), n, range, half_width, padding, ...
                 options, output_id, output_file);
@@ -160,11 +160,10 @@ end
 
 function filter_blocks(read, n, range, half_width, padding, options, output_id, output_file)
 % Filters the outputs in RANGE a block at a time and writes them at their offsets.
-include_nan = strcmp(options.NaN, 'includenan');
 seek_to(output_id, range(1), output_file);
 for first = range(1):options.BlockSize:range(2)
   last = min(first + options.BlockSize - 1, range(2));
-  m = filter_span(read, n, first, last, half_width, padding, include_nan);
+  m = filter_span(read, n, first, last, half_width, padding, options);
   write_block(output_id, m, first, last, output_file);
 end
 end

@@ -97,10 +97,10 @@ int64_t segment_outputs(const MovingWindows &w, int64_t n) {
   return std::min(n, std::max(kFewestSegmentOutputs, 4 * (w.back + w.forward)));
 }
 
-// The most samples one segment reaches.
-int64_t segment_span(const MovingWindows &w, int64_t n, int64_t outputs) {
-  if (has_times(w)) return n;
-  return std::min(n, std::min(outputs, segment_outputs(w, n)) + w.back + w.forward);
+// The most samples one segment reaches, of the `span` samples that `outputs` outputs reach.
+int64_t segment_span(const MovingWindows &w, int64_t span, int64_t outputs) {
+  if (has_times(w)) return span;
+  return std::min(span, std::min(outputs, segment_outputs(w, span)) + w.back + w.forward);
 }
 
 CountedRoom carve_counted_room(StorageLayout &s, int64_t span) {
@@ -119,10 +119,10 @@ struct Counted {
   CountedRoom room;
   int64_t base;  // the signal's position of the segment's first sample
   RankSet set;
-  int32_t fill_rank;   // ranks below the padding constant's value
-  int64_t below_fill;  // the window's samples below it
-  int64_t count;       // counted samples in the window (padding aside)
-  int64_t nans;        // NaN samples in the window
+  int32_t fill_rank;       // ranks below the padding constant's value
+  int64_t below_fill;      // the window's samples below it
+  int64_t count;           // counted samples in the window (padding aside)
+  SpecialCounts specials;  // its NaN and zeros
 };
 
 // Sorts the counted samples of x[lo ... hi] into ranks.
@@ -153,15 +153,16 @@ void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, 
   }
   c->below_fill = 0;
   c->count = 0;
-  c->nans = 0;
+  c->specials = {0, 0, 0};
 }
 
 void change(Counted *c, int64_t p, int32_t delta) {
   const int32_t rank = c->room.rank_at[p - c->base];
   if (rank < 0) {
-    c->nans += delta;
+    c->specials.nan += delta;
     return;
   }
+  if (c->room.sorted[rank] == 0) count_special(c->specials, c->room.sorted[rank], delta);
   c->count += delta;
   if (rank < c->fill_rank) c->below_fill += delta;
   if (delta > 0) {
@@ -178,18 +179,31 @@ double kth_value(Counted *c, const MovingWindows &w, int64_t padding, int64_t k)
   return c->room.sorted[kth_rank(&c->set, k - padding)];
 }
 
+// A zero median takes the sign of the window's zeros, the padding's among them.
+double signed_by_count(double median, SpecialCounts specials, const MovingWindows &w,
+                       int64_t padding) {
+  if (median != 0) return median;
+  if (padding > 0) count_special(specials, w.fill, padding);
+  return zero_by_count(specials);
+}
+
 double window_median(Counted *c, const MovingWindows &w, int64_t padding) {
   const bool padding_is_nan = padding > 0 && std::isnan(w.fill);
-  if (!w.omit_nan && (c->nans > 0 || padding_is_nan)) return kNaN;
+  if (!w.omit_nan && (c->specials.nan > 0 || padding_is_nan)) return kNaN;
   const int64_t total = c->count + padding;
   if (total == 0) return kNaN;
   const int64_t middle = total / 2;
-  if (total % 2 == 1) return kth_value(c, w, padding, middle);
-  const double lower = kth_value(c, w, padding, middle - 1);
-  // Without padding the upper middle is the next rank in the set: no need to move the cursor.
-  const double upper = padding == 0 ? c->room.sorted[next_rank_after(c->set, c->set.cursor)]
-                                    : kth_value(c, w, padding, middle);
-  return mean_of_middles(lower, upper);
+  double median;
+  if (total % 2 == 1) {
+    median = kth_value(c, w, padding, middle);
+  } else {
+    const double lower = kth_value(c, w, padding, middle - 1);
+    // Without padding the upper middle is the next rank in the set: no need to move the cursor.
+    const double upper = padding == 0 ? c->room.sorted[next_rank_after(c->set, c->set.cursor)]
+                                      : kth_value(c, w, padding, middle);
+    median = mean_of_middles(lower, upper);
+  }
+  return signed_by_count(median, c->specials, w, padding);
 }
 
 // Outputs a ... b-1 (one segment) into out[0 ...].
@@ -219,9 +233,9 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
 const int64_t kLongestSortedWindow = 32;
 
 struct SortedWindow {
-  double values[kLongestSortedWindow];  // the counted samples, ascending
+  double values[kLongestSortedWindow];  // the counted samples, ascending (zeros of either sign)
   int64_t count;
-  int64_t nans;
+  SpecialCounts specials;
 };
 
 // The sample at position t of the window's reach: the signal's, the padding's, or none.
@@ -235,37 +249,34 @@ bool sample_at(const double *x, int64_t n, const MovingWindows &w, int64_t t, do
 }
 
 void enter(SortedWindow *s, double v) {
-  if (v != v) {
-    ++s->nans;
-    return;
-  }
+  count_special(s->specials, v, 1);
+  if (v != v) return;
   int64_t j = s->count++;
   for (; j > 0 && s->values[j - 1] > v; --j) s->values[j] = s->values[j - 1];
   s->values[j] = v;
 }
 
 void leave(SortedWindow *s, double v) {
-  if (v != v) {
-    --s->nans;
-    return;
-  }
+  count_special(s->specials, v, -1);
+  if (v != v) return;
   int64_t j = 0;
   while (!(s->values[j] == v)) ++j;
   for (--s->count; j < s->count; ++j) s->values[j] = s->values[j + 1];
 }
 
 double sorted_median(const SortedWindow &s, const MovingWindows &w) {
-  if ((!w.omit_nan && s.nans > 0) || s.count == 0) return kNaN;
+  if ((!w.omit_nan && s.specials.nan > 0) || s.count == 0) return kNaN;
   const int64_t middle = s.count / 2;
-  if (s.count % 2 == 1) return s.values[middle];
-  return mean_of_middles(s.values[middle - 1], s.values[middle]);
+  const double median =
+      s.count % 2 == 1 ? s.values[middle] : mean_of_middles(s.values[middle - 1], s.values[middle]);
+  return signed_by_count(median, s.specials, w, 0);
 }
 
 void sorted_window_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
                            double *out) {
   SortedWindow s;
   s.count = 0;
-  s.nans = 0;
+  s.specials = {0, 0, 0};
   double v;
   for (int64_t t = a - w.back; t <= a + w.forward; ++t) {
     if (sample_at(x, n, w, t, &v)) enter(&s, v);
@@ -331,7 +342,8 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
     const int64_t held_from = std::max(i, nan - w.forward);
     const int64_t held_to = std::min(b, nan + w.back + 1);
     if (held_from > i) {
-      running_median_range(f.e, f.W, i + f.shift, held_from + f.shift, out + (i - a), engine);
+      running_median_range(f.e, f.W, i + f.shift, held_from + f.shift, kZerosByCount, out + (i - a),
+                           engine);
     }
     // NaN close together make one run of counted windows; so do NaN that leave fewer windows
     // between their runs than a window is long (the fixed engine is slow to start).
@@ -347,7 +359,9 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
     i = run_end;
     t = scan;
   }
-  if (i < b) running_median_range(f.e, f.W, i + f.shift, b + f.shift, out + (i - a), engine);
+  if (i < b) {
+    running_median_range(f.e, f.W, i + f.shift, b + f.shift, kZerosByCount, out + (i - a), engine);
+  }
 }
 
 void fixed_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
@@ -365,16 +379,25 @@ struct MovingRoom {
   CountedRoom counted;
 };
 
-MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w, int64_t n, int64_t outputs) {
+// For `outputs` outputs whose windows, with the outputs themselves, reach `span` samples: the
+// fixed engines serve only where a whole window fits in that span.
+MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w, int64_t span,
+                             int64_t outputs) {
   MovingRoom room;
   size_t fixed_bytes = 0;
-  if (fixed_engine_serves(w, n)) {
-    const FixedWindows f = fixed_windows(nullptr, n, w);
-    fixed_bytes = nan_windows_storage_bytes(f.e, f.W, outputs);
+  if (fixed_engine_serves(w, span)) {
+    const FixedWindows f = fixed_windows(nullptr, span, w);
+    fixed_bytes = running_median_storage_bytes(f.e, f.W, outputs);
   }
   room.fixed = take_bytes(s, fixed_bytes);
-  room.counted = carve_counted_room(s, segment_span(w, n, outputs));
+  room.counted = carve_counted_room(s, segment_span(w, span, outputs));
   return room;
+}
+
+// How many positions the windows of outputs first ... last-1 reach, with the outputs themselves.
+Reach reach_of_outputs(const MovingWindows &w, int64_t n, int64_t first, int64_t last) {
+  const Reach a = first_reach(w, n, first), b = first_reach(w, n, last - 1);
+  return {std::min(a.lo, first), std::max(b.hi, last - 1)};
 }
 
 }  // namespace
@@ -386,9 +409,16 @@ double mean_of_middles(double a, double b) {
   return (a + b) / 2;
 }
 
-size_t moving_medians_storage_bytes(const MovingWindows &windows, int64_t n, int64_t outputs) {
-  const MovingWindows w = normalised(windows, n);
-  return bytes_taken_by([&](StorageLayout &s) { carve_moving_room(s, w, n, outputs); });
+void moving_reach(const MovingWindows &windows, int64_t n, int64_t first, int64_t last, int64_t *lo,
+                  int64_t *hi) {
+  const Reach r = reach_of_outputs(normalised(windows, n), n, first, last);
+  *lo = r.lo;
+  *hi = r.hi;
+}
+
+size_t moving_medians_storage_bytes(const MovingWindows &windows, int64_t span, int64_t outputs) {
+  const MovingWindows w = normalised(windows, span);
+  return bytes_taken_by([&](StorageLayout &s) { carve_moving_room(s, w, span, outputs); });
 }
 
 void moving_medians(const double *x, int64_t n, const MovingWindows &windows, int64_t first,
@@ -396,7 +426,8 @@ void moving_medians(const double *x, int64_t n, const MovingWindows &windows, in
   if (first >= last) return;
   const MovingWindows w = normalised(windows, n);
   StorageLayout s = carving_layout(storage);
-  const MovingRoom moving = carve_moving_room(s, w, n, last - first);
+  const Reach reach = reach_of_outputs(w, n, first, last);
+  const MovingRoom moving = carve_moving_room(s, w, reach.hi - reach.lo + 1, last - first);
   void *engine = moving.fixed;
   const CountedRoom &room = moving.counted;
   if (!fixed_engine_serves(w, n)) {

@@ -30,8 +30,15 @@ struct MovingWindows {
 // arithmetic gives).
 double mean_of_middles(double a, double b);
 
-// Storage for moving_medians over at most `outputs` outputs of a signal of n samples.
-size_t moving_medians_storage_bytes(const MovingWindows &w, int64_t n, int64_t outputs);
+// The positions lo ... hi of a signal of n samples that the windows of outputs first ... last-1
+// reach, with the outputs themselves (first < last). Given only x[lo ... hi], as a signal of its
+// own, moving_medians computes those outputs alike.
+void moving_reach(const MovingWindows &w, int64_t n, int64_t first, int64_t last, int64_t *lo,
+                  int64_t *hi);
+
+// Storage for moving_medians over at most `outputs` outputs whose reach spans at most `span`
+// samples.
+size_t moving_medians_storage_bytes(const MovingWindows &w, int64_t span, int64_t outputs);
 
 // Outputs first ... last-1 (0 <= first <= last <= n, n < 2^31) into out[0 ...]. Windows of an odd
 // length that hold no omitted sample take the fixed-window engines (their bits); the others are

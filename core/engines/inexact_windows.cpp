@@ -3,9 +3,9 @@
 #include "core/engines/inexact_windows.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/selection/select_middle_by_blocks.h"
+#include "core/support/interruption.h"
 #include "core/support/special_values.h"
 
 namespace {
@@ -27,19 +27,11 @@ bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last) {
   return seen.nan || (seen.negative_zero && seen.positive_zero);
 }
 
-int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last) {
-  int64_t nan = 0, windows = 0;
-  for (int64_t j = 0; j < W; ++j) nan += std::isnan(extended_at(e, first - e.W2 + j));
-  for (int64_t i = first; i < last; ++i) {
-    if (i > first)
-      nan += std::isnan(extended_at(e, i + e.W2)) - std::isnan(extended_at(e, i - 1 - e.W2));
-    windows += nan > 0;
-  }
-  return windows;
-}
-
-void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                           double *out, double *window) {
+// Calls visit(i, counts) for every output i of first ... last-1, with the counts of NaN and
+// zeros in its window.
+template <class Visit>
+void slide_special_counts(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                          Visit visit) {
   SpecialCounts c = {0, 0, 0};
   for (int64_t j = 0; j < W; ++j) count_special(c, extended_at(e, first - e.W2 + j), 1);
   for (int64_t i = first; i < last; ++i) {
@@ -47,9 +39,33 @@ void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, in
       count_special(c, extended_at(e, i - 1 - e.W2), -1);
       count_special(c, extended_at(e, i + e.W2), 1);
     }
-    if (needs_selection(c, out[i - first])) {
-      fill_window(window, e, W, i);
-      out[i - first] = select_middle_by_blocks(window, W);
-    }
+    visit(i, c);
   }
+}
+
+int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last) {
+  int64_t windows = 0;
+  slide_special_counts(e, W, first, last,
+                       [&](int64_t, const SpecialCounts &c) { windows += c.nan > 0; });
+  return windows;
+}
+
+void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                           ZeroSigns zeros, double *out, double *window) {
+  slide_special_counts(e, W, first, last, [&](int64_t i, const SpecialCounts &c) {
+    double &median = out[i - first];
+    if (needs_selection(c, median, zeros) && !stop_requested()) {
+      fill_window(window, e, W, i);
+      median = select_middle_by_blocks(window, W);
+    } else if (zeros == kZerosByCount && median == 0) {
+      median = zero_by_count(c);
+    }
+  });
+}
+
+void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                         double *out) {
+  slide_special_counts(e, W, first, last, [&](int64_t i, const SpecialCounts &c) {
+    if (c.nan == 0 && out[i - first] == 0) out[i - first] = zero_by_count(c);
+  });
 }

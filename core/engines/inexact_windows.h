@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/support/extended_signal.h"
+#include "core/support/special_values.h"
 
 // False when the samples that the windows of outputs first ... last-1 hold include no NaN and
 // zeros of one sign at most: then the key order decides every window and nothing needs patching.
@@ -16,8 +17,13 @@ bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
 int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last);
 
 // Recomputes by the per-window selection, in `window` (W doubles), every output whose window
-// holds a NaN, or zeros of both signs when its median is a zero.
+// holds a NaN, or (zeros as selected) zeros of both signs when its median is a zero; with zeros
+// by count, gives every other zero median the sign of the window's zeros.
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                           double *out, double *window);
+                           ZeroSigns zeros, double *out, double *window);
+
+// Gives every zero output of a window free of NaN the sign of the window's zeros.
+void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                         double *out);
 
 #endif

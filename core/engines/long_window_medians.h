@@ -1,6 +1,6 @@
 // Windows longer than the run of outputs they serve: a storage and a time that grow with the
-// number of outputs, plus one pass over the stretch all their windows share (or, for a generated
-// padding longer than the signal, over the signal alone).
+// number of outputs, plus one pass over the stretch all their windows share; or, for a padding
+// generated from the signal, with the signal alone, however long the windows.
 #ifndef PLORVENT_CORE_ENGINES_LONG_WINDOW_MEDIANS_H
 #define PLORVENT_CORE_ENGINES_LONG_WINDOW_MEDIANS_H
 
@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/support/extended_signal.h"
+#include "core/support/special_values.h"
 
 // What the key order says of one window.
 enum WindowVerdict : uint8_t {
@@ -20,15 +21,18 @@ enum WindowVerdict : uint8_t {
 // counts signals of at most this many samples.
 const int64_t kMostLongWindowOutputs = (INT32_MAX - 2) / 3;
 
-// Scratch needed while the call starts (the keys of the shared stretch, or for a generated
-// padding of a shorter signal the counts of its samples), and storage needed throughout.
+// Scratch needed while the call starts (the keys of the shared stretch, if any), and storage
+// needed throughout.
 size_t long_window_scratch_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs);
-size_t long_window_storage_bytes(int64_t outputs);
+size_t long_window_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs);
 
 // Outputs first ... last-1 (last - first < W, and at most kMostLongWindowOutputs; e.n too when
 // the padding is generated) into out[0 ...], each window's verdict into
-// verdict[0 ...]. Obtains nothing; `scratch` and `storage` are the caller's.
+// verdict[0 ...]. With zeros by count, a zero median of a window free of NaN is decided by the
+// window's counts of zeros. Obtains nothing; `scratch` and `storage` are the caller's. Stops
+// early, its outputs unspecified, once stop_requested() says so.
 void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                         double *out, uint8_t *verdict, void *scratch, void *storage);
+                         ZeroSigns zeros, double *out, uint8_t *verdict, void *scratch,
+                         void *storage);
 
 #endif

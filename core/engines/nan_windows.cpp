@@ -32,13 +32,6 @@ int64_t next_extended_nan(const ExtendedSignal &e, int64_t t, int64_t end) {
 
 }  // namespace
 
-size_t nan_windows_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs) {
-  // Runs shorter than the window take the long-window engine, whose storage grows with the run.
-  const int64_t short_run = std::min<int64_t>(outputs, W - 1);
-  return std::max(running_median_storage_bytes(e, W, outputs),
-                  running_median_storage_bytes(e, W, short_run));
-}
-
 void medians_between_nan_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                                  double not_a_number, double *out, void *storage) {
   const int64_t end = last + e.W2;  // one past the last window's last sample
@@ -48,10 +41,10 @@ void medians_between_nan_windows(const ExtendedSignal &e, int32_t W, int64_t fir
     if (nan == end) break;
     // The windows of outputs nan-W2 ... nan+W2 hold it.
     const int64_t held_from = std::max(i, nan - e.W2), held_to = std::min(last, nan + e.W2 + 1);
-    running_median_range(e, W, i, held_from, out + (i - first), storage);
+    running_median_range(e, W, i, held_from, kZerosByCount, out + (i - first), storage);
     std::fill(out + (held_from - first), out + (held_to - first), not_a_number);
     i = std::max(i, held_to);
     t = nan + 1;
   }
-  running_median_range(e, W, i, last, out + (i - first), storage);
+  running_median_range(e, W, i, last, kZerosByCount, out + (i - first), storage);
 }

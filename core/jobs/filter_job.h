@@ -9,18 +9,18 @@
 #include <cstdint>
 
 #include "core/jobs/sample_types.h"
+#include "core/jobs/signal_array.h"
 #include "core/support/extended_signal.h"
 
-// The array holds `outer` groups of `length` x `stride` samples: sample t of signal (a, b),
-// a < outer and b < stride, is element a*length*stride + t*stride + b. Filtering along the first
-// dimension has stride 1; along dimension d, stride is the product of the sizes before d.
+// Outputs first_output ... first_output+outputs-1 of every signal of x, written to y (x's class,
+// laid out as x but with `outputs` samples along the signals' dimension).
 struct FilterJob {
   const void *x;
-  void *y;  // of x's type and size
+  void *y;
   SampleType type;
-  int64_t length;
-  int64_t stride;
-  int64_t outer;
+  SignalArray signals;
+  int64_t first_output;
+  int64_t outputs;
   int32_t W2;
   Padding padding;   // a generated one: never kExtensionArrays
   double fill;       // the constant padding, exactly representable in x's type
@@ -35,7 +35,7 @@ struct FilterJob {
 struct FilterPlan {
   int32_t workers;
   bool ranks;           // 64-bit integers beyond 2^53 in magnitude: filtered by their ranks
-  int64_t piece;        // outputs a piece computes (a whole signal for ranks or long windows)
+  int64_t piece;        // outputs a piece computes (the whole range for ranks or long windows)
   size_t worker_bytes;  // storage for each worker
   // Windows longer than the signals whose result the key order may not decide (a NaN that must
   // be selected, or zeros of both signs) need a window of W samples of their own; that many

@@ -1,105 +1,107 @@
-// Runs a moving-median job on worker threads. Double signals stored contiguously, with double
-// results, are read and written in place and cut into pieces; any other signal is one task: its
-// samples are gathered (converted to double, exactly) into the worker's storage, and its outputs
-// staged there and converted to the result's class.
+// Runs a moving-median job piece by piece on worker threads. Double signals stored contiguously,
+// with double results, are read and written in place; any other piece has the samples its
+// windows reach gathered (converted to double, exactly) into the worker's storage, and its
+// outputs staged there and converted to the result's class. So the storage of a worker grows
+// with a piece and its windows, never with the signal.
 #include "core/jobs/moving_job.h"
 
 #include <algorithm>
-#include <type_traits>
 
-#include "core/jobs/worker_threads.h"
 #include "core/support/storage_layout.h"
 
 namespace {
 
-// Below this many samples a job stays on the calling thread: starting threads costs more.
-const int64_t kFewestSamplesForThreads = 1 << 16;
-// Nor is a signal cut into pieces shorter than this.
-const int64_t kShortestPiece = 1 << 14;
-
-int64_t signals_of(const MovingJob &job) {
-  return job.stride * job.outer;
-}
-
 bool in_place(const MovingJob &job) {
-  return job.x_type == kDoubleSamples && job.y_type == kDoubleSamples && job.stride == 1;
+  return job.x_type == kDoubleSamples && job.y_type == kDoubleSamples && job.signals.stride == 1;
 }
 
-int64_t ceil_div(int64_t a, int64_t b) {
-  return (a + b - 1) / b;
+struct MovingRoom {
+  double *samples;  // what a piece's windows reach
+  double *staged;   // its outputs
+  char *engine;
+};
+
+MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &plan) {
+  const bool gathers = !in_place(job);
+  MovingRoom room;
+  room.samples = take<double>(s, gathers ? plan.span : 0);
+  room.staged = take<double>(s, gathers ? plan.piece : 0);
+  room.engine = take_bytes(s, moving_medians_storage_bytes(job.windows, plan.span, plan.piece));
+  return room;
 }
 
-size_t doubles(int64_t count) {
-  return round_up_storage(static_cast<size_t>(count) * sizeof(double));
+// The most samples the windows of any piece reach (with the piece's outputs): in time, found
+// piece by piece.
+int64_t widest_span(const MovingJob &job, int64_t piece) {
+  const MovingWindows &w = job.windows;
+  const int64_t length = job.signals.length;
+  if (w.times == nullptr) return std::min(length, piece + w.back + w.forward);
+  int64_t widest = 0;
+  for (int64_t first = 0; first < job.outputs; first += piece) {
+    int64_t lo = 0, hi = 0;
+    moving_reach(w, length, job.first_output + first,
+                 job.first_output + std::min(job.outputs, first + piece), &lo, &hi);
+    widest = std::max(widest, hi - lo + 1);
+  }
+  return widest;
 }
 
 struct Run {
   const MovingJob *job;
-  int64_t piece;
-  int64_t per_signal;
-  size_t worker_bytes;
+  const MovingPlan *plan;
   char *storage;
 };
 
-void gather_signal(const MovingJob &job, int64_t offset, double *out) {
-  with_element_type(job.x_type, [&](auto *type) {
-    using T = std::remove_pointer_t<decltype(type)>;
-    gather_as(static_cast<const T *>(job.x) + offset, job.stride, job.length, kConstantPadding, 0,
-              0, job.length, out);
-  });
-}
-
-void scatter_signal(const MovingJob &job, int64_t offset, const double *values) {
-  with_element_type(job.y_type, [&](auto *type) {
-    using T = std::remove_pointer_t<decltype(type)>;
-    scatter_as(values, job.length, static_cast<T *>(job.y) + offset, job.stride);
-  });
-}
-
-void run_task(void *context, int32_t worker, int64_t task) {
+void moving_task(void *context, int32_t worker, const Piece &piece) {
   const Run &run = *static_cast<const Run *>(context);
   const MovingJob &job = *run.job;
-  char *room = run.storage + worker * run.worker_bytes;
-  const int64_t signal = task / run.per_signal, piece = task % run.per_signal;
-  // Signal (a, b) starts at element a*length*stride + b.
-  const int64_t offset = (signal / job.stride) * job.length * job.stride + signal % job.stride;
+  StorageLayout layout = carving_layout(run.storage + worker * run.plan->worker_bytes);
+  const MovingRoom room = carve_room(layout, job, *run.plan);
+  const int64_t start = signal_start(job.signals, piece.signal);
+  const int64_t y_at = signal_start(with_length(job.signals, job.outputs), piece.signal) +
+                       piece.first * job.signals.stride;
+  const int64_t first = job.first_output + piece.first, last = job.first_output + piece.last;
   if (in_place(job)) {
-    const int64_t first = piece * run.piece, last = std::min(job.length, first + run.piece);
-    moving_medians(static_cast<const double *>(job.x) + offset, job.length, job.windows, first,
-                   last, static_cast<double *>(job.y) + offset + first, room);
+    moving_medians(static_cast<const double *>(job.x) + start, job.signals.length, job.windows,
+                   first, last, static_cast<double *>(job.y) + y_at, room.engine);
     return;
   }
-  double *samples = reinterpret_cast<double *>(room);
-  double *staged = reinterpret_cast<double *>(room + doubles(job.length));
-  gather_signal(job, offset, samples);
-  moving_medians(samples, job.length, job.windows, 0, job.length, staged,
-                 room + 2 * doubles(job.length));
-  scatter_signal(job, offset, staged);
+  int64_t lo = 0, hi = 0;
+  moving_reach(job.windows, job.signals.length, first, last, &lo, &hi);
+  gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
+                 room.samples);
+  MovingWindows windows = job.windows;
+  if (windows.times) windows.times += lo;
+  moving_medians(room.samples, hi - lo + 1, windows, first - lo, last - lo, room.staged,
+                 room.engine);
+  scatter_samples(job.y_type, job.y, job.signals.stride, y_at, room.staged, last - first);
+}
+
+bool is_empty(const MovingJob &job) {
+  return signal_count(job.signals) == 0 || job.outputs == 0;
 }
 
 }  // namespace
 
 MovingPlan plan_moving(const MovingJob &job) {
-  MovingPlan plan = {1, job.length, 0};
-  const int64_t signals = signals_of(job);
-  if (job.length * signals == 0) return plan;
-  if (job.length * signals >= kFewestSamplesForThreads) plan.workers = std::max(1, job.threads);
-  if (in_place(job) && plan.workers > 1) {
-    const int64_t wanted_per_signal = ceil_div(4 * int64_t{plan.workers}, signals);
-    plan.piece =
-        std::min(job.length, std::max(kShortestPiece, ceil_div(job.length, wanted_per_signal)));
-  }
-  const int64_t tasks = signals * ceil_div(job.length, plan.piece);
-  plan.workers = static_cast<int32_t>(std::min<int64_t>(plan.workers, tasks));
-  plan.worker_bytes = moving_medians_storage_bytes(job.windows, job.length, plan.piece);
-  if (!in_place(job)) plan.worker_bytes += 2 * doubles(job.length);
-  plan.worker_bytes = round_up_storage(plan.worker_bytes);
+  MovingPlan plan = {1, 0, 0, 0};
+  if (is_empty(job)) return plan;
+  const int64_t signals = signal_count(job.signals);
+  plan.workers = workers_for(signals * job.outputs, job.threads);
+  const MovingWindows &w = job.windows;
+  const int64_t reach = w.times ? 0 : std::min(job.signals.length, w.back + w.forward + 1);
+  plan.piece = piece_length(job.outputs, signals, plan.workers, job.block,
+                            std::max(int64_t{1} << 14, 4 * reach));
+  plan.span = widest_span(job, plan.piece);
+  const TaskGrid grid = task_grid(signals, job.outputs, plan.piece);
+  plan.workers = static_cast<int32_t>(std::min<int64_t>(plan.workers, task_count(grid)));
+  plan.worker_bytes = bytes_taken_by([&](StorageLayout &s) { carve_room(s, job, plan); });
   return plan;
 }
 
 void run_moving(const MovingJob &job, const MovingPlan &plan, void *storage) {
-  if (job.length * signals_of(job) == 0) return;
-  Run run = {&job, plan.piece, ceil_div(job.length, plan.piece), plan.worker_bytes,
-             static_cast<char *>(storage)};
-  run_on_workers(run_task, &run, signals_of(job) * run.per_signal, plan.workers);
+  if (is_empty(job)) return;
+  Run run = {&job, &plan, static_cast<char *>(storage)};
+  const TaskGrid grid = task_grid(signal_count(job.signals), job.outputs, plan.piece);
+  run_pieces(grid, plan.workers, moving_task, &run);
 }

@@ -1,6 +1,6 @@
 // The whole of a moving-median job: every signal of an array along one of its dimensions, of any
-// numeric class, on several threads. Each output depends only on its window, so the result is
-// the same whatever the pieces and the threads.
+// numeric class, cut into pieces that run on several threads. Each output depends only on its
+// window, so the result is the same whatever the pieces and the threads.
 #ifndef PLORVENT_CORE_JOBS_MOVING_JOB_H
 #define PLORVENT_CORE_JOBS_MOVING_JOB_H
 
@@ -9,24 +9,31 @@
 
 #include "core/counted/moving_medians.h"
 #include "core/jobs/sample_types.h"
+#include "core/jobs/signal_array.h"
 
-// The array holds `outer` groups of `length` x `stride` samples, laid out as in FilterJob. The
-// result y has x's size; its class may differ (a mean of two logical samples is not logical).
+// Outputs first_output ... first_output+outputs-1 of every signal of x, written to y (laid out
+// as x but with `outputs` samples along the signals' dimension). The class of y may differ from
+// x's (a mean of two logical samples is not logical).
 struct MovingJob {
   const void *x;
   SampleType x_type;
   void *y;
   SampleType y_type;
-  int64_t length;  // below 2^31
-  int64_t stride;
-  int64_t outer;
+  SignalArray signals;  // of at most kMostMovingSamples samples each
+  int64_t first_output;
+  int64_t outputs;
   MovingWindows windows;  // its times, if any, one for each position along the signals
+  int64_t block;          // the most outputs a piece computes
   int32_t threads;
 };
+
+// Signals the moving medians serve: their positions and ranks are 32-bit.
+const int64_t kMostMovingSamples = 2147483646;
 
 struct MovingPlan {
   int32_t workers;
   int64_t piece;  // outputs a piece computes
+  int64_t span;   // the most samples a piece's windows reach
   size_t worker_bytes;
 };
 

@@ -4,34 +4,71 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
 
-#include "core/support/extended_signal.h"
+// Every class a job takes: its name here, its element type, and the host's name of the class
+// (mx<HOST>_CLASS), so that one list serves the core and the gateway alike. Every class but
+// 64-bit integers converts to double exactly; so do 64-bit integers up to 2^53 in magnitude.
+// Logical samples are one byte each, 0 or 1.
+#define PLORVENT_SAMPLE_TYPES(X)      \
+  X(kDoubleSamples, double, DOUBLE)   \
+  X(kSingleSamples, float, SINGLE)    \
+  X(kInt8Samples, int8_t, INT8)       \
+  X(kUint8Samples, uint8_t, UINT8)    \
+  X(kInt16Samples, int16_t, INT16)    \
+  X(kUint16Samples, uint16_t, UINT16) \
+  X(kInt32Samples, int32_t, INT32)    \
+  X(kUint32Samples, uint32_t, UINT32) \
+  X(kInt64Samples, int64_t, INT64)    \
+  X(kUint64Samples, uint64_t, UINT64) \
+  X(kLogicalSamples, uint8_t, LOGICAL)
 
-// How the samples are stored. Every class but 64-bit integers converts to double exactly; so
-// do 64-bit integers up to 2^53 in magnitude, and larger ones are filtered by their ranks.
-enum SampleType : int32_t {
-  kDoubleSamples,
-  kSingleSamples,
-  kInt8Samples,
-  kUint8Samples,
-  kInt16Samples,
-  kUint16Samples,
-  kInt32Samples,
-  kUint32Samples,
-  kInt64Samples,
-  kUint64Samples,
-  kLogicalSamples,  // one byte each, 0 or 1
-};
+#define PLORVENT_SAMPLE_TYPE_NAME(name, element, host) name,
+enum SampleType : int32_t { PLORVENT_SAMPLE_TYPES(PLORVENT_SAMPLE_TYPE_NAME) };
+#undef PLORVENT_SAMPLE_TYPE_NAME
 
-template <class T>
-void gather_as(const T *column, int64_t stride, int64_t length, Padding padding, double fill,
-               int64_t t0, int64_t count, double *out) {
-  for (int64_t j = 0; j < count; ++j) {
-    const int64_t t = t0 + j;
-    const int64_t p = (t >= 0 && t < length) ? t : padding_source(t, length, padding);
-    out[j] = p < 0 ? fill : static_cast<double>(column[p * stride]);
+// Calls f with the element type of `type` as a null pointer of that type.
+template <class F>
+void with_element_type(SampleType type, F f) {
+  switch (type) {
+#define PLORVENT_SAMPLE_TYPE_CASE(name, element, host) \
+  case name:                                           \
+    f(static_cast<element *>(nullptr));                \
+    break;
+    PLORVENT_SAMPLE_TYPES(PLORVENT_SAMPLE_TYPE_CASE)
+#undef PLORVENT_SAMPLE_TYPE_CASE
   }
+}
+
+inline bool is_floating_point(SampleType type) {
+  return type == kDoubleSamples || type == kSingleSamples;
+}
+
+inline bool is_64_bit_integer(SampleType type) {
+  return type == kInt64Samples || type == kUint64Samples;
+}
+
+// Whether v is a value of class T (NaN only for the floating-point classes).
+template <class T>
+bool fits_element_type(double v) {
+  if constexpr (std::is_integral<T>::value) {
+    return v == std::trunc(v) && v >= static_cast<double>(std::numeric_limits<T>::min()) &&
+           v < static_cast<double>(std::numeric_limits<T>::max()) + 1.0;
+  } else {
+    if (v != v || std::isinf(v)) return true;
+    return std::fabs(v) <= static_cast<double>(std::numeric_limits<T>::max()) &&
+           static_cast<double>(static_cast<T>(v)) == v;
+  }
+}
+
+inline bool fits_sample_type(SampleType type, double v) {
+  bool fits = false;
+  with_element_type(type, [&](auto *element) {
+    using T = std::remove_pointer_t<decltype(element)>;
+    fits = fits_element_type<T>(v);
+  });
+  return fits && (type != kLogicalSamples || v == 0 || v == 1);
 }
 
 // A value in class T: integers take the nearest (halves away from zero, as the host rounds a
@@ -42,51 +79,6 @@ T from_double(double v) {
     return v != v ? T(0) : static_cast<T>(std::round(v));
   } else {
     return static_cast<T>(v);
-  }
-}
-
-template <class T>
-void scatter_as(const double *values, int64_t count, T *column, int64_t stride) {
-  for (int64_t j = 0; j < count; ++j) column[j * stride] = from_double<T>(values[j]);
-}
-
-// Calls f with the job's element type as a null pointer of that type.
-template <class F>
-void with_element_type(SampleType type, F f) {
-  switch (type) {
-    case kDoubleSamples:
-      f(static_cast<double *>(nullptr));
-      break;
-    case kSingleSamples:
-      f(static_cast<float *>(nullptr));
-      break;
-    case kInt8Samples:
-      f(static_cast<int8_t *>(nullptr));
-      break;
-    case kUint8Samples:
-      f(static_cast<uint8_t *>(nullptr));
-      break;
-    case kInt16Samples:
-      f(static_cast<int16_t *>(nullptr));
-      break;
-    case kUint16Samples:
-      f(static_cast<uint16_t *>(nullptr));
-      break;
-    case kInt32Samples:
-      f(static_cast<int32_t *>(nullptr));
-      break;
-    case kUint32Samples:
-      f(static_cast<uint32_t *>(nullptr));
-      break;
-    case kInt64Samples:
-      f(static_cast<int64_t *>(nullptr));
-      break;
-    case kUint64Samples:
-      f(static_cast<uint64_t *>(nullptr));
-      break;
-    case kLogicalSamples:
-      f(static_cast<uint8_t *>(nullptr));
-      break;
   }
 }
 

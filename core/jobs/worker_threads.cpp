@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "core/support/interruption.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -25,7 +27,7 @@ struct Worker {
 };
 
 void take_tasks(SharedTasks *shared, int32_t worker) {
-  for (;;) {
+  while (!stop_requested()) {
     const int64_t t = shared->next.fetch_add(1, std::memory_order_relaxed);
     if (t >= shared->tasks) return;
     shared->task(shared->context, worker, t);

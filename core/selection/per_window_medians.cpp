@@ -6,6 +6,7 @@
 #include "core/selection/select_middle.h"
 #include "core/selection/select_middle_by_blocks.h"
 #include "core/support/host_alloc.h"
+#include "core/support/interruption.h"
 
 void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, double *window) {
@@ -17,7 +18,7 @@ void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
 
 void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out, double *window) {
-  for (int64_t i = first; i < last; ++i) {
+  for (int64_t i = first; i < last && !stop_requested(); ++i) {
     fill_window(window, e, W, i);
     out[i - first] = select_middle_by_blocks(window, W);
   }

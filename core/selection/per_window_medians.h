@@ -13,7 +13,8 @@
 void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, double *window);
 
-// The same outputs, by the same selection made without a branch per sample (faster).
+// The same outputs, by the same selection made without a branch per sample (faster). Stops
+// early, its outputs unspecified, once stop_requested() says so.
 void select_every_window(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out, double *window);
 

@@ -30,8 +30,21 @@ inline bool holds_both_zeros_around(const SpecialCounts &c, double median) {
   return median == 0 && c.negative_zero > 0 && c.positive_zero > 0;
 }
 
-inline bool needs_selection(const SpecialCounts &c, double median) {
-  return c.nan > 0 || holds_both_zeros_around(c, median);
+// How a zero median takes its sign. The two zeros are equal as values, so the order alone does
+// not decide which one a window's median is.
+enum ZeroSigns : int32_t {
+  kZerosAsSelected,  // the zero the per-window selection leaves in the middle
+  kZerosByCount,     // -0.0 when the window holds -0.0 and no +0.0, else +0.0
+};
+
+inline double zero_by_count(const SpecialCounts &c) {
+  return c.negative_zero > 0 && c.positive_zero == 0 ? -0.0 : 0.0;
+}
+
+// Whether a window with these counts and this median (from the key order, which places -0.0
+// below +0.0) must be selected the per-window way to give its exact bits. A NaN always must.
+inline bool needs_selection(const SpecialCounts &c, double median, ZeroSigns zeros) {
+  return c.nan > 0 || (zeros == kZerosAsSelected && holds_both_zeros_around(c, median));
 }
 
 // ---- Screened over a span ----

@@ -387,7 +387,8 @@ for position = 2:9
   end
 end
 check(@plorvent_filter, base(1:8), 'plorvent_filter:usage', [], 'plorvent_filter, 8 arguments');
-check(@plorvent_filter, [base, {1}], 'plorvent_filter:usage', [], 'plorvent_filter, 10 arguments');
+check(@plorvent_filter, [base, {[1 1], 1}], 'plorvent_filter:usage', [], ...
+      'plorvent_filter, 11 arguments');
 check(@plorvent_filter, base, 'plorvent_filter:usage', [], 'plorvent_filter, 2 results', 2);
 end
 

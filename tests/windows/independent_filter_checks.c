@@ -178,12 +178,12 @@ static void each_refusal_carries_its_identifier(void) {
   }
 }
 
-/* -0 1 2 padded with +0: the key order cannot decide a window of 2^31-1 samples, which would
- * need 16 GiB of its own. */
+/* -0 1 2 padded with +0, NaN raw: which zero the selection leaves in a window of 2^31-1 samples
+ * only that selection tells, and it would need 16 GiB of its own. */
 static void window_beyond_the_budget_refused(void) {
   const double x[] = {-0.0, 1, 2};
   const size_t column[] = {3, 1};
-  const double arguments[] = {2147483647.0, 0, 0, 1, 0, 1e6, 1, 1e6};
+  const double arguments[] = {2147483647.0, 0, 0, 1, 1, 1e6, 1, 1e6};
   ih_array *args[9];
   filter_args(args, array_of(IH_DOUBLE, 2, column, x), arguments);
   expect_refusal(1, 9, args, "plorvent_filter:windowTooLong", "w = 2^31-1, budget 1e6");
