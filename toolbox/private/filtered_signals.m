@@ -1,8 +1,7 @@
 function y = filtered_signals(x, w, padding, dim, options)
 %FILTERED_SIGNALS The running median of every signal of X along DIM with window length W, the
 %   PADDING and the OPTIONS of PLORVENT in normal form, computed by the plorvent_filter module in
-%   X's class; the module's refusal of a window too long for the budget raised under plorvent's
-%   name.
+%   X's class; its faults raised under plorvent's name.
 threads = options.Threads;
 if isempty(threads)
   threads = host_threads();
@@ -11,39 +10,32 @@ end
 % classes hold NaN; in any other the flag changes nothing).
 omit_nan = strcmp(options.NaN, 'omitnan') && isfloat(x);
 if omit_nan || strcmp(padding.mode, 'shrink')
-  ends = 'shrink';
-  if strcmp(padding.mode, 'constant')
-    ends = padding.fill;
-  end
   half_width = (w - 1) / 2;
-  y = moving_medians(x, half_width, half_width, dim, omit_nan, ends, [], false, threads);
+  windows = moving_windows(half_width, half_width, dim);
+  windows.omit_nan = omit_nan;
+  windows.threads = threads;
+  if strcmp(padding.mode, 'constant')
+    windows.ends = padding.fill;
+  end
+  y = moving_medians(x, windows, 'plorvent');
   return;
 end
-fill = fill_in_class_of(x, padding.fill);
+if islogical(x) && ~(padding.fill == 0 || padding.fill == 1)
+  error('plorvent:invalidPadding', ...
+        'For a logical X the padding constant must be 0 or 1; it is %g.', padding.fill);
+end
 budget = options.MemoryBudget;
 if isempty(budget)
   budget = max(2^27, 32 * numel(x));
 end
 codes = struct('constant', 0, 'replicate', 1, 'symmetric', 2, 'periodic', 3);
 try
-  y = plorvent_filter(x, w, codes.(padding.mode), fill, dim, ...
+  y = plorvent_filter(x, w, codes.(padding.mode), fill_in_class(x, padding.fill), dim, ...
                       double(strcmp(options.NaN, 'raw')), options.BlockSize, threads, budget);
 catch err
   if strcmp(err.identifier, 'plorvent_filter:windowTooLong')
     error('plorvent:windowTooLong', '%s Set a larger ''MemoryBudget'' to allow it.', err.message);
   end
-  rethrow(err);
-end
-end
-
-function fill = fill_in_class_of(x, fill)
-% The padding constant as X's class holds it, passed on as a double.
-if islogical(x)
-  if ~(fill == 0 || fill == 1)
-    error('plorvent:invalidPadding', ...
-          'For a logical X the padding constant must be 0 or 1; it is %g.', fill);
-  end
-elseif ~isa(x, 'double')
-  fill = double(cast(fill, class(x)));
+  rethrow_as(err, 'plorvent');
 end
 end

@@ -1,21 +1,67 @@
-function y = moving_medians(x, back, forward, dim, omit_nan, ends, times, forward_open, threads)
-%MOVING_MEDIANS The moving median of every signal of X along DIM, computed by the
-%   plorvent_filter module's moving mode: windows reaching BACK and FORWARD samples (or, with
-%   TIMES nonempty, that long in the units of TIMES, the forward end left out when
-%   FORWARD_OPEN), NaN omitted when OMIT_NAN, and ENDS either 'shrink' (clipped to the signal)
-%   or a padding constant (NaN for 'fill'). An integer X pads with the constant in its class.
-%   THREADS, when given, is the number of worker threads (by default the host's).
-if nargin < 9
+function y = moving_medians(x, windows, caller)
+%MOVING_MEDIANS The moving median of every signal of X over the WINDOWS (see MOVING_WINDOWS),
+%   computed by the plorvent_filter module's moving mode. Faults are raised under CALLER's
+%   prefix: X holding 64-bit integers that a double does not hold exactly, or longer signals than
+%   the module serves, is CALLER:invalidInput.
+require_served(x, windows.dim, caller);
+if isempty(x)
+  % Nothing to compute; the times and reaches of an empty signal are not the module's to check.
+  y = zeros(size(x), class(x));
+  if islogical(x)
+    y = zeros(size(x));
+  end
+else
+  y = module_medians(x, windows, caller);
+end
+if windows.discard
+  y = whole_windows(y, windows);
+end
+end
+
+function y = module_medians(x, windows, caller)
+threads = windows.threads;
+if isempty(threads)
   threads = host_threads();
 end
-padded = ~ischar(ends);
+padded = ~ischar(windows.ends);
 fill = 0;
 if padded
-  fill = full(double(ends));
-  if isinteger(x)
-    fill = double(cast(fill, class(x)));
+  fill = fill_in_class(x, windows.ends);
+end
+try
+  y = plorvent_filter('moving', x, windows.back, windows.forward, windows.dim, ...
+                      double(windows.omit_nan), double(padded), fill, windows.times(:), ...
+                      double(windows.open), threads);
+catch err
+  rethrow_as(err, caller);
+end
+end
+
+function require_served(x, dim, caller)
+if isa(x, 'int64') || isa(x, 'uint64')
+  exact = cast(2^53, class(x));
+  if any(x(:) > exact | x(:) < -exact)
+    error([caller ':invalidInput'], ['X holds 64-bit integers beyond 2^53 in magnitude, which ', ...
+          'moving medians (computed in double) would round.']);
   end
 end
-y = plorvent_filter('moving', x, back, forward, dim, double(omit_nan), double(padded), fill, ...
-                    full(double(times(:))), double(forward_open), threads);
+if size(x, dim) > 2147483646
+  error([caller ':invalidInput'], ...
+        'The signals along DIM hold %d samples; moving medians serve at most 2147483646.', ...
+        size(x, dim));
+end
+end
+
+function y = whole_windows(y, windows)
+% The outputs whose windows lie wholly inside the signal.
+n = size(y, windows.dim);
+times = windows.times;
+if isempty(times)
+  keep = 1 + windows.back:n - windows.forward;
+else
+  keep = find(times - windows.back >= times(1) & times + windows.forward <= times(end));
+end
+index = repmat({':'}, 1, max(ndims(y), windows.dim));
+index{windows.dim} = keep;
+y = y(index{:});
 end
