@@ -1,7 +1,8 @@
 % Calls plorvent_core, plorvent and plorvent_filter with a value of every class and shape in every argument
 % position, the half-width and window at and past their limits, and wrong argument counts.
 % Each call must return the right result (checked against sorted windows) or raise an error
-% with the expected identifier, and leave every argument bit for bit as it was. Prints the
+% with the expected identifier, and leave every argument bit for bit as it was. Calls
+% plorvent_movmedian and plorvent_medfilt1 so too: each returns or raises an error of its own. Prints the
 % number of calls through each function and "N passed, N failed"; exits non-zero on a failure.
 % Run: octave-cli sweep_arguments.m MODULE_DIR
 1;
@@ -397,6 +398,42 @@ if valid
 end
 end
 
+% ---- plorvent_movmedian and plorvent_medfilt1 -------------------------------------------------
+
+function check_own_identifier(f, args, prefix, what)
+% One call that returns or raises an error under PREFIX, never one of an inner module; the
+% arguments unchanged either way.
+before = snapshot(args);
+[~, id, message] = attempt(f, args, 1);
+ok = isempty(message) || strncmp(id, [prefix ':'], numel(prefix) + 1);
+if ~ok
+  what = sprintf('%s: got "%s" %s', what, id, message);
+elseif ~isequal(snapshot(args), before)
+  ok = false;
+  what = [what ': an argument changed'];
+end
+record(ok, what);
+end
+
+function sweep_moving(values)
+% Every value in every argument position of the functions on the moving mode.
+x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
+calls = {'plorvent_movmedian', {@(v) {v, 3}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, 2, v}, ...
+                                @(v) {x, 3, 'Endpoints', v}, @(v) {x, 3, 2, 'SamplePoints', v}, ...
+                                @(v) {x, v, 2, 'SamplePoints', [0 1 2.5]}, @(v) {x, 3, v, 1}};
+         'plorvent_medfilt1', {@(v) {v}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, [], v}, ...
+                               @(v) {x, 3, [], 1, v}, @(v) {x, 3, [], 1, 'omitnan', v}}};
+for c = 1:rows(calls)
+  [name, positions] = calls{c, :};
+  for p = 1:numel(positions)
+    for k = 1:numel(values)
+      check_own_identifier(str2func(name), positions{p}(values{k}), name, ...
+                           sprintf('%s position %d = %s', name, p, describe(values{k})));
+    end
+  end
+end
+end
+
 % ---- main -----------------------------------------------------------------------------------
 
 args = argv();
@@ -410,10 +447,13 @@ core_calls = sweep.calls;
 sweep_plorvent(values);
 plorvent_calls = sweep.calls - core_calls;
 sweep_filter(values);
+filter_calls = sweep.calls - core_calls - plorvent_calls;
+sweep_moving(values);
 
 printf('%s\n', sweep.failures{:});
-printf('sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter\n', ...
-       core_calls, plorvent_calls, sweep.calls - core_calls - plorvent_calls);
+printf(['sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter, ' ...
+        '%d through plorvent_movmedian and plorvent_medfilt1\n'], core_calls, plorvent_calls, ...
+       filter_calls, sweep.calls - core_calls - plorvent_calls - filter_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);
 exit(double(failed > 0));
