@@ -6,10 +6,12 @@ function y = moving_medians(x, windows, caller)
 require_served(x, windows.dim, caller);
 if isempty(x)
   % Nothing to compute; the times and reaches of an empty signal are not the module's to check.
-  y = zeros(size(x), class(x));
+  % Means of two samples are not logical: logical signals give doubles, as the module does.
+  result_class = class(x);
   if islogical(x)
-    y = zeros(size(x));
+    result_class = 'double';
   end
+  y = zeros(size(x), result_class);
 else
   y = module_medians(x, windows, caller);
 end
