@@ -401,11 +401,14 @@ end
 % ---- plorvent_movmedian and plorvent_medfilt1 -------------------------------------------------
 
 function check_own_identifier(f, args, prefix, what)
-% One call that returns or raises an error under PREFIX, never one of an inner module; the
+% One call that returns or raises an error of PREFIX's own, never one of an inner module; the
 % arguments unchanged either way.
 before = snapshot(args);
 [~, id, message] = attempt(f, args, 1);
-ok = isempty(message) || strncmp(id, [prefix ':'], numel(prefix) + 1);
+own = strcat([prefix ':'], {'notEnoughInputs', 'invalidInput', 'invalidWindow', 'invalidDim', ...
+              'invalidFlag', 'invalidBlockSize', 'unknownOption', 'missingOptionValue', ...
+              'invalidOptionValue', 'invalidSamplePoints'});
+ok = isempty(message) || any(strcmp(id, own));
 if ~ok
   what = sprintf('%s: got "%s" %s', what, id, message);
 elseif ~isequal(snapshot(args), before)

@@ -63,12 +63,16 @@ if isa(v, 'datetime')
 elseif timed
   t = seconds(v);
 end
-if ~(isnumeric(t) && isreal(t) && (isvector(t) || isempty(t)) && all(isfinite(t(:))) && ...
-     all(diff(t(:)) >= 0))
+ok = isnumeric(t) && isreal(t) && (isvector(t) || isempty(t));
+if ok
+  t = full(double(t(:)));  % in double: differences of integers saturate at 0
+  ok = all(isfinite(t)) && all(diff(t) >= 0);
+end
+if ~ok
   error([caller ':invalidSamplePoints'], ['SamplePoints must be a vector of finite real ', ...
         'times in ascending order (numbers, or datetime or duration values).']);
 end
-points = struct('seconds', full(double(t(:))), 'timed', timed);
+points = struct('seconds', t, 'timed', timed);
 end
 
 function [back, forward, open] = window_reach(k, points, caller)
