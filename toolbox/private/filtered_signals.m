@@ -34,7 +34,8 @@ try
                       double(strcmp(options.NaN, 'raw')), options.BlockSize, threads, budget);
 catch err
   if strcmp(err.identifier, 'plorvent_filter:windowTooLong')
-    error('plorvent:windowTooLong', '%s Set a larger ''MemoryBudget'' to allow it.', err.message);
+    err = struct('identifier', err.identifier, ...
+                 'message', [err.message ' Set a larger ''MemoryBudget'' to allow it.']);
   end
   rethrow_as(err, 'plorvent');
 end
