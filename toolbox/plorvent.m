@@ -83,10 +83,18 @@ function y = plorvent(x, w, varargin)
 %   Complex X is refused, as its samples have no order. An empty X gives an
 %   empty Y of the same size. X itself is never changed.
 %
+%   Text arguments may be character rows or string scalars, in any case:
+%   plorvent(x, 7, "replicate", "NaN", "raw") is plorvent(x, 7, 'replicate',
+%   'NaN', 'raw'). Option names may be shortened to any prefix that names
+%   one option ('Block' for 'BlockSize'). The NaN flags may also be spelled
+%   'omitmissing' and 'includemissing'; a second one is refused.
+%
 %   Errors carry the identifiers plorvent:notEnoughInputs,
 %   plorvent:invalidInput, plorvent:invalidWindow, plorvent:invalidPadding,
-%   plorvent:invalidDim, plorvent:unknownOption, plorvent:missingOptionValue,
-%   plorvent:invalidOptionValue and plorvent:windowTooLong.
+%   plorvent:invalidDim, plorvent:invalidFlag, plorvent:unknownOption,
+%   plorvent:missingOptionValue, plorvent:invalidOptionValue and
+%   plorvent:windowTooLong; the README's table "Errors" says when each is
+%   raised, in every function of the toolbox.
 %
 %   The work is done by the compiled module PLORVENT_FILTER beside this
 %   file.
@@ -110,7 +118,7 @@ if nargin < 2
   error('plorvent:notEnoughInputs', 'Not enough input arguments. Usage: y = plorvent(x, w).');
 end
 x = checked_signal(x, 'plorvent');
-[half_width, padding, dim, options] = filter_settings(w, varargin, size(x), 2, true);
+[half_width, padding, dim, options] = filter_settings(w, varargin, size(x));
 y = filtered_signals(x, 2 * half_width + 1, padding, dim, options);
 end
 
@@ -123,6 +131,7 @@ end
 %! assert(plorvent(B, 3, 'omitnan', 'shrink'), [6 6 3.5 -1.5 -2 -2.5 0 3.5 4 4.5]);
 %! assert(plorvent(B, 3, 'omitnan'), [4 6 3.5 -1.5 -2 -2.5 0 3.5 4 4]);
 %! assert(plorvent(B, 3, 'shrink', 2, 'Threads', 1, 'includenan'), [6 NaN NaN NaN -2 NaN NaN NaN 4 4.5]);
+%! assert(plorvent(B, 3, "Shrink", "omitnan", "thread", 1), plorvent(B, 3, 'omitnan', 'shrink'));
 %!error id=plorvent:notEnoughInputs plorvent(1)
 %!error id=plorvent:invalidPadding plorvent(1:5, 3, 'replicate', 'omitnan')
 %!error id=plorvent:invalidOptionValue plorvent(1:5, 3, 'omitnan', 'NaN', 'raw')

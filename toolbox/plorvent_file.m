@@ -63,6 +63,10 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   In MATLAB the input is read through MEMMAPFILE, in GNU Octave with
 %   FREAD; the output is written with FWRITE, a block at a time.
 %
+%   File names and other text may be character rows or string scalars
+%   (plorvent_file("in.bin", "out.bin", 101, "Workers", 2)); option names
+%   match in any case and by any prefix that names one option.
+%
 %   Errors carry the identifiers of PLORVENT and plorvent:invalidFileName,
 %   plorvent:fileNotFound, plorvent:invalidFileSize, plorvent:sameFile,
 %   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
@@ -72,7 +76,8 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   plorvent:windowTooLong, plorvent:rangeOutsideSignal (a 'Range' below 1
 %   or past the last sample), plorvent:reversedRange (FIRST > LAST) and
 %   plorvent:wrongOutputSize (an existing OUTPUT of another length than
-%   the input, for 'Range').
+%   the input, for 'Range'); the README's table "Errors" says when each is
+%   raised, in every function of the toolbox.
 %
 %   Example: 10^7 samples written to a file, filtered into another
 %     input = [tempname() '.bin'];
@@ -93,23 +98,22 @@ if nargin < 3
 end
 input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
-[filter_args, file_options] = file_options_of(varargin);
-[half_width, padding, ~, options] = filter_settings(w, filter_args, [Inf 1], 1);
+[half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], file_option_table());
 
 [input_id, n, input_file] = open_signal(input_file);
 close_input = onCleanup(@() fclose(input_id));
-whole_file = isempty(file_options.Range);
-range = range_of(file_options.Range, n);
+whole_file = isempty(options.Range);
+range = range_of(options.Range, n);
 output_file = real_name(output_file);
 require_other_file(input_file, output_file);
 whole_signal = 2 * half_width + 1 > n && n > 0;
 % Several processes share only a file they can each write at their own offsets, and only blocks.
-workers = file_options.Workers;
+workers = options.Workers;
 if whole_signal || is_stream(output_file)
   workers = 1;
 end
 workers = min(workers, max(range(2) - range(1) + 1, 1));
-verbose = file_options.Verbose;
+verbose = options.Verbose;
 if isempty(verbose)
   verbose = range(2) - range(1) + 1 >= 1e7;
 end
@@ -130,8 +134,10 @@ if workers > 1
   if whole_file
     extend_file(part_file, 8 * n);
   end
-  % Workers may start in another folder: they get the files by absolute names.
-  worker_args = [{absolute_name(input_file), absolute_name(target), w}, filter_args];
+  % Workers may start in another folder: they get the files by absolute names. Each filters
+  % its range on its own ('Range' and 'Verbose' are added after these arguments, and a later
+  % option overrides an earlier one).
+  worker_args = [{absolute_name(input_file), absolute_name(target), w}, varargin, {'Workers', 1}];
   run_ranges(worker_args, split_range(range, workers), verbose);
 elseif whole_signal
   % Every window holds the whole signal: filtered at once, its padding counted, not built.
@@ -152,7 +158,7 @@ if verbose && workers == 1
   % One write a line, so that the lines of workers sharing a terminal do not interleave.
   fprintf(1, '%s', sprintf('plorvent_file: outputs %d to %d of %d written (%.1f s)\n', ...
                            range(1), range(2), n, toc(started)));
-  if exist('OCTAVE_VERSION', 'builtin')
+  if is_octave()
     fflush(stdout);
   end
 end
@@ -193,53 +199,29 @@ if fwrite(id, m, 'double') ~= numel(m)
 end
 end
 
-function [filter_args, options] = file_options_of(args)
-% Takes the options of files alone ('Range', 'Workers', 'Verbose', each a name and a value) out of
-% ARGS; the rest are PLORVENT's, checked as PLORVENT checks them.
-options = struct('Range', [], 'Workers', 1, 'Verbose', []);
-names = fieldnames(options);
-keep = true(size(args));
-for k = 1:numel(args)
-  name = args{k};
-  if ~keep(k) || ~((ischar(name) && isrow(name)) || (isa(name, 'string') && isscalar(name)))
-    continue;
-  end
-  match = find(strcmpi(char(name), names), 1);
-  if isempty(match)
-    continue;
-  end
-  if k == numel(args)
-    error('plorvent:missingOptionValue', 'Option ''%s'' needs a value after it.', names{match});
-  end
-  options.(names{match}) = file_option_value(names{match}, args{k + 1});
-  keep(k:k + 1) = false;
-end
-filter_args = args(keep);
+function table = file_option_table()
+% The options of files alone, as OPTION_VALUES reads them: name, default, check.
+table = {'Range', [], @range_option; 'Workers', 1, @workers_option; 'Verbose', [], @verbose_option};
 end
 
-function value = file_option_value(name, value)
-switch name
-  case 'Range'
-    ok = isnumeric(value) && isreal(value) && numel(value) == 2 && all(isfinite(value)) && ...
-         all(value == fix(value));
-    what = '[FIRST LAST], two whole numbers';
-  case 'Workers'
-    ok = isnumeric(value) && isreal(value) && isscalar(value) && value >= 1 && ...
-         value <= 1024 && value == fix(value);
-    what = 'a whole number from 1 to 1024';
-  otherwise
-    ok = (islogical(value) || isnumeric(value)) && isreal(value) && isscalar(value) && ...
-         ~isnan(value);
-    what = 'true or false';
+function range = range_option(value, caller)
+if ~(isnumeric(value) && isreal(value) && numel(value) == 2 && all(isfinite(value)) && ...
+     all(value == fix(value)))
+  error([caller ':invalidOptionValue'], ...
+        'The value of option ''Range'' must be [FIRST LAST], two whole numbers.');
 end
-if ~ok
-  error('plorvent:invalidOptionValue', 'The value of option ''%s'' must be %s.', name, what);
+range = full(double(value(:)'));
 end
-if strcmp(name, 'Verbose')
-  value = logical(value);
-else
-  value = full(double(value(:)'));
+
+function workers = workers_option(value, caller)
+workers = whole_option(value, 'Workers', 1, 1024, caller);
 end
+
+function verbose = verbose_option(value, caller)
+if ~((islogical(value) || isnumeric(value)) && isreal(value) && isscalar(value) && ~isnan(value))
+  error([caller ':invalidOptionValue'], 'The value of option ''Verbose'' must be true or false.');
+end
+verbose = logical(value);
 end
 
 function range = range_of(range, n)
@@ -298,7 +280,7 @@ end
 fclose(id);
 remove_part = onCleanup(@() discard_part(-1, part_file));
 extend_file(part_file, bytes);
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   if link(part_file, file) ~= 0 && ~isfile(file)
     rename(part_file, file);  % a file system without hard links
   end
@@ -335,10 +317,8 @@ end
 end
 
 function name = file_name_of(name, what)
-if isa(name, 'string') && isscalar(name)
-  name = char(name);
-end
-if ~(ischar(name) && isrow(name))
+[is_text, name] = text_value(name);
+if ~is_text || isempty(name)
   error('plorvent:invalidFileName', '%s must be a file name: a character row or a string.', what);
 end
 end
@@ -379,7 +359,7 @@ end
 function name = real_name(name)
 % NAME with symbolic links resolved where it names an existing file or folder, so that the file
 % a link points to is the one replaced, as writing through the link would.
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   [real, status] = canonicalize_file_name(name);
   if status == 0
     name = real;
@@ -400,7 +380,7 @@ function same = same_file(a, b)
 % Whether the existing file A and the file B (if there is one) are one file, whatever the names:
 % the same device and inode in Octave; in MATLAB Java's file identity (on Windows the volume serial
 % number and file index), or without Java the same absolute name.
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   [a_info, a_err] = stat(a);
   [b_info, b_err] = stat(b);
   same = a_err == 0 && b_err == 0 && a_info.dev == b_info.dev && a_info.ino == b_info.ino;
@@ -475,7 +455,7 @@ end
 
 function stream = is_stream(name)
 % Whether NAME exists and is neither a regular file nor a folder.
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   [info, err] = stat(name);
   stream = err == 0 && ~S_ISREG(info.mode) && ~S_ISDIR(info.mode);
 elseif usejava('jvm')
@@ -499,7 +479,7 @@ if ~closed || size_of(part_file) ~= 8 * n
   error('plorvent:writeFailed', 'Could not write all %d samples for ''%s''; it was not replaced.', ...
         n, output_file);
 end
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   [status, message] = rename(part_file, output_file);
   moved = status == 0;
 else
@@ -529,7 +509,7 @@ end
 if isempty(part_file) || ~isfile(part_file)
   return;
 end
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   unlink(part_file);  % Octave's DELETE takes the name as a pattern ([ ] in a folder's name)
 else
   delete(part_file);
@@ -540,7 +520,7 @@ function read = sample_reader(file, id, n)
 % READ(K): the samples at the ascending indices K, as a column. MATLAB reads through a memory map
 % (which it cannot make of an empty file), Octave with FREAD.
 read = @(k) read_runs(id, k, n, file);
-if ~exist('OCTAVE_VERSION', 'builtin') && n > 0
+if ~is_octave() && n > 0
   map = memmapfile(file, 'Format', 'double');
   read = @(k) map.Data(k);
 end

@@ -41,94 +41,75 @@ function y = plorvent_medfilt1(x, varargin)
 %     plorvent_medfilt1(B, 3, 'omitnan', 'truncate')
 %       % 6  6  3.5  -1.5  -2  -2.5  0  3.5  4  4.5
 %
-%   Errors carry the identifiers plorvent_medfilt1:invalidInput,
-%   :invalidOrder, :invalidBlockSize, :invalidDim and :invalidFlag.
+%   NANFLAG and PADDING may be character rows or string scalars, in any
+%   case: plorvent_medfilt1(B, 3, "omitnan", "truncate") gives the same.
+%
+%   Errors carry the identifiers plorvent_medfilt1:notEnoughInputs,
+%   :invalidInput, :invalidWindow (N), :invalidBlockSize, :invalidDim and
+%   :invalidFlag; the README's table "Errors" says when each is raised, in
+%   every function of the toolbox.
 %
 %   See also PLORVENT_MOVMEDIAN, PLORVENT, MEDFILT1.
 
+caller = 'plorvent_medfilt1';
 if nargin < 1
-  error('plorvent_medfilt1:invalidInput', ...
+  error([caller ':notEnoughInputs'], ...
         'Not enough input arguments. Usage: y = plorvent_medfilt1(x, n).');
 end
-x = checked_signal(x, 'plorvent_medfilt1');
-[n, dim, omit_nan, ends] = medfilt1_settings(varargin, size(x));
-back = floor(n / 2);
-forward = ceil(n / 2) - 1;
-y = moving_medians(x, back, forward, dim, omit_nan, ends, [], false);
-end
-
-function [n, dim, omit_nan, ends] = medfilt1_settings(args, sz)
+x = checked_signal(x, caller);
+% N, BLKSZ and DIM are the arguments before the first text; a fourth one is refused as a flag.
+given = cell(1, 3);
 positional = 0;
-while positional < numel(args) && ~ischar(args{positional + 1})
+while positional < min(3, numel(varargin)) && ~text_value(varargin{positional + 1})
   positional = positional + 1;
+  given{positional} = varargin{positional};
 end
-if positional > 3
-  error('plorvent_medfilt1:invalidInput', ...
-        'Too many arguments before NANFLAG: expected at most N, BLKSZ and DIM.');
-end
-given = [args(1:positional), cell(1, 3 - positional)];
-n = order_of(given{1});
-block_size_of(given{2});
-dim = find(sz ~= 1, 1);
-if isempty(dim)
-  dim = 1;
-end
-if ~isempty(given{3})
-  dim = dim_of(given{3});
-end
-[omit_nan, ends] = flags_of(args(positional + 1:end));
+n = order_of(given{1}, caller);
+require_block_size(given{2}, caller);
+windows = moving_windows(floor(n / 2), ceil(n / 2) - 1, dim_argument(given{3}, size(x), caller));
+[windows.omit_nan, windows.ends] = flags_of(varargin(positional + 1:end), caller);
+y = moving_medians(x, windows, caller);
 end
 
-function n = order_of(a)
+function n = order_of(a, caller)
 n = 3;
-if isempty(a)
+if selects_default(a)
   return;
 end
-if ~(isnumeric(a) && isreal(a) && isscalar(a) && isfinite(a) && a >= 1 && a == fix(a))
-  error('plorvent_medfilt1:invalidOrder', 'N must be a positive integer scalar.');
+if ~is_whole(a, 1, Inf)
+  error([caller ':invalidWindow'], 'N must be a positive integer scalar.');
 end
-n = double(a);
-end
-
-function block_size_of(a)
-if ~(isempty(a) || (isnumeric(a) && isreal(a) && isscalar(a) && a >= 1 && a == fix(a)))
-  error('plorvent_medfilt1:invalidBlockSize', 'BLKSZ must be a positive integer scalar or [].');
-end
+n = full(double(a));
 end
 
-function dim = dim_of(a)
-if ~(isnumeric(a) && isreal(a) && isscalar(a) && isfinite(a) && a >= 1 && a == fix(a))
-  error('plorvent_medfilt1:invalidDim', 'DIM must be a positive integer scalar.');
+function require_block_size(a, caller)
+if ~(selects_default(a) || is_whole(a, 1, Inf))
+  error([caller ':invalidBlockSize'], 'BLKSZ must be a positive integer scalar or [].');
 end
-dim = double(a);
 end
 
-function [omit_nan, ends] = flags_of(flags)
+function [omit_nan, ends] = flags_of(flags, caller)
 % NANFLAG and PADDING, each at most once, in either order.
 omit_nan = false;
 ends = 0;
 seen = {};
 for k = 1:numel(flags)
-  f = flags{k};
-  if ~ischar(f)
-    error('plorvent_medfilt1:invalidFlag', 'Expected NANFLAG or PADDING text after DIM.');
-  end
-  f = lower(f);
-  switch f
-    case {'includenan', 'omitnan'}
-      kind = 'nanflag';
-      omit_nan = strcmp(f, 'omitnan');
-    case {'zeropad', 'truncate'}
-      kind = 'padding';
-      if strcmp(f, 'truncate')
-        ends = 'shrink';
-      end
-    otherwise
-      error('plorvent_medfilt1:invalidFlag', ['NANFLAG must be ''includenan'' or ', ...
-            '''omitnan'', PADDING ''zeropad'' or ''truncate''; got ''%s''.'], f);
+  flag = nan_flag(flags{k});
+  padding = matched_choice(flags{k}, {'zeropad', 'truncate'});
+  if ~isempty(flag)
+    kind = 'NANFLAG';
+    omit_nan = strcmp(flag, 'omitnan');
+  elseif ~isempty(padding)
+    kind = 'PADDING';
+    if padding == 2
+      ends = 'shrink';
+    end
+  else
+    error([caller ':invalidFlag'], ['Expected NANFLAG (''includenan'' or ''omitnan'') or ', ...
+          'PADDING (''zeropad'' or ''truncate'') after N, BLKSZ and DIM.']);
   end
   if any(strcmp(kind, seen))
-    error('plorvent_medfilt1:invalidFlag', 'The %s is given twice.', upper(kind));
+    error([caller ':invalidFlag'], 'The %s is given twice.', kind);
   end
   seen{end + 1} = kind;
 end
@@ -137,7 +118,8 @@ end
 %!test
 %! B = [4 8 NaN -1 -2 -3 NaN 3 4 5];
 %! assert(plorvent_medfilt1(B, 3, 'omitnan', 'truncate'), [6 6 3.5 -1.5 -2 -2.5 0 3.5 4 4.5]);
+%! assert(plorvent_medfilt1(B, 3, "Truncate", "omitnan"), [6 6 3.5 -1.5 -2 -2.5 0 3.5 4 4.5]);
 %! assert(plorvent_medfilt1([1 2 3 4 3 2 1]), [1 2 3 3 3 2 1]);
 %! assert(plorvent_medfilt1([1 2 3; 6 5 4; 6 5 2], 4, [], 2), [0.5 1.5 1.5; 2.5 4.5 4.5; 2.5 3.5 3.5]);
-%!error id=plorvent_medfilt1:invalidOrder plorvent_medfilt1(1:5, 0)
+%!error id=plorvent_medfilt1:invalidWindow plorvent_medfilt1(1:5, 0)
 %!error id=plorvent_medfilt1:invalidFlag plorvent_medfilt1(1:5, 3, 'omitnan', 'omitnan')

@@ -68,9 +68,22 @@ function M = plorvent_movmedian(A, k, varargin)
 %     plorvent_movmedian([4 8 6; -1 -2 -3; -1 3 4], 3, 2)
 %       % 6  6  7;  -1.5  -2  -2.5;  1  3  3.5
 %
+%   Text arguments may be character rows or string scalars ("omitnan",
+%   "Endpoints", "discard"), in any case; option names may be shortened to
+%   any prefix that names one option ("End" for 'Endpoints').
+%     plorvent_movmedian(B, 3, "omitnan", "Endpoints", "discard")
+%       % 6  3.5  -1.5  -2  -2.5  0  3.5  4
+%
+%   In MATLAB, SamplePoints may also be datetime or duration values, and K
+%   is then a duration:
+%     t = datetime(2024, 1, 1) + minutes(0:9);
+%     plorvent_movmedian(A, minutes(3), 'SamplePoints', t)
+%
 %   Errors carry the identifiers plorvent_movmedian:notEnoughInputs,
 %   :invalidInput, :invalidWindow, :invalidDim, :invalidFlag,
-%   :invalidOption and :invalidSamplePoints.
+%   :unknownOption, :missingOptionValue, :invalidOptionValue and
+%   :invalidSamplePoints; the README's table "Errors" says when each is
+%   raised, in every function of the toolbox.
 %
 %   See also PLORVENT_MEDFILT1, PLORVENT, MOVMEDIAN.
 
@@ -79,135 +92,8 @@ if nargin < 2
         'Not enough input arguments. Usage: M = plorvent_movmedian(A, k).');
 end
 A = checked_signal(A, 'plorvent_movmedian');
-[dim, omit_nan, ends, times] = movmedian_settings(varargin, size(A));
-[back, forward, open] = window_reach(k, ~isempty(times));
-if ~isempty(times) && numel(times) ~= size(A, dim)
-  error('plorvent_movmedian:invalidSamplePoints', ...
-        'SamplePoints must hold %d times, one for each element along dimension %d.', ...
-        size(A, dim), dim);
-end
-discard = strcmp(ends, 'discard');
-if discard
-  ends = 'shrink';
-end
-M = moving_medians(A, back, forward, dim, omit_nan, ends, times, open);
-if discard
-  M = whole_windows(M, dim, back, forward, times);
-end
-end
-
-function [dim, omit_nan, ends, times] = movmedian_settings(args, sz)
-dim = find(sz ~= 1, 1);
-if isempty(dim)
-  dim = 1;
-end
-omit_nan = false;
-ends = 'shrink';
-times = [];
-k = 1;
-if k <= numel(args) && isnumeric(args{k})
-  dim = dim_of(args{k});
-  k = k + 1;
-end
-if k <= numel(args) && is_nan_flag(args{k})
-  omit_nan = omits_nan(args{k});
-  k = k + 1;
-end
-for k = k:2:numel(args)
-  name = option_name(args{k});
-  if k == numel(args)
-    error('plorvent_movmedian:invalidOption', 'Option ''%s'' needs a value after it.', name);
-  end
-  if strcmpi(name, 'Endpoints')
-    ends = endpoints_of(args{k + 1});
-  else
-    times = sample_points_of(args{k + 1});
-  end
-end
-end
-
-function name = option_name(a)
-if ~(ischar(a) && any(strcmpi(a, {'Endpoints', 'SamplePoints'})))
-  error('plorvent_movmedian:invalidOption', ...
-        ['Expected DIM, NANFLAG (''includenan'' or ''omitnan'') or an option name ', ...
-         '(''Endpoints'', ''SamplePoints'') after K.']);
-end
-name = a;
-end
-
-function yes = is_nan_flag(a)
-yes = ischar(a) && any(strcmpi(a, {'includenan', 'omitnan', 'includemissing', 'omitmissing'}));
-end
-
-function yes = omits_nan(flag)
-yes = any(strcmpi(flag, {'omitnan', 'omitmissing'}));
-end
-
-function dim = dim_of(a)
-if ~(isreal(a) && isscalar(a) && isfinite(a) && a >= 1 && a == fix(a))
-  error('plorvent_movmedian:invalidDim', 'DIM must be a positive integer scalar.');
-end
-dim = double(a);
-end
-
-function ends = endpoints_of(v)
-if ischar(v) && any(strcmpi(v, {'shrink', 'discard', 'fill'}))
-  ends = lower(v);
-  if strcmp(ends, 'fill')
-    ends = NaN;
-  end
-elseif (isnumeric(v) || islogical(v)) && isscalar(v) && isreal(v)
-  ends = full(double(v));
-else
-  error('plorvent_movmedian:invalidOption', ...
-        'Endpoints must be ''shrink'', ''discard'', ''fill'' or a real numeric or logical scalar.');
-end
-end
-
-function t = sample_points_of(v)
-if ~(isnumeric(v) && isreal(v) && isvector(v) && all(isfinite(v)) && all(diff(v(:)) >= 0))
-  error('plorvent_movmedian:invalidSamplePoints', ...
-        'SamplePoints must be a vector of finite real times in ascending order.');
-end
-t = full(double(v(:)));
-end
-
-function [back, forward, open] = window_reach(k, in_time)
-% How far windows reach: K in samples, or in the units of the sample points.
-if ~(isnumeric(k) && isreal(k) && any(numel(k) == [1 2]) && all(k >= 0) && ...
-     ~any(isnan(k)) && (numel(k) == 2 || k > 0))
-  error('plorvent_movmedian:invalidWindow', ...
-        'K must be a positive scalar or a vector [KB KF] of two numbers, 0 or more.');
-end
-k = full(double(k));
-open = isscalar(k);
-if open
-  k = [k k] / 2;
-end
-back = k(1);
-forward = k(2);
-if ~in_time
-  % The whole positions from i-back up to i+forward (that end left out for a scalar K): on the
-  % positions 1, 2, ... these are the windows in time.
-  back = floor(back);
-  forward = ceil(forward) - 1;
-  if ~open
-    forward = floor(k(2));
-  end
-end
-end
-
-function M = whole_windows(M, dim, back, forward, times)
-% The outputs whose windows lie wholly inside the signal.
-n = size(M, dim);
-if isempty(times)
-  keep = (1 + back:n - forward);
-else
-  keep = find(times - back >= times(1) & times + forward <= times(end));
-end
-index = repmat({':'}, 1, max(ndims(M), dim));
-index{dim} = keep;
-M = M(index{:});
+windows = moving_settings(A, k, varargin, 'plorvent_movmedian');
+M = moving_medians(A, windows, 'plorvent_movmedian');
 end
 
 %!test
@@ -218,7 +104,8 @@ end
 %! B = [4 8 NaN -1 -2 -3 NaN 3 4 5];
 %! assert(plorvent_movmedian(B, 3), [6 NaN NaN NaN -2 NaN NaN NaN 4 4.5]);
 %! assert(plorvent_movmedian(B, 3, 'omitnan'), [6 6 3.5 -1.5 -2 -2.5 0 3.5 4 4.5]);
+%! assert(plorvent_movmedian(B, 3, "omitnan", "End", "discard"), [6 3.5 -1.5 -2 -2.5 0 3.5 4]);
 %! assert(plorvent_movmedian([4 8 6 -1 -2 -3], 3, 'SamplePoints', 0:5), [6 6 6 -1 -2 -2.5]);
 %! assert(plorvent_movmedian([4 8 6; -1 -2 -3; -1 3 4], 3, 2), [6 6 7; -1.5 -2 -2.5; 1 3 3.5]);
 %!error id=plorvent_movmedian:invalidWindow plorvent_movmedian(1:5, 0)
-%!error id=plorvent_movmedian:invalidOption plorvent_movmedian(1:5, 3, 'Endpoint', 'fill')
+%!error id=plorvent_movmedian:unknownOption plorvent_movmedian(1:5, 3, 'Ends', 'fill')

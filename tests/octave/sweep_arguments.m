@@ -1,7 +1,8 @@
 % Calls plorvent_core, plorvent and plorvent_filter with a value of every class and shape in every argument
 % position, the half-width and window at and past their limits, and wrong argument counts.
 % Each call must return the right result (checked against sorted windows) or raise an error
-% with the expected identifier, and leave every argument bit for bit as it was. Prints the
+% with the expected identifier, and leave every argument bit for bit as it was. Calls
+% plorvent_movmedian and plorvent_medfilt1 so too: each returns or raises an error of its own. Prints the
 % number of calls through each function and "N passed, N failed"; exits non-zero on a failure.
 % Run: octave-cli sweep_arguments.m MODULE_DIR
 1;
@@ -302,9 +303,14 @@ for k = 1:numel(values)
                  [], ['plorvent option name = ' d]);
   check_plorvent({x, 3, 'Threads', v}, is_whole_in(v, 1, 256), 'plorvent:invalidOptionValue', ...
                  same_as_whole, ['plorvent Threads = ' d]);
+  % A valid budget below the work memory of this small call refuses it.
   budget = isnumeric(v) && isreal(v) && isscalar(v) && v >= 0;
-  check_plorvent({x, 3, 'MemoryBudget', v}, budget, 'plorvent:invalidOptionValue', ...
-                 same_as_whole, ['plorvent MemoryBudget = ' d]);
+  refusal = 'plorvent:invalidOptionValue';
+  if budget && v < 4096
+    [budget, refusal] = deal(false, 'plorvent:windowTooLong');
+  end
+  check_plorvent({x, 3, 'MemoryBudget', v}, budget, refusal, same_as_whole, ...
+                 ['plorvent MemoryBudget = ' d]);
 end
 for v = [values, {'raw', 'RAW', 'includenan', 'omitnan', 'NaN'}]
   rule = 'nan';
@@ -382,19 +388,63 @@ for position = 2:9
       expected = plorvent(equivalent{:});
       reference = @(y) isequal(typecast(y(:), 'uint64'), typecast(expected(:), 'uint64'));
     end
-    check(@plorvent_filter, args, ifelse_id(valid, 'plorvent_filter:invalidArgument'), ...
-          reference, sprintf('plorvent_filter argument %d = %s', position, describe(v)));
+    id = ifelse_id(valid, 'plorvent_filter:invalidArgument');
+    if valid && position == 9 && v < 4096  % less than the work memory of this small call
+      id = 'plorvent_filter:windowTooLong';
+    end
+    check(@plorvent_filter, args, id, reference, ...
+          sprintf('plorvent_filter argument %d = %s', position, describe(v)));
   end
 end
 check(@plorvent_filter, base(1:8), 'plorvent_filter:usage', [], 'plorvent_filter, 8 arguments');
-check(@plorvent_filter, [base, {[1 1], 1}], 'plorvent_filter:usage', [], ...
-      'plorvent_filter, 11 arguments');
+check(@plorvent_filter, [base, {1}], 'plorvent_filter:usage', [], 'plorvent_filter, 10 arguments');
+check(@plorvent_filter, [base, {1, 1}], 'plorvent_filter:invalidArgument', [], ...
+      'plorvent_filter, an option name that is not one');
 check(@plorvent_filter, base, 'plorvent_filter:usage', [], 'plorvent_filter, 2 results', 2);
 end
 
 function id = ifelse_id(valid, id)
 if valid
   id = '';
+end
+end
+
+% ---- plorvent_movmedian and plorvent_medfilt1 -------------------------------------------------
+
+function check_own_identifier(f, args, prefix, what)
+% One call that returns or raises an error of PREFIX's own, never one of an inner module; the
+% arguments unchanged either way.
+before = snapshot(args);
+[~, id, message] = attempt(f, args, 1);
+own = strcat([prefix ':'], {'notEnoughInputs', 'invalidInput', 'invalidWindow', 'invalidDim', ...
+              'invalidFlag', 'invalidBlockSize', 'unknownOption', 'missingOptionValue', ...
+              'invalidOptionValue', 'invalidSamplePoints'});
+ok = isempty(message) || any(strcmp(id, own));
+if ~ok
+  what = sprintf('%s: got "%s" %s', what, id, message);
+elseif ~isequal(snapshot(args), before)
+  ok = false;
+  what = [what ': an argument changed'];
+end
+record(ok, what);
+end
+
+function sweep_moving(values)
+% Every value in every argument position of the functions on the moving mode.
+x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
+calls = {'plorvent_movmedian', {@(v) {v, 3}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, 2, v}, ...
+                                @(v) {x, 3, 'Endpoints', v}, @(v) {x, 3, 2, 'SamplePoints', v}, ...
+                                @(v) {x, v, 2, 'SamplePoints', [0 1 2.5]}, @(v) {x, 3, v, 1}};
+         'plorvent_medfilt1', {@(v) {v}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, [], v}, ...
+                               @(v) {x, 3, [], 1, v}, @(v) {x, 3, [], 1, 'omitnan', v}}};
+for c = 1:rows(calls)
+  [name, positions] = calls{c, :};
+  for p = 1:numel(positions)
+    for k = 1:numel(values)
+      check_own_identifier(str2func(name), positions{p}(values{k}), name, ...
+                           sprintf('%s position %d = %s', name, p, describe(values{k})));
+    end
+  end
 end
 end
 
@@ -411,10 +461,13 @@ core_calls = sweep.calls;
 sweep_plorvent(values);
 plorvent_calls = sweep.calls - core_calls;
 sweep_filter(values);
+filter_calls = sweep.calls - core_calls - plorvent_calls;
+sweep_moving(values);
 
 printf('%s\n', sweep.failures{:});
-printf('sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter\n', ...
-       core_calls, plorvent_calls, sweep.calls - core_calls - plorvent_calls);
+printf(['sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter, ' ...
+        '%d through plorvent_movmedian and plorvent_medfilt1\n'], core_calls, plorvent_calls, ...
+       filter_calls, sweep.calls - core_calls - plorvent_calls - filter_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);
 exit(double(failed > 0));

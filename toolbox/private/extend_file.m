@@ -2,7 +2,7 @@ function extend_file(file, bytes)
 %EXTEND_FILE Makes the existing FILE, shorter than BYTES, BYTES long; the bytes added read as
 %   zeros. Where the system can, the length is set without writing (the file stays sparse);
 %   otherwise zeros are appended a block at a time.
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   if ~(isunix() && set_length_with_truncate(file, bytes))
     append_zeros(file, bytes);
   end

@@ -1,7 +1,7 @@
 function threads = host_threads()
 %HOST_THREADS The number of computational threads of the host (MAXNUMCOMPTHREADS in MATLAB,
 %   NPROC in Octave), from 1 to 256: the worker threads a compiled job runs on by default.
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   threads = nproc();
 else
   threads = maxNumCompThreads();

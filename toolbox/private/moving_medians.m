@@ -1,28 +1,84 @@
-function y = moving_medians(x, back, forward, dim, omit_nan, ends, times, forward_open, threads, ...
-                           outputs)
-%MOVING_MEDIANS The moving median of every signal of X along DIM, computed by the
-%   plorvent_filter module's moving mode: windows reaching BACK and FORWARD samples (or, with
-%   TIMES nonempty, that long in the units of TIMES, the forward end left out when
-%   FORWARD_OPEN), NaN omitted when OMIT_NAN, and ENDS either 'shrink' (clipped to the signal)
-%   or a padding constant (NaN for 'fill'). An integer or single X pads with the constant in
-%   its class.
-%   THREADS, when given and not empty, is the number of worker threads (by default the host's);
-%   OUTPUTS = [FIRST LAST], when given, computes only those outputs of each signal.
-if nargin < 9 || isempty(threads)
-  threads = host_threads();
-end
-padded = ~ischar(ends);
-fill = 0;
-if padded
-  fill = full(double(ends));
-  if isinteger(x) || isa(x, 'single')
-    fill = double(cast(fill, class(x)));
+function y = moving_medians(x, windows, caller)
+%MOVING_MEDIANS The moving median of every signal of X over the WINDOWS (see MOVING_WINDOWS),
+%   computed by the plorvent_filter module's moving mode. Faults are raised under CALLER's
+%   prefix: X holding 64-bit integers that a double does not hold exactly, or longer signals than
+%   the module serves, is CALLER:invalidInput.
+require_served(x, windows.dim, caller);
+if windows.discard
+  % Only the outputs whose windows lie wholly inside the signal are computed; where there are
+  % none, or nothing to compute, the result is their part of X, of its size.
+  keep = whole_windows(size(x, windows.dim), windows);
+  if keep(1) > keep(2) || isempty(x)
+    x = part_along(x, windows.dim, keep(1):keep(2));
+  else
+    windows.outputs = keep;
   end
 end
-args = {'moving', x, back, forward, dim, double(omit_nan), double(padded), fill, ...
-        full(double(times(:))), double(forward_open), threads};
-if nargin >= 10 && ~isempty(outputs)
-  args = [args, {'outputs', outputs}];
+if isempty(x)
+  % Nothing to compute; the times and reaches of an empty signal are not the module's to check.
+  % Means of two samples are not logical: logical signals give doubles, as the module does.
+  result_class = class(x);
+  if islogical(x)
+    result_class = 'double';
+  end
+  y = zeros(size(x), result_class);
+else
+  y = module_medians(x, windows, caller);
 end
-y = plorvent_filter(args{:});
+end
+
+function y = module_medians(x, windows, caller)
+threads = windows.threads;
+if isempty(threads)
+  threads = host_threads();
+end
+padded = ~ischar(windows.ends);
+fill = 0;
+if padded
+  fill = fill_in_class(x, windows.ends);
+end
+args = {'moving', x, windows.back, windows.forward, windows.dim, double(windows.omit_nan), ...
+        double(padded), fill, windows.times(:), double(windows.open), threads};
+options = {'outputs', windows.outputs; 'blocksize', windows.block; 'budget', windows.budget};
+given = ~cellfun(@isempty, options(:, 2));
+args = [args, reshape(options(given, :)', 1, [])];
+try
+  y = plorvent_filter(args{:});
+catch err
+  rethrow_as(with_budget_advice(err), caller);
+end
+end
+
+function require_served(x, dim, caller)
+if isa(x, 'int64') || isa(x, 'uint64')
+  exact = cast(2^53, class(x));
+  if any(x(:) > exact | x(:) < -exact)
+    error([caller ':invalidInput'], ['X holds 64-bit integers beyond 2^53 in magnitude, which ', ...
+          'moving medians (computed in double) would round.']);
+  end
+end
+if size(x, dim) > 2147483646
+  error([caller ':invalidInput'], ...
+        'The signals along DIM hold %d samples; moving medians serve at most 2147483646.', ...
+        size(x, dim));
+end
+end
+
+function keep = whole_windows(n, windows)
+% The first and last of the N outputs whose windows lie wholly inside the signal (they follow
+% one another: the times ascend); the first is after the last where there are none.
+times = windows.times;
+if isempty(times)
+  keep = [1 + windows.back, n - windows.forward];
+else
+  inside = find(times - windows.back >= times(1) & times + windows.forward <= times(end));
+  keep = [min([inside(:); n + 1]), max([inside(:); 0])];
+end
+end
+
+function x = part_along(x, dim, positions)
+% X at POSITIONS along DIM.
+index = repmat({':'}, 1, max(ndims(x), dim));
+index{dim} = positions;
+x = x(index{:});
 end

@@ -31,7 +31,7 @@ end
 
 function engine = parallel_engine()
 engine = 'none';
-if exist('OCTAVE_VERSION', 'builtin')
+if is_octave()
   if exist('parcellfun') == 2 || ~isempty(pkg('list', 'parallel'))
     pkg('load', 'parallel');
     engine = 'parcellfun';
