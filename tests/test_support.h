@@ -94,7 +94,7 @@ inline std::vector<double> samples(Random &random, size_t count, double (*draw)(
 
 // ---- Slow references ----
 
-// Sample t of x extended by a generated padding, one reflection or wrap at a time.
+// Sample t of x (not empty) extended by a generated padding, one reflection or wrap at a time.
 inline double padded_sample(const std::vector<double> &x, int64_t t, Padding padding, double fill) {
   const int64_t n = static_cast<int64_t>(x.size());
   while (t < 0 || t >= n) {
@@ -119,6 +119,7 @@ inline std::vector<double> reference_filter_signal(const std::vector<double> &x,
                                                    double not_a_number) {
   const int64_t n = static_cast<int64_t>(x.size());
   std::vector<double> xic, xfc, out(x.size());
+  if (n == 0) return out;  // no padding to take from an empty signal
   for (int64_t t = -W2; t < 0; ++t) xic.push_back(padded_sample(x, t, padding, fill));
   for (int64_t t = n; t < n + W2; ++t) xfc.push_back(padded_sample(x, t, padding, fill));
   running_median_per_window(x.data(), out.data(), xic.data(), xfc.data(), static_cast<int32_t>(n),
