@@ -11,9 +11,10 @@ source scripts/ensure_packages.sh
 # whether two names are one file. gnuplot-nox: a graphics toolkit for the package's demo.
 # octave-parallel: the engine of plorvent_file's workers and of the cluster example.
 # octave-signal: its medfilt1 is the reference plorvent_medfilt1 is tested against.
+# clang-format: the check that every C and C++ source is laid out as .clang-format says.
 ensure_packages cmake make g++ libgtest-dev octave octave-dev octave-parallel octave-signal \
-  default-jre-headless gnuplot-nox valgrind clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix \
-  mingw-w64-tools wine64
+  default-jre-headless gnuplot-nox valgrind clang clang-format libclang-rt-14-dev \
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
 
 for preset in linux asan fuzz win64; do
   echo "=== $preset ==="

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <random>
 #include <vector>
 
@@ -17,47 +16,6 @@
 #include "test_support.h"
 
 namespace {
-
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// The padding as the help describes it, one reflection or wrap at a time.
-double padded_sample(const std::vector<double> &x, int64_t t, Padding padding, double fill) {
-  const int64_t n = static_cast<int64_t>(x.size());
-  while (t < 0 || t >= n) {
-    if (padding == kConstantPadding) return fill;
-    if (padding == kReplicatePadding) t = t < 0 ? 0 : n - 1;
-    if (padding == kPeriodicPadding) t += t < 0 ? n : -n;
-    if (padding == kSymmetricPadding) t = t < 0 ? -1 - t : 2 * n - 1 - t;
-  }
-  return x[t];
-}
-
-std::vector<double> reference_signal(const std::vector<double> &x, const FilterJob &job) {
-  std::vector<double> xic, xfc, out(x.size());
-  const int64_t n = static_cast<int64_t>(x.size());
-  for (int64_t t = -job.W2; t < 0; ++t) xic.push_back(padded_sample(x, t, job.padding, job.fill));
-  for (int64_t t = n; t < n + job.W2; ++t)
-    xfc.push_back(padded_sample(x, t, job.padding, job.fill));
-  running_median_per_window(x.data(), out.data(), xic.data(), xfc.data(), static_cast<int32_t>(n),
-                            2 * job.W2 + 1, job.W2);
-  // With NaN included a window holding one gives NaN, and a zero median of any other is -0.0
-  // when the window's zeros are all -0.0, +0.0 otherwise.
-  for (int64_t i = 0; i < n && job.include_nan; ++i) {
-    bool nan = false, negative = false, positive = false;
-    for (int64_t t = i - job.W2; t <= i + job.W2; ++t) {
-      const double v = padded_sample(x, t, job.padding, job.fill);
-      nan = nan || std::isnan(v);
-      negative = negative || (v == 0 && std::signbit(v));
-      positive = positive || (v == 0 && !std::signbit(v));
-    }
-    if (nan) {
-      out[i] = job.not_a_number;
-    } else if (out[i] == 0) {
-      out[i] = negative && !positive ? -0.0 : 0.0;
-    }
-  }
-  return out;
-}
 
 // Runs the job on exact-size copies of x (as doubles, or as T) and returns y as doubles.
 template <class T>
@@ -76,18 +34,11 @@ std::vector<double> run(const std::vector<double> &x, FilterJob job) {
 }
 
 std::vector<double> reference(const std::vector<double> &x, const FilterJob &job) {
-  std::vector<double> y(x.size());
-  for (int64_t a = 0; a < job.signals.outer; ++a) {
-    for (int64_t b = 0; b < job.signals.stride; ++b) {
-      std::vector<double> signal;
-      const int64_t start = a * job.signals.length * job.signals.stride + b;
-      for (int64_t t = 0; t < job.signals.length; ++t)
-        signal.push_back(x[start + t * job.signals.stride]);
-      const std::vector<double> m = reference_signal(signal, job);
-      for (int64_t t = 0; t < job.signals.length; ++t) y[start + t * job.signals.stride] = m[t];
-    }
-  }
-  return y;
+  return per_signal(x, job.signals.length, job.signals.stride, job.signals.outer,
+                    [&](const std::vector<double> &signal) {
+                      return reference_filter_signal(signal, job.W2, job.padding, job.fill,
+                                                     job.include_nan, job.not_a_number);
+                    });
 }
 
 FilterJob random_job(std::mt19937_64 &rng, SampleType type) {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,9 +12,6 @@
 
 namespace {
 
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kInf = std::numeric_limits<double>::infinity();
-
 mxArray *doubles(const std::vector<double> &values, std::vector<mwSize> dims = {},
                  mxComplexity complexity = mxREAL) {
   if (dims.empty()) dims = {1, static_cast<mwSize>(values.size())};
@@ -23,11 +19,6 @@ mxArray *doubles(const std::vector<double> &values, std::vector<mwSize> dims = {
                                     complexity);
   std::copy(values.begin(), values.end(), mxGetPr(a));
   return a;
-}
-
-std::vector<double> contents(const mxArray *a) {
-  const double *p = mxGetPr(a);
-  return std::vector<double>(p, p + mxGetNumberOfElements(a));
 }
 
 // Double arrays whose data really holds what their size claims.

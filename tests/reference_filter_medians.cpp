@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "reference_cases.h"
-#include "reference_samples.h"
 #include "standin_host.h"
+#include "test_support.h"
 
 namespace {
 

@@ -35,9 +35,9 @@ DriverRun run_one(Driver driver, const std::vector<double> &x, const std::vector
   driver(px.get(), out.data(), pic.get(), pfc.get(), static_cast<int32_t>(x.size()), 2 * W2 + 1,
          W2);
   EXPECT_EQ(standin_live_allocations(), 0);
-  EXPECT_TRUE(same_bits(x, std::vector<double>(px.get(), px.get() + x.size())));
-  EXPECT_TRUE(same_bits(xic, std::vector<double>(pic.get(), pic.get() + xic.size())));
-  EXPECT_TRUE(same_bits(xfc, std::vector<double>(pfc.get(), pfc.get() + xfc.size())));
+  EXPECT_TRUE(same_bits(x, px.get()));
+  EXPECT_TRUE(same_bits(xic, pic.get()));
+  EXPECT_TRUE(same_bits(xfc, pfc.get()));
   for (double v : out) EXPECT_NE(v, kUnwritten);
   return {out, standin_allocations_made() - made_before};
 }

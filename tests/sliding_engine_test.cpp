@@ -26,8 +26,6 @@ namespace {
 
 using Generator = std::function<double(std::mt19937_64 &, int64_t)>;
 
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kInf = std::numeric_limits<double>::infinity();
 const double kSubnormal = std::numeric_limits<double>::denorm_min();
 
 double pick(std::mt19937_64 &rng, std::initializer_list<double> values) {
@@ -213,27 +211,6 @@ TEST(SlidingEngines, WindowsLongerThanTheSignalNeedAboutOneWindowOfStorage) {
     const ExtendedSignal e = with_extension_arrays(x, x, x, 100, W2);
     EXPECT_LE(running_median_storage_bytes(e, W, 100), 8 * size_t(W) + 128 * 100) << "W2=" << W2;
   }
-}
-
-// The padding as the help describes it, one reflection or wrap at a time.
-double padded_sample(const std::vector<double> &x, int64_t t, Padding padding, double fill) {
-  const int64_t n = static_cast<int64_t>(x.size());
-  while (t < 0 || t >= n) {
-    switch (padding) {
-      case kReplicatePadding:
-        t = t < 0 ? 0 : n - 1;
-        break;
-      case kPeriodicPadding:
-        t += t < 0 ? n : -n;
-        break;
-      case kSymmetricPadding:
-        t = t < 0 ? -1 - t : 2 * n - 1 - t;
-        break;
-      default:
-        return fill;
-    }
-  }
-  return x[t];
 }
 
 // A padding generated from the signal, and any range of outputs, give the bits of the whole

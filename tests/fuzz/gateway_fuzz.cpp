@@ -49,12 +49,6 @@ mxArray *take_array(FuzzBytes &in, int position, size_t &half_width_pick) {
   return a;
 }
 
-std::vector<double> contents(const mxArray *a) {
-  if (!holds_doubles(a)) return {};
-  const double *p = mxGetPr(a);
-  return std::vector<double>(p, p + mxGetNumberOfElements(a));
-}
-
 // The per-window result for a call the gateway accepted.
 std::vector<double> expected_result(const mxArray *const *prhs) {
   const size_t n = mxGetNumberOfElements(prhs[0]);

@@ -234,11 +234,12 @@ static ih_array *new_array_of_dims(const char *entry, int ndim, const int *dims,
 IH_MX_API ih_array *mxCreateNumericArray_700(int ndim, const int *dims, int class_id,
                                              int complex_flag) {
   if (ih_element_size(class_id) == 0 || class_id == IH_CHAR || class_id == IH_LOGICAL) {
-    fail("mxCreateNumericArray_700 of a class that is not numeric (logical arrays come from "
-         "mxCreateLogicalArray_700)");
+    fail(
+        "mxCreateNumericArray_700 of a class that is not numeric (logical arrays come from "
+        "mxCreateLogicalArray_700)");
   }
-  return new_array_of_dims("mxCreateNumericArray_700 with a bad ndim or size", ndim, dims,
-                           class_id, complex_flag);
+  return new_array_of_dims("mxCreateNumericArray_700 with a bad ndim or size", ndim, dims, class_id,
+                           complex_flag);
 }
 
 /* mxArray *mxCreateLogicalArray_700(int ndim, const int *dims). */

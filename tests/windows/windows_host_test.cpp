@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -17,8 +16,6 @@
 
 namespace {
 
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kInf = std::numeric_limits<double>::infinity();
 const char kUsageMessage[] =
     "Incorrect number of parameters.\nSyntax: m = plorvent_core(x, xic, xfc, W2)";
 
@@ -41,9 +38,6 @@ mxArray *row(const std::vector<double> &values) {
   return doubles(values, 1, values.size());
 }
 
-std::vector<double> contents(const mxArray *a) {
-  return std::vector<double>(mxGetPr(a), mxGetPr(a) + mxGetNumberOfElements(a));
-}
 // Double arrays whose data really holds what their size claims.
 bool is_checkable(const mxArray *a) {
   return mxIsDouble(a) && !mxIsSparse(a) && mxGetNumberOfElements(a) < 10000000;
