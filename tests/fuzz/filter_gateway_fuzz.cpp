@@ -1,5 +1,6 @@
 // Fuzzes plorvent_filter's mexFunction through the stand-in host as a host would call it: the
-// fixed-window mode (9 arguments), the moving mode ('moving' and 10 more) and any other count.
+// fixed-window mode (9 arguments), the moving mode ('moving' and 10 more) and any other count
+// (the pairs that may follow name no option here).
 // x is an array of any class and shape up to three dimensions, holding the values that break
 // median filters; every other argument is mostly a value of its own kind at and around its
 // limits, now and then an array no check should take. Every call must raise an error with a
@@ -421,9 +422,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     while (call.args.size() < count) call.args.push_back(scalar(1));
   }
+  // Name-value pairs may follow the arguments of a mode; the scalars added above name none.
   const int nrhs = static_cast<int>(call.args.size());
-  const bool moving_call = nrhs == 11 && nlhs <= 1 && named;
-  const bool usage = !moving_call && (nrhs != 9 || nlhs > 1);
+  const int arguments = nrhs >= 11 && named ? 11 : 9;
+  const bool usage = nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > 1;
+  if (nrhs > arguments) call.valid = false;
 
   std::vector<std::vector<uint8_t>> before;
   for (mxArray *a : call.args) before.push_back(data_bytes(a));
@@ -442,10 +445,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (id.rfind("plorvent_filter:", 0) != 0 || (id == "plorvent_filter:usage") != usage) {
       std::abort();
     }
-    // Arguments all in range: only a window whose exact result needs more than the budget, or
-    // moving medians of 64-bit integers that doubles would round, may be refused.
-    const bool too_long = !moving && id == "plorvent_filter:windowTooLong" && f.w > layout.length &&
-                          f.budget < 8 * f.w;
+    // Arguments all in range: only a call whose work memory exceeds a small budget, or a window
+    // whose exact result needs more than the budget, or moving medians of 64-bit integers that
+    // doubles would round, may be refused.
+    const bool too_long = !moving && id == "plorvent_filter:windowTooLong" &&
+                          (f.budget < 0x1p20 || (f.w > layout.length && f.budget < 8 * f.w));
     const bool rounded = moving && id == "plorvent_filter:invalidInput" && beyond_doubles(x, type);
     if (!usage && call.valid && !too_long && !rounded) std::abort();
   } else {
