@@ -239,8 +239,8 @@ int32_t workers_within(double budget, int32_t workers, size_t worker_bytes, cons
   const double each = static_cast<double>(worker_bytes);
   if (each > budget) {
     mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
-                      "%s needs %.0f bytes of work memory, more than the budget of %g bytes.",
-                      what, each, budget);
+                      "%s needs %.0f bytes of work memory, more than the budget of %g bytes.", what,
+                      each, budget);
   }
   if (each == 0) return workers;
   return static_cast<int32_t>(std::min<double>(workers, std::floor(budget / each)));

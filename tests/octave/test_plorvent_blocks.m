@@ -87,3 +87,52 @@
 %!   whole = plorvent(x, 9, 'symmetric', 'NaN', mode{1}, 'BlockSize', n);
 %!   assert_same_bits(plorvent(x, 9, 'symmetric', 'NaN', mode{1}), whole, mode{1});
 %! end
+
+%!test  # plorvent_file's blocks counting their samples ('omitnan', 'shrink'): plorvent's bits
+%! x = signal_with_edges(300, [1 2 299 300]);
+%! input = [tempname() '.bin'];
+%! output = [input '.out'];
+%! fid = fopen(input, 'w', 'ieee-le');
+%! fwrite(fid, x, 'double');
+%! fclose(fid);
+%! unwind_protect
+%!   for args = {{7, 'omitnan'}, {7, 'shrink'}, {9, -0, 'omitnan'}, {701, 'shrink', 'omitnan'}}
+%!     for block = [13 1e6]
+%!       plorvent_file(input, output, args{1}{:}, 'BlockSize', block);
+%!       fid = fopen(output, 'r', 'ieee-le');
+%!       y = fread(fid, Inf, 'double');
+%!       fclose(fid);
+%!       assert_same_bits(y, plorvent(x, args{1}{:}), sprintf('block %d', block));
+%!     end
+%!   end
+%! unwind_protect_cleanup
+%!   delete(input);
+%!   delete(output);
+%! end_unwind_protect
+
+%!test  # zeros of both signs: one rule, the same bits for any threads and blocks, NaN omitted or not
+%! x = -zeros(100000, 1);
+%! x(1:3:end) = 0;
+%! x(1000:1000:end) = NaN;
+%! x(50000:50500) = -0;  % a stretch of windows whose zeros are all -0
+%! for w = [3 501]
+%!   omitted = plorvent(x, w, 'omitnan', 'Threads', 1);
+%!   included = plorvent(x, w, 'Threads', 1);
+%!   for threads = [2 5 8]
+%!     for block = [999 65537]
+%!       assert_same_bits(plorvent(x, w, 'omitnan', 'Threads', threads, 'BlockSize', block), ...
+%!                        omitted, sprintf('omitnan w=%d threads=%d', w, threads));
+%!       assert_same_bits(plorvent(x, w, 'Threads', threads, 'BlockSize', block), included, ...
+%!                        sprintf('w=%d threads=%d', w, threads));
+%!     end
+%!   end
+%!   free = ~isnan(included);  % the windows free of NaN: the same bits either way
+%!   assert_same_bits(omitted(free), included(free), sprintf('w=%d', w));
+%!   assert(any(signbit(included(free))) && any(~signbit(included(free))));
+%! end
+%! assert(1 ./ [plorvent(-0, 3), plorvent(-0, 3, 'omitnan'), plorvent(-0, 3, -0)], [Inf Inf -Inf]);
+%! m = plorvent_filter('moving', x, 250, 250, 1, 1, 0, 0, [], 0, 1);
+%! for threads = 5:8
+%!   assert_same_bits(plorvent_filter('moving', x, 250, 250, 1, 1, 0, 0, [], 0, threads), m, ...
+%!                    sprintf('moving, %d threads', threads));
+%! end

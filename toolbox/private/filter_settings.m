@@ -5,17 +5,14 @@ function [half_width, padding, dim, options] = filter_settings(w, args, sz, file
 %   with fields mode and fill), the dimension (default: the first non-singleton one of size SZ)
 %   and the options (struct with a field per option). PLORVENT takes PADDING and DIM, PLORVENT_FILE
 %   PADDING only, before the name-value pairs, which the first argument that names an option
-%   starts. PLORVENT also takes the padding 'shrink' and a NaN flag anywhere after W (setting
-%   option NaN).
+%   starts. Both take the padding 'shrink' and a NaN flag anywhere after W (setting option NaN).
 half_width = half_width_of(w);
 for_file = nargin >= 4;
 table = option_table();
-flag = '';
 if for_file
   table = [table; file_rows];
-else
-  [args, flag] = without_nan_flag(args, table(:, 1));
 end
+[args, flag] = without_nan_flag(args, table(:, 1));
 positional = 0;
 while positional < min(2 - for_file, numel(args)) && ...
       isempty(matched_choice(args{positional + 1}, table(:, 1), true))
@@ -23,7 +20,7 @@ while positional < min(2 - for_file, numel(args)) && ...
 end
 padding = struct('mode', 'constant', 'fill', 0);
 if positional >= 1 && ~selects_default(args{1})
-  padding = padding_of(args{1}, ~for_file);
+  padding = padding_of(args{1});
 end
 given_dim = [];
 if positional >= 2
@@ -34,9 +31,7 @@ options = option_values(args(positional + 1:end), table, 'plorvent');
 if ~isempty(flag)
   options = with_nan_flag(options, flag, args(positional + 1:2:end), table(:, 1));
 end
-if ~for_file
-  check_counted_windows(padding, options);
-end
+check_counted_windows(padding, options);
 end
 
 function [args, flag] = without_nan_flag(args, names)
@@ -129,11 +124,8 @@ end
 budget = full(double(value));
 end
 
-function padding = padding_of(a, counted)
-modes = {'zeros', 'replicate', 'symmetric', 'periodic'};
-if counted
-  modes{end + 1} = 'shrink';
-end
+function padding = padding_of(a)
+modes = {'zeros', 'replicate', 'symmetric', 'periodic', 'shrink'};
 [value, ok] = number_or_choice(a, modes);
 if ~ok
   error('plorvent:invalidPadding', 'PADDING must be a real number or one of: ''%s''.', ...

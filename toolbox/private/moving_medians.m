@@ -57,7 +57,7 @@ if isa(x, 'int64') || isa(x, 'uint64')
           'moving medians (computed in double) would round.']);
   end
 end
-if size(x, dim) > 2147483646
+if size(x, dim) > 2147483646 && ~isempty(x)
   error([caller ':invalidInput'], ...
         'The signals along DIM hold %d samples; moving medians serve at most 2147483646.', ...
         size(x, dim));
