@@ -238,8 +238,8 @@ void source_medians(const ExtendedSignal &e, int64_t first, int64_t last, ZeroSi
       const int64_t leaving = source_at(e, i - 1 - e.W2), entering = source_at(e, i + e.W2);
       fenwick_add(v.tree, size, v.rank_of[leaving], -1);
       fenwick_add(v.tree, size, v.rank_of[entering], 1);
-      count_special(s, source_value(e, leaving), -1);
-      count_special(s, source_value(e, entering), 1);
+      count_special(s, value_of(v.key[leaving]), -1);
+      count_special(s, value_of(v.key[entering]), 1);
     }
     if ((i - first) % kOutputsBetweenPolls == 0 && stop_requested()) return;
     const double median = value_of(v.key[v.order[fenwick_rank(v.tree, size, e.W2)]]);

@@ -30,7 +30,8 @@ size_t long_window_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t out
 // the padding is generated) into out[0 ...], each window's verdict into
 // verdict[0 ...]. With zeros by count, a zero median of a window free of NaN is decided by the
 // window's counts of zeros. Obtains nothing; `scratch` and `storage` are the caller's. Stops
-// early, its outputs unspecified, once stop_requested() says so.
+// early, its outputs unspecified, once stop_requested() says so. The samples of e are all read
+// before the first output is written, so out may share storage with e.x.
 void long_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          ZeroSigns zeros, double *out, uint8_t *verdict, void *scratch,
                          void *storage);

@@ -118,7 +118,10 @@ struct Pieces {
   bool in_place;      // read and written in place
   bool long_windows;  // signals shorter than windows too long to hold: counted, not held
   bool whole_signal;  // each signal's range of outputs is one piece
-  int64_t length;     // outputs a piece computes
+  // Long windows none of which is selected write their outputs over the gathered samples,
+  // which the engine has read by then.
+  bool outputs_over_samples;
+  int64_t length;  // outputs a piece computes
 };
 
 struct WorkerRoom {
@@ -143,7 +146,7 @@ WorkerRoom carve_room(StorageLayout &s, const FilterJob &job, const Pieces &piec
   const ExtendedSignal view = signal_view(job, nullptr, length, job.fill);
   WorkerRoom room;
   room.samples = take<double>(s, pieces.in_place ? 0 : gathered);
-  room.staged = take<double>(s, pieces.in_place ? 0 : pieces.length);
+  room.staged = take<double>(s, pieces.in_place || pieces.outputs_over_samples ? 0 : pieces.length);
   room.table = take<int64_t>(s, pieces.ranks ? length + 1 : 0);
   room.verdict = take<uint8_t>(s, pieces.long_windows ? pieces.length : 0);
   room.engine =
@@ -160,6 +163,8 @@ Pieces pieces_of(const FilterJob &job, const FilterPlan &plan) {
   p.in_place = reads_in_place(job, plan.ranks);
   p.long_windows = has_long_windows(job);
   p.whole_signal = p.ranks || p.long_windows;
+  p.outputs_over_samples =
+      p.long_windows && !p.in_place && !p.ranks && plan.selection_bytes == 0;
   p.length = plan.piece;
   return p;
 }
@@ -212,7 +217,9 @@ void filter_whole_signal(const FilterJob &job, const Pieces &pieces, const Worke
   const int64_t y_start = signal_start(with_length(job.signals, job.outputs), signal);
   const int64_t first = job.first_output, last = first + job.outputs;
   const double *x = static_cast<const double *>(job.x) + start;
-  double *out = pieces.in_place ? static_cast<double *>(job.y) + y_start : room.staged;
+  double *out = pieces.in_place               ? static_cast<double *>(job.y) + y_start
+                : pieces.outputs_over_samples ? room.samples
+                                              : room.staged;
   double fill = job.fill;
   if (pieces.ranks) {
     fill = rank_signal(job, start, room.table, room.samples);
