@@ -163,8 +163,7 @@ Pieces pieces_of(const FilterJob &job, const FilterPlan &plan) {
   p.in_place = reads_in_place(job, plan.ranks);
   p.long_windows = has_long_windows(job);
   p.whole_signal = p.ranks || p.long_windows;
-  p.outputs_over_samples =
-      p.long_windows && !p.in_place && !p.ranks && plan.selection_bytes == 0;
+  p.outputs_over_samples = p.long_windows && !p.in_place && !p.ranks && plan.selection_bytes == 0;
   p.length = plan.piece;
   return p;
 }
