@@ -25,13 +25,10 @@ function y = plorvent(x, w, varargin)
 %   every sample is a signal of length 1.
 %
 %   Y = PLORVENT(..., 'BlockSize', B) computes at most B outputs of a
-%   signal at a time. Y holds the same bits whatever B is; the memory
-%   needed beyond X and Y is a few work arrays of at most B+W-1 samples for
-%   each thread, however long the signals are (GNU Octave also holds a copy
-%   of Y for a moment, as it takes a compiled module's result over). B is a
-%   positive integer, by default 1048576 (2^20). Double signals along the
-%   first dimension are read in place; other classes and other dimensions
-%   are read a block at a time. PLORVENT_FILE filters a signal stored in a
+%   signal at a time. Y holds the same bits whatever B is. B is a positive
+%   integer, by default 1048576 (2^20). Double signals along the first
+%   dimension are read in place; other classes and other dimensions are
+%   read a block at a time. PLORVENT_FILE filters a signal stored in a
 %   file, for signals larger than memory.
 %
 %   Y = PLORVENT(..., 'Threads', T) filters on T threads (a positive
@@ -40,13 +37,22 @@ function y = plorvent(x, w, varargin)
 %   into pieces and arrays into signals; Y holds the same bits for any T.
 %   Inputs under 65536 samples are filtered on one thread.
 %
-%   A window longer than a signal is never held whole: a padding contributes
-%   copies of a few samples, which are counted instead. Only when such a
-%   window holds NaN (with 'NaN', 'raw') or zeros of both signs does its
-%   exact result need the whole window in memory, W*8 bytes; a call that
-%   would need more than a budget is refused with plorvent:windowTooLong.
-%   Y = PLORVENT(..., 'MemoryBudget', BYTES) sets that budget (by default
-%   32 bytes per element of X, and at least 2^27 bytes).
+%   Y = PLORVENT(..., 'MemoryBudget', BYTES) bounds the work memory a call
+%   takes beyond X and Y (by default 32 bytes per element of X, and at
+%   least 2^27 bytes; Inf for none): a call that would need more, even on
+%   fewer threads, is refused up front with plorvent:windowTooLong, which
+%   says how many bytes it needs. The work memory is, for each thread:
+%     about 16*B + 80*W bytes (double signals along the first dimension,
+%     read and written in place: about 70*W bytes);
+%     with 'omitnan' or 'shrink', about 16*B bytes and 250*W more (W taken
+%     as at least 4096) for the windows that count their samples.
+%   A window longer than its signal is never held whole: a padding holds
+%   copies of the signal's samples, so each window is counted over them,
+%   in about 21 bytes a sample of the signal for double signals along the
+%   first dimension and 29 otherwise, on one thread a signal; only with
+%   'NaN', 'raw' does a window holding NaN or zeros of both signs need W*8
+%   bytes more, to be selected whole. GNU Octave also holds a copy of Y for
+%   a moment, as it takes a compiled module's result over.
 %
 %   Y = PLORVENT(..., 'NaN', MODE) may follow any of the calls above and
 %   decides the outputs whose window holds a NaN, from X or from a NaN
@@ -54,9 +60,14 @@ function y = plorvent(x, w, varargin)
 %     'includenan'  they are NaN (the default), as MEDIAN gives for them
 %     'raw'         they are what PLORVENT_CORE gives: one of the window's
 %                   own samples, NaN or not, fixed by its selection order
-%   All other outputs are the same in both modes: the exact median, one of
-%   the window's own samples. Zeros of both signs count as equal; which of
-%   them comes out is fixed by the same selection order.
+%   All other outputs are the exact median, one of the window's own samples.
+%   Zeros of both signs count as equal: a median that is zero is -0 exactly
+%   when every zero among the window's counted samples (the padding's
+%   included) is -0, and +0 otherwise, so the bits never depend on the
+%   block size, the threads or 'omitnan' (a window free of NaN gives the
+%   same with and without it). With 'NaN', 'raw' every output, zeros
+%   included, is PLORVENT_CORE's: the one its selection order leaves in the
+%   middle.
 %
 %   Y = PLORVENT(..., 'omitnan') leaves NaN out of the windows: each output
 %   is the median of its window's other samples (NaN when there are none);
@@ -65,11 +76,8 @@ function y = plorvent(x, w, varargin)
 %   (a+b)/2 otherwise, so that it never overflows. The padding must then be
 %   a constant or 'shrink'. Y = PLORVENT(..., 'includenan') is the default,
 %   the same as 'NaN', 'includenan'. Either flag may stand anywhere after
-%   W. With 'omitnan' or 'shrink' the options 'BlockSize' and
-%   'MemoryBudget' have no effect (the work takes memory in proportion to
-%   the window, not to the signal), windows free of NaN give the same bits
-%   as without them, and a logical X gives a double Y; an X of a class
-%   without NaN is filtered as without 'omitnan'. PLORVENT_MOVMEDIAN and
+%   W. With 'omitnan' or 'shrink' a logical X gives a double Y; an X of a
+%   class without NaN is filtered as without 'omitnan'. PLORVENT_MOVMEDIAN and
 %   PLORVENT_MEDFILT1 take MOVMEDIAN's and MEDFILT1's arguments.
 %
 %   X may be any real numeric or logical array, full or sparse. Y has X's
@@ -92,12 +100,14 @@ function y = plorvent(x, w, varargin)
 %   Errors carry the identifiers plorvent:notEnoughInputs,
 %   plorvent:invalidInput, plorvent:invalidWindow, plorvent:invalidPadding,
 %   plorvent:invalidDim, plorvent:invalidFlag, plorvent:unknownOption,
-%   plorvent:missingOptionValue, plorvent:invalidOptionValue and
-%   plorvent:windowTooLong; the README's table "Errors" says when each is
-%   raised, in every function of the toolbox.
+%   plorvent:missingOptionValue, plorvent:invalidOptionValue,
+%   plorvent:windowTooLong and plorvent:interrupted; the README's table
+%   "Errors" says when each is raised, in every function of the toolbox.
 %
 %   The work is done by the compiled module PLORVENT_FILTER beside this
-%   file.
+%   file. In GNU Octave a Ctrl-C stops a long call within about a second
+%   with plorvent:interrupted; MATLAB documents no way for a compiled
+%   module to see one, so there a call runs to its end.
 %
 %   Example: a noisy sine with spikes, each column of a matrix filtered
 %     t = (0:199)' / 200;

@@ -43,6 +43,8 @@ function m = plorvent_core(varargin)
 %     plorvent_core:shortExtension       XIC or XFC holds fewer than W2
 %                                        elements (X not empty)
 %     plorvent_core:tooManyElements      X holds more than 2147483647 elements
+%     plorvent_core:interrupted          a Ctrl-C stopped the call (GNU
+%                                        Octave; MATLAB lets no module see one)
 %
 %   This file holds the help only. The compiled module plorvent_core.mex
 %   (plorvent_core.mexa64 and so on in MATLAB) beside it is what runs: in

@@ -15,16 +15,22 @@ function y = plorvent_filter(varargin)
 %                1: it gives what PLORVENT_CORE's selection leaves
 %     BLOCKSIZE  the most outputs of a signal computed at a time
 %     THREADS    worker threads, 1 to 256 (inputs under 65536 samples use 1)
-%     BUDGET     bytes a window longer than its signal may take when its
-%                exact result needs it whole (Inf allowed)
+%     BUDGET     the most bytes of work memory the call may take (Inf
+%                allowed); fewer threads run where all would take more
 %
 %   W, PADDING, FILL, DIM, NANMODE, BLOCKSIZE, THREADS and BUDGET are real
 %   double scalars. Y has the class and size of X. The outputs are the bits
-%   PLORVENT documents, the same for any BLOCKSIZE and THREADS. X is never
-%   changed.
+%   PLORVENT documents (with NANMODE 0 a zero median is -0 exactly when the
+%   window's zeros are all -0; with 1 it is the selection's), the same for
+%   any BLOCKSIZE and THREADS. X is never changed.
+%
+%   Y = PLORVENT_FILTER(..., 'outputs', [FIRST LAST]) computes only outputs
+%   FIRST to LAST (1-based) of each signal: Y is LAST-FIRST+1 long along DIM,
+%   and holds the bits of those outputs of the whole call. The name-value
+%   pair may follow the arguments of either mode.
 %
 %   Y = PLORVENT_FILTER('moving', X, BACK, FORWARD, DIM, NANMODE, ENDS, FILL,
-%                       TIMES, FORWARD_OPEN, THREADS)
+%                       TIMES, FORWARD_OPEN, THREADS, ...)
 %   is the moving mode, the work of PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1 and
 %   of PLORVENT with 'omitnan' or 'shrink': output i of each signal is the
 %   median of the samples from BACK before it to FORWARD after it, those not
@@ -41,19 +47,26 @@ function y = plorvent_filter(varargin)
 %                    from t-BACK to t+FORWARD (that end left out when
 %                    FORWARD_OPEN is 1)
 %
-%   Y has the size of X and its class, but double for logical X. The signals
-%   along DIM hold at most 2147483646 samples; 64-bit integers beyond 2^53 in
-%   magnitude are refused (plorvent_filter:invalidInput).
+%   Y has the size of X and its class, but double for logical X; a zero
+%   median is -0 exactly when the window's counted zeros are all -0. FILL
+%   must be a value of Y's class. The signals along DIM hold at most
+%   2147483646 samples; 64-bit integers beyond 2^53 in magnitude are refused
+%   (plorvent_filter:invalidInput). The name-value pairs 'blocksize', B
+%   and 'budget', BYTES (by default 2^20 and Inf) act as BLOCKSIZE and
+%   BUDGET above.
 %
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
-%                                      mode), or more than 1 result
+%                                      mode) and name-value pairs, or more
+%                                      than 1 result
 %     plorvent_filter:invalidInput     X is not a real, full, numeric or
 %                                      logical array
 %     plorvent_filter:invalidArgument  another argument is not a real double
 %                                      scalar in its range
-%     plorvent_filter:windowTooLong    an exact result would need a window
-%                                      of more bytes than BUDGET
+%     plorvent_filter:windowTooLong    the work would need more bytes than
+%                                      BUDGET (the message says how many)
+%     plorvent_filter:interrupted      a Ctrl-C stopped the call (GNU
+%                                      Octave; MATLAB lets no module see one)
 %
 %   This file holds the help only; the compiled module plorvent_filter.mex
 %   (.mexa64, .mexw64, ...) beside it is what runs.

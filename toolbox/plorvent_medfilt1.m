@@ -22,13 +22,17 @@ function y = plorvent_medfilt1(x, varargin)
 %   A window holding an even number of counted samples gives the mean of
 %   its two middle values a <= b, computed as a + (b-a)/2 when both are
 %   finite and of one sign and as (a+b)/2 otherwise, so that it never
-%   overflows. With an odd N, 'zeropad' and 'includenan' the result is
-%   exactly PLORVENT(X, N)'s.
+%   overflows. A median that is zero is -0 exactly when every zero among
+%   the window's counted samples is -0 (+0 otherwise). With an odd N,
+%   'zeropad' and 'includenan' the result is exactly PLORVENT(X, N)'s.
 %
 %   Y has the size of X and X's class: double, single, or X's integer class
 %   (a mean of two middle values rounded to the nearest, halves away from
 %   zero); logical X gives double. The work is done by the compiled module
-%   PLORVENT_FILTER.
+%   PLORVENT_FILTER, in pieces of 2^20 outputs: the work memory beyond X and
+%   Y is, for each thread, about 16*2^20 bytes and 250*N more (N taken as at
+%   least 4096), whatever the length of X. In GNU Octave a Ctrl-C stops a
+%   long call (plorvent_medfilt1:interrupted).
 %
 %   Example: a noisy sinusoid filtered with windows of 10 samples
 %     fs = 100; t = 0:1/fs:1;

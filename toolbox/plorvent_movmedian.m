@@ -40,15 +40,22 @@ function M = plorvent_movmedian(A, k, varargin)
 %   A window holding an odd number c of counted elements gives the middle
 %   one; an even number gives the mean of the two middle ones, a and b
 %   (a <= b), computed as a + (b-a)/2 when both are finite and of one sign
-%   and as (a+b)/2 otherwise, so that it never overflows. Windows of an odd
-%   length that lie wholly inside the signal, with nothing omitted, give
-%   exactly PLORVENT's results.
+%   and as (a+b)/2 otherwise, so that it never overflows. A median that is
+%   zero is -0 exactly when every zero among the window's counted elements
+%   is -0 (+0 otherwise), so the bits never depend on how the work is cut.
+%   Windows of an odd length that lie wholly inside the signal, with nothing
+%   omitted, give exactly PLORVENT's results.
 %
 %   M has the size of A (shorter along DIM with 'discard') and A's class:
 %   double, single, or A's integer class (a mean of two middle elements
 %   rounded to the nearest, halves away from zero); logical A gives double.
 %   An integer A converts a padding C (or the NaN of 'fill', which gives 0)
-%   to its class. The work is done by the compiled module PLORVENT_FILTER.
+%   to its class. The work is done by the compiled module PLORVENT_FILTER,
+%   in pieces of 2^20 outputs: the work memory beyond A and M is, for each
+%   thread, about 16*2^20 bytes and 250*K more (K taken as at least 4096),
+%   whatever the length of A; with 'SamplePoints' K is the most elements a
+%   window holds. In GNU Octave a Ctrl-C stops a long call
+%   (plorvent_movmedian:interrupted).
 %
 %   Example: centred, trailing and NaN-omitting moving medians
 %     A = [4 8 6 -1 -2 -3 -1 3 4 5];

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The work memory the help states, held under a limit on address space: each case runs once to
+# measure the address space its inputs take, and once more under `ulimit -v` set to that and the
+# bytes the help allows the call (with 128 MiB for Octave's own), where the call must succeed.
+# Usage: memory_bounds.sh OCTAVE_CLI MODULE_DIR
+set -euo pipefail
+octave=$1
+modules=$2
+script=$(dirname "$0")/memory_case.m
+failed=0
+for case in '4000000 int8 window longer than the signal' \
+            '4000000 double window longer than the signal' \
+            '20000000 int8 shrinking windows' '4000000 double sample points'; do
+  read -r n name <<<"$case"
+  read -r peak size work < <("$octave" --no-gui --norc --quiet --no-history --no-window-system \
+    "$script" "$modules" "$name" prepare "$n")
+  limit=$(( (peak > size + work ? peak : size + work) + 131072 ))
+  if outcome=$(ulimit -v "$limit" && "$octave" --no-gui --norc --quiet --no-history \
+                 --no-window-system "$script" "$modules" "$name" call "$n" 2>&1) &&
+     [ "$outcome" = ok ]; then
+    echo "$name: ok within $((limit / 1024)) MiB ($((work / 1024)) MiB for the call)"
+  else
+    echo "$name: failed within $((limit / 1024)) MiB: $outcome"
+    failed=1
+  fi
+done
+exit $failed
