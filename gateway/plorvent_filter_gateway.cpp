@@ -6,7 +6,9 @@
 // the moving median over windows reaching back and forward (in samples, or in the units of
 // times), clipped to the signal or padded with fill, NaN included or omitted. Name-value pairs
 // may follow: 'outputs', [first last] computes only those outputs of each signal (1-based); in
-// the moving mode also 'blocksize', B and 'budget', BYTES as in the other.
+// the moving mode also 'blocksize', B and 'budget', BYTES as in the other, and 'statistic', one
+// of 'median' (the default), 'quantile' (with 'p', P and 'method', M) or 'mad' (the median
+// absolute deviation; a second result then holds each window's median).
 //
 // Checks every argument before anything is allocated, plans the job, refuses one that would need
 // more work memory than the budget allows (with fewer threads if those fit), then runs it on
@@ -29,8 +31,9 @@ namespace {
 const char kUsage[] =
     "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget, "
     "['outputs', [first last]])\n"
-    "   or: y = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, times, "
-    "forward_open, threads, ['outputs', [first last]], ['blocksize', B], ['budget', BYTES])";
+    "   or: [y, medians] = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, "
+    "times, forward_open, threads, ['outputs', [first last]], ['blocksize', B], "
+    "['budget', BYTES], ['statistic', 'median' | 'quantile' | 'mad'], ['p', P], ['method', M])";
 
 // The arguments before the name-value pairs, in each mode.
 const int kFilterArguments = 9;
@@ -158,24 +161,48 @@ struct Options {
   const mxArray *outputs;
   const mxArray *blocksize;
   const mxArray *budget;
+  const mxArray *statistic;
+  const mxArray *p;
+  const mxArray *method;
 };
 
 Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
-  Options o = {nullptr, nullptr, nullptr};
+  Options o = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+  const char *const names_of_moving[] = {"blocksize", "budget", "statistic", "p", "method"};
+  const mxArray **values_of_moving[] = {&o.blocksize, &o.budget, &o.statistic, &o.p, &o.method};
   for (int k = first; k + 1 < nrhs; k += 2) {
-    if (names(prhs[k], "outputs")) {
-      o.outputs = prhs[k + 1];
-    } else if (moving && names(prhs[k], "blocksize")) {
-      o.blocksize = prhs[k + 1];
-    } else if (moving && names(prhs[k], "budget")) {
-      o.budget = prhs[k + 1];
-    } else {
+    const mxArray **value = names(prhs[k], "outputs") ? &o.outputs : nullptr;
+    for (int j = 0; moving && value == nullptr && j < 5; ++j) {
+      if (names(prhs[k], names_of_moving[j])) value = values_of_moving[j];
+    }
+    if (value == nullptr) {
       mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
                         "Argument %d must name an option: 'outputs'%s.", k + 1,
-                        moving ? ", 'blocksize' or 'budget'" : "");
+                        moving ? ", 'blocksize', 'budget', 'statistic', 'p' or 'method'" : "");
     }
+    *value = prhs[k + 1];
   }
   return o;
+}
+
+// The statistic of the moving mode: the median unless another is named.
+MovingStatistic statistic_argument(const Options &o) {
+  MovingStatistic s = median_statistic();
+  if (o.statistic == nullptr) return s;
+  if (names(o.statistic, "quantile")) {
+    s.kind = kQuantileStatistic;
+    s.p = o.p ? scalar_argument(o.p, "p") : 0.5;
+    if (!(s.p >= 0 && s.p <= 1)) {
+      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "p must be from 0 to 1; it is %g.", s.p);
+    }
+    s.method = o.method ? static_cast<int32_t>(whole_argument(o.method, "method", 1, 9)) : 5;
+  } else if (names(o.statistic, "mad")) {
+    s.kind = kMadStatistic;
+  } else if (!names(o.statistic, "median")) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "statistic must be 'median', 'quantile' or 'mad'.");
+  }
+  return s;
 }
 
 double budget_argument(const mxArray *a) {
@@ -344,16 +371,26 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
                                 : kDefaultBlock;
   *budget = options.budget ? budget_argument(options.budget) : INFINITY;
   outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
+  job.statistic = statistic_argument(options);
+  job.medians = nullptr;
   return job;
 }
 
-void moving_medians_entry(int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
+void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
   double budget = 0;
   MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget);
+  if (nlhs > 1 && job.statistic.kind != kMadStatistic) {
+    mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
+  }
   MovingPlan plan = plan_moving(job);
-  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving median");
-  plhs[0] = new_result(prhs[1], mxGetPr(prhs[4])[0], job.outputs, job.y_type);
+  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
+  const double dim = mxGetPr(prhs[4])[0];
+  plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);
   job.y = mxGetData(plhs[0]);
+  if (nlhs > 1) {
+    plhs[1] = new_result(prhs[1], dim, job.outputs, job.y_type);
+    job.medians = mxGetData(plhs[1]);
+  }
   run_in_host_storage(job, plan, run_moving);
 }
 
@@ -362,11 +399,11 @@ void moving_medians_entry(int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   const bool moving = nrhs >= kMovingArguments && names(prhs[0], "moving");
   const int arguments = moving ? kMovingArguments : kFilterArguments;
-  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > 1) {
+  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > (moving ? 2 : 1)) {
     mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   }
   if (moving) {
-    moving_medians_entry(nrhs, plhs, prhs);
+    moving_statistics_entry(nlhs, nrhs, plhs, prhs);
     return;
   }
   double budget = 0;

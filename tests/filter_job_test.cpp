@@ -182,7 +182,8 @@ TEST(FilterJob, WindowsLongerThanHugeSignalsAreRefusedUpFront) {
 namespace {
 
 // A range of outputs of every signal, of any class, along any dimension and on any number of
-// threads: the bits the engine gives each signal converted to double, rounded into the class.
+// threads, for each statistic: the bits the engine gives each signal converted to double,
+// rounded into the class (and with the MAD the medians likewise).
 TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
   std::mt19937_64 rng(80);
   for (int trial = 0; trial < 300; ++trial) {
@@ -196,34 +197,44 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
     job.windows = {int64_t(rng() % 9), int64_t(rng() % 9), nullptr, 0, 0, false, rng() % 2 == 0, -1,
                    rng() % 2 == 0};
     job.block = big ? 5000 : 1 + rng() % 20;
-    job.threads = 1 + rng() % 3;
+    job.threads = 1 + rng() % 8;
+    const MovingStatistic statistics[] = {
+        median_statistic(), {kQuantileStatistic, 0.3, 7}, {kMadStatistic, 0, 0}};
+    job.statistic = statistics[trial % 3];
+    const bool mad = job.statistic.kind == kMadStatistic;
     const std::vector<double> x =
         random_samples(rng, sample_count(job.signals), job.x_type == kDoubleSamples);
     std::unique_ptr<int16_t[]> x16(new int16_t[x.size()]);
     for (size_t i = 0; i < x.size(); ++i) x16[i] = static_cast<int16_t>(x[i]);
     const SignalArray result = with_length(job.signals, job.outputs);
-    std::vector<double> y(sample_count(result));
-    std::unique_ptr<int16_t[]> y16(new int16_t[y.size()]);
+    std::vector<double> y(sample_count(result)), m(y.size());
+    std::unique_ptr<int16_t[]> y16(new int16_t[y.size()]), m16(new int16_t[y.size()]);
     const bool doubles = job.x_type == kDoubleSamples;
     job.x = doubles ? static_cast<const void *>(x.data()) : x16.get();
     job.y = doubles ? static_cast<void *>(y.data()) : y16.get();
+    job.medians = !mad ? nullptr : doubles ? static_cast<void *>(m.data()) : m16.get();
     const MovingPlan plan = plan_moving(job);
     std::vector<char> storage(plan.workers * plan.worker_bytes + 1);
     run_moving(job, plan, storage.data());
     for (int64_t s = 0; s < signal_count(job.signals); ++s) {
-      std::vector<double> signal(job.signals.length), want(job.outputs);
+      std::vector<double> signal(job.signals.length), want(job.outputs), medians(job.outputs);
       for (int64_t t = 0; t < job.signals.length; ++t) {
         signal[t] = x[signal_start(job.signals, s) + t * job.signals.stride];
       }
-      std::vector<char> room(
-          moving_medians_storage_bytes(job.windows, job.signals.length, job.outputs) + 1);
-      moving_medians(signal.data(), job.signals.length, job.windows, job.first_output,
-                     job.first_output + job.outputs, want.data(), room.data());
+      std::vector<char> room(moving_statistics_storage_bytes(job.windows, job.statistic,
+                                                             job.signals.length, job.outputs) +
+                             1);
+      moving_statistics(signal.data(), job.signals.length, job.windows, job.statistic,
+                        job.first_output, job.first_output + job.outputs, want.data(),
+                        medians.data(), room.data());
+      auto in_class = [&](double v) { return doubles ? v : double(from_double<int16_t>(v)); };
       for (int64_t t = 0; t < job.outputs; ++t) {
         const int64_t at = signal_start(result, s) + t * result.stride;
-        const double got = doubles ? y[at] : double(y16[at]);
-        const double expected = doubles ? want[t] : double(from_double<int16_t>(want[t]));
-        ASSERT_EQ(bits_of(got), bits_of(expected)) << "trial " << trial << " output " << t;
+        ASSERT_EQ(bits_of(doubles ? y[at] : double(y16[at])), bits_of(in_class(want[t])))
+            << "trial " << trial << " output " << t;
+        if (mad) {
+          ASSERT_EQ(bits_of(doubles ? m[at] : double(m16[at])), bits_of(in_class(medians[t])));
+        }
       }
     }
   }

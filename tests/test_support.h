@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/counted/moving_medians.h"
+#include "core/counted/moving_statistics.h"
 #include "core/running_median.h"
 #include "mex.h"
 
@@ -171,10 +171,13 @@ inline bool in_moving_window(const MovingWindows &w, int64_t i, int64_t j) {
   return w.times[j] >= lo && (w.forward_open ? w.times[j] < hi : w.times[j] <= hi);
 }
 
-// Output i of the moving median of x: its window's counted samples gathered and sorted, a zero
-// median signed by their zeros.
-inline double reference_moving_median(const std::vector<double> &x, const MovingWindows &w,
-                                      int64_t i) {
+// Output i of a moving statistic of x: its window's counted samples gathered and sorted, the
+// statistic taken from them (the MAD as the median of every deviation from the median, each
+// computed and sorted), a zero median or quantile signed by their zeros. With the MAD, *median
+// receives the window's median (unless null).
+inline double reference_moving_statistic(const std::vector<double> &x, const MovingWindows &w,
+                                         const MovingStatistic &s, int64_t i,
+                                         double *median = nullptr) {
   const int64_t n = static_cast<int64_t>(x.size());
   std::vector<double> window;
   for (int64_t j = 0; j < n; ++j) {
@@ -186,19 +189,31 @@ inline double reference_moving_median(const std::vector<double> &x, const Moving
     window.insert(window.end(), outside, w.fill);
   }
   std::vector<double> counted;
+  bool nan = false;
   for (double v : window) {
-    if (!std::isnan(v)) {
-      counted.push_back(v);
-    } else if (!w.omit_nan) {
-      return kNaN;
-    }
+    if (!std::isnan(v)) counted.push_back(v);
+    nan = nan || (std::isnan(v) && !w.omit_nan);
   }
-  if (counted.empty()) return kNaN;
+  if (median) *median = kNaN;
+  if (counted.empty() || nan) return kNaN;
   std::sort(counted.begin(), counted.end());
-  const size_t c = counted.size();
-  const double median =
-      c % 2 == 1 ? counted[c / 2] : mean_of_middles(counted[c / 2 - 1], counted[c / 2]);
-  return median == 0 ? zero_by_count(counted) : median;
+  auto middle_of = [](const std::vector<double> &v) {
+    const size_t c = v.size();
+    return c % 2 == 1 ? v[c / 2] : mean_of_middles(v[c / 2 - 1], v[c / 2]);
+  };
+  auto signed_zero = [&](double v) { return v == 0 ? zero_by_count(counted) : v; };
+  const double m = middle_of(counted);
+  if (s.kind == kMedianStatistic) return signed_zero(m);
+  if (s.kind == kQuantileStatistic) {
+    const QuantilePosition q =
+        quantile_position(static_cast<int64_t>(counted.size()), s.p, s.method);
+    return signed_zero(interpolated(counted[q.lower], counted[q.upper], q.weight));
+  }
+  if (median) *median = signed_zero(m);
+  std::vector<double> deviations;
+  for (double v : counted) deviations.push_back(std::fabs(v - m));
+  std::sort(deviations.begin(), deviations.end());
+  return std::isfinite(m) ? middle_of(deviations) : kNaN;
 }
 
 // Whether two results are the same: the same bits, or both NaN (of any payload).

@@ -9,11 +9,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// A place among the ranks: a rank, in the set or not, and how many ranks of the set lie below it.
+struct RankCursor {
+  int32_t rank;
+  int64_t below;
+};
+
 struct RankSet {
   uint64_t *bits;     // bit r of word r/64: rank r is in the set
   uint64_t *summary;  // bit w of word w/64: word w is not empty
-  int32_t cursor;     // a rank, in the set or not
-  int64_t below;      // ranks in the set below the cursor
+  RankCursor middle;  // the cursor the set keeps up to date itself
 };
 
 struct StorageLayout;
@@ -89,31 +94,45 @@ inline int32_t previous_rank(const RankSet &s, int32_t r) {
 
 // ---- Changes and questions ----
 
+// A rank entering or leaving the set, for a cursor other than the set's own.
+inline void count_entering(RankCursor *c, int32_t rank) {
+  if (rank < c->rank) ++c->below;
+}
+
+inline void count_leaving(RankCursor *c, int32_t rank) {
+  if (rank < c->rank) --c->below;
+}
+
 inline void insert_rank(RankSet *s, int32_t rank) {
   const int32_t w = rank / 64;
   s->bits[w] |= uint64_t{1} << (rank % 64);
   s->summary[w / 64] |= uint64_t{1} << (w % 64);
-  if (rank < s->cursor) ++s->below;
+  count_entering(&s->middle, rank);
 }
 
 inline void erase_rank(RankSet *s, int32_t rank) {
   const int32_t w = rank / 64;
   s->bits[w] &= ~(uint64_t{1} << (rank % 64));
   if (s->bits[w] == 0) s->summary[w / 64] &= ~(uint64_t{1} << (w % 64));
-  if (rank < s->cursor) --s->below;
+  count_leaving(&s->middle, rank);
+}
+
+// The k-th smallest rank of the set (k below its size), found by moving cursor c there.
+inline int32_t kth_rank(const RankSet &s, RankCursor *c, int64_t k) {
+  while (c->below > k) {
+    c->rank = previous_rank(s, c->rank);
+    --c->below;
+  }
+  if (!(s.bits[c->rank / 64] >> (c->rank % 64) & 1)) c->rank = next_rank(s, c->rank);
+  while (c->below < k) {
+    ++c->below;
+    c->rank = next_rank(s, c->rank + 1);
+  }
+  return c->rank;
 }
 
 inline int32_t kth_rank(RankSet *s, int64_t k) {
-  while (s->below > k) {
-    s->cursor = previous_rank(*s, s->cursor);
-    --s->below;
-  }
-  if (!(s->bits[s->cursor / 64] >> (s->cursor % 64) & 1)) s->cursor = next_rank(*s, s->cursor);
-  while (s->below < k) {
-    ++s->below;
-    s->cursor = next_rank(*s, s->cursor + 1);
-  }
-  return s->cursor;
+  return kth_rank(*s, &s->middle, k);
 }
 
 // The smallest rank in the set above r; one exists.

@@ -1,4 +1,4 @@
-// Runs a moving-median job piece by piece on worker threads. Double signals stored contiguously,
+// Runs a moving-statistic job piece by piece on worker threads. Double signals stored contiguously,
 // with double results, are read and written in place; any other piece has the samples its
 // windows reach gathered (converted to double, exactly) into the worker's storage, and its
 // outputs staged there and converted to the result's class. So the storage of a worker grows
@@ -16,8 +16,9 @@ bool in_place(const MovingJob &job) {
 }
 
 struct MovingRoom {
-  double *samples;  // what a piece's windows reach
-  double *staged;   // its outputs
+  double *samples;         // what a piece's windows reach
+  double *staged;          // its outputs
+  double *staged_medians;  // and its windows' medians, with the MAD
   char *engine;
 };
 
@@ -26,7 +27,9 @@ MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &
   MovingRoom room;
   room.samples = take<double>(s, gathers ? plan.span : 0);
   room.staged = take<double>(s, gathers ? plan.piece : 0);
-  room.engine = take_bytes(s, moving_medians_storage_bytes(job.windows, plan.span, plan.piece));
+  room.staged_medians = take<double>(s, gathers && job.medians ? plan.piece : 0);
+  room.engine = take_bytes(
+      s, moving_statistics_storage_bytes(job.windows, job.statistic, plan.span, plan.piece));
   return room;
 }
 
@@ -62,8 +65,10 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
                        piece.first * job.signals.stride;
   const int64_t first = job.first_output + piece.first, last = job.first_output + piece.last;
   if (in_place(job)) {
-    moving_medians(static_cast<const double *>(job.x) + start, job.signals.length, job.windows,
-                   first, last, static_cast<double *>(job.y) + y_at, room.engine);
+    double *medians = job.medians ? static_cast<double *>(job.medians) + y_at : nullptr;
+    moving_statistics(static_cast<const double *>(job.x) + start, job.signals.length, job.windows,
+                      job.statistic, first, last, static_cast<double *>(job.y) + y_at, medians,
+                      room.engine);
     return;
   }
   int64_t lo = 0, hi = 0;
@@ -72,9 +77,13 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
                  room.samples);
   MovingWindows windows = job.windows;
   if (windows.times) windows.times += lo;
-  moving_medians(room.samples, hi - lo + 1, windows, first - lo, last - lo, room.staged,
-                 room.engine);
+  moving_statistics(room.samples, hi - lo + 1, windows, job.statistic, first - lo, last - lo,
+                    room.staged, job.medians ? room.staged_medians : nullptr, room.engine);
   scatter_samples(job.y_type, job.y, job.signals.stride, y_at, room.staged, last - first);
+  if (job.medians) {
+    scatter_samples(job.y_type, job.medians, job.signals.stride, y_at, room.staged_medians,
+                    last - first);
+  }
 }
 
 bool is_empty(const MovingJob &job) {

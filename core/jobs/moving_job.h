@@ -1,19 +1,20 @@
-// The whole of a moving-median job: every signal of an array along one of its dimensions, of any
-// numeric class, cut into pieces that run on several threads. Each output depends only on its
-// window, so the result is the same whatever the pieces and the threads.
+// The whole of a moving-statistic job: every signal of an array along one of its dimensions, of
+// any numeric class, cut into pieces that run on several threads. Each output depends only on
+// its window, so the result is the same whatever the pieces and the threads.
 #ifndef PLORVENT_CORE_JOBS_MOVING_JOB_H
 #define PLORVENT_CORE_JOBS_MOVING_JOB_H
 
 #include <cstddef>
 #include <cstdint>
 
-#include "core/counted/moving_medians.h"
+#include "core/counted/moving_statistics.h"
 #include "core/jobs/sample_types.h"
 #include "core/jobs/signal_array.h"
 
 // Outputs first_output ... first_output+outputs-1 of every signal of x, written to y (laid out
-// as x but with `outputs` samples along the signals' dimension). The class of y may differ from
-// x's (a mean of two logical samples is not logical).
+// as x but with `outputs` samples along the signals' dimension); with the MAD, each window's
+// median to `medians` (laid out as y) unless it is null. The class of y may differ from x's (a
+// mean of two logical samples is not logical).
 struct MovingJob {
   const void *x;
   SampleType x_type;
@@ -23,7 +24,9 @@ struct MovingJob {
   int64_t first_output;
   int64_t outputs;
   MovingWindows windows;  // its times, if any, one for each position along the signals
-  int64_t block;          // the most outputs a piece computes
+  MovingStatistic statistic;
+  void *medians;
+  int64_t block;  // the most outputs a piece computes
   int32_t threads;
 };
 

@@ -331,7 +331,9 @@ std::vector<double> moving_reference(const std::vector<double> &x, const Layout 
   if (padding > 4096 || static_cast<double>(x.size()) * (l.length + padding) > 1e6) return {};
   return per_signal(x, l.length, l.stride, l.outer, [&](const std::vector<double> &signal) {
     std::vector<double> m(signal.size());
-    for (size_t i = 0; i < m.size(); ++i) m[i] = reference_moving_median(signal, w, i);
+    for (size_t i = 0; i < m.size(); ++i) {
+      m[i] = reference_moving_statistic(signal, w, median_statistic(), static_cast<int64_t>(i));
+    }
     return m;
   });
 }

@@ -1,8 +1,8 @@
-// The moving-median engine against a brute-force reference that gathers each window's counted
-// samples and sorts them, on adversarial signals: ties, zeros of both signs, infinities, NaN
-// runs and all-NaN stretches, windows longer than the signal, padded and clipped ends, even and
-// odd counts, and sample times with gaps and repeats; every output range computed on its own.
-#include "core/counted/moving_medians.h"
+// The moving statistics (median, quantiles, MAD) against a brute-force reference that gathers each
+// window's counted samples and sorts them, on adversarial signals: ties, zeros of both signs,
+// infinities, NaN runs and all-NaN stretches, windows longer than the signal, padded and clipped
+// ends, even and odd counts, and sample times with gaps and repeats; every output range on its own.
+#include "core/counted/moving_statistics.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +44,25 @@ std::vector<double> uneven_times(std::mt19937 &rng, int64_t n) {
   return t;
 }
 
+// The statistics in turn: the median, a quantile of a random probability and method, the MAD.
+MovingStatistic statistic_of_trial(std::mt19937 &rng, int trial) {
+  if (trial % 3 == 0) return median_statistic();
+  if (trial % 3 == 1) return {kMadStatistic, 0, 0};
+  const double probabilities[] = {0, 1, 0.5, 0.25, 0.1, 0.9, 1.0 / 3};
+  std::uniform_int_distribution<int> pick(0, 6), method(1, 9);
+  std::uniform_real_distribution<double> uniform(0, 1);
+  const int which = pick(rng);
+  return {kQuantileStatistic, which == 6 ? uniform(rng) : probabilities[which], method(rng)};
+}
+
 void expect_reference(const std::vector<double> &x, const MovingWindows &w, int64_t first,
-                      int64_t last) {
+                      int64_t last, const MovingStatistic &s = median_statistic()) {
   const int64_t n = static_cast<int64_t>(x.size());
-  std::vector<char> storage(moving_medians_storage_bytes(w, n, last - first) + 1);
+  std::vector<char> storage(moving_statistics_storage_bytes(w, s, n, last - first) + 1);
   const auto signal = exact_copy(x);
-  std::vector<double> out(last - first);
-  moving_medians(signal.get(), n, w, first, last, out.data(), storage.data());
+  std::vector<double> out(last - first), medians(last - first);
+  double *medians_out = s.kind == kMadStatistic ? medians.data() : nullptr;
+  moving_statistics(signal.get(), n, w, s, first, last, out.data(), medians_out, storage.data());
   if (first < last) {  // the same bits from only the samples the windows reach
     int64_t lo = 0, hi = 0;
     moving_reach(w, n, first, last, &lo, &hi);
@@ -58,16 +70,19 @@ void expect_reference(const std::vector<double> &x, const MovingWindows &w, int6
     MovingWindows shifted = w;
     if (w.times) shifted.times += lo;
     std::vector<double> from_reach(last - first);
-    moving_medians(exact_copy(reached).get(), hi - lo + 1, shifted, first - lo, last - lo,
-                   from_reach.data(), storage.data());
+    moving_statistics(exact_copy(reached).get(), hi - lo + 1, shifted, s, first - lo, last - lo,
+                      from_reach.data(), nullptr, storage.data());
     ASSERT_TRUE(same_bits(from_reach, out)) << "outputs " << first << " to " << last;
   }
   for (int64_t i = first; i < last; ++i) {
-    const double want = reference_moving_median(x, w, i), got = out[i - first];
-    ASSERT_TRUE(same_result(want, got))
-        << "output " << i << " of " << n << ": " << got << ", not " << want << " (back " << w.back
-        << ", forward " << w.forward << ", padded " << w.padded << ", omit " << w.omit_nan
-        << ", times " << (w.times != nullptr) << ")";
+    double median = 0;
+    const double want = reference_moving_statistic(x, w, s, i, &median), got = out[i - first];
+    ASSERT_TRUE(same_result(want, got) &&
+                (s.kind != kMadStatistic || same_result(median, medians[i - first])))
+        << "output " << i << " of " << n << ": " << got << ", not " << want << " (statistic "
+        << s.kind << " p " << s.p << " method " << s.method << ", back " << w.back << ", forward "
+        << w.forward << ", padded " << w.padded << ", omit " << w.omit_nan << ", times "
+        << (w.times != nullptr) << ")";
   }
 }
 
@@ -75,7 +90,7 @@ MovingWindows count_windows(int64_t back, int64_t forward, bool omit_nan) {
   return {back, forward, nullptr, 0, 0, false, false, 0, omit_nan};
 }
 
-TEST(MovingMedians, CountWindowsMatchSortedWindows) {
+TEST(MovingStatistics, CountWindowsMatchSortedWindows) {
   std::mt19937 rng(13);
   std::uniform_int_distribution<int64_t> length(0, 90), reach(0, 40), coin(0, 1);
   const double fills[] = {0.0, kNaN, -1.0, kInf};
@@ -90,25 +105,29 @@ TEST(MovingMedians, CountWindowsMatchSortedWindows) {
     std::uniform_int_distribution<int64_t> cut(0, n);
     int64_t first = cut(rng), last = cut(rng);
     if (trial % 2 == 0) first = 0, last = n;
-    expect_reference(x, w, std::min(first, last), std::max(first, last));
+    expect_reference(x, w, std::min(first, last), std::max(first, last),
+                     statistic_of_trial(rng, trial));
   }
 }
 
-TEST(MovingMedians, LongSignalsCrossSegmentsAndNaNRuns) {
+TEST(MovingStatistics, LongSignalsCrossSegmentsAndNaNRuns) {
   std::mt19937 rng(7);
   for (int64_t W : {3, 4, 101, 1000, 20001}) {
     std::vector<double> x = adversarial_signal(rng, 50000);
     for (int64_t j = 0; j < 50000; j += 97) x[j] = kNaN;
     for (bool omit : {false, true}) {
       MovingWindows w = count_windows(W / 2, W - 1 - W / 2, omit);
-      expect_reference(x, w, 0, 400);
-      expect_reference(x, w, 17000, 17400);
-      expect_reference(x, w, 49600, 50000);
+      for (int trial = 0; trial < 3; ++trial) {
+        const MovingStatistic s = statistic_of_trial(rng, trial);
+        expect_reference(x, w, 0, 400, s);
+        expect_reference(x, w, 17000, 17400, s);
+        expect_reference(x, w, 49600, 50000, s);
+      }
     }
   }
 }
 
-TEST(MovingMedians, TimeWindowsWithGapsAndRepeats) {
+TEST(MovingStatistics, TimeWindowsWithGapsAndRepeats) {
   std::mt19937 rng(5);
   std::uniform_int_distribution<int64_t> length(1, 80), coin(0, 1);
   std::uniform_real_distribution<double> reach(0, 12);
@@ -122,11 +141,12 @@ TEST(MovingMedians, TimeWindowsWithGapsAndRepeats) {
     w.forward_open = coin(rng);
     std::uniform_int_distribution<int64_t> cut(0, n);
     const int64_t first = cut(rng), last = cut(rng);
-    expect_reference(x, w, std::min(first, last), std::max(first, last));
+    expect_reference(x, w, std::min(first, last), std::max(first, last),
+                     statistic_of_trial(rng, trial));
   }
 }
 
-TEST(MovingMedians, MeanOfMiddlesCannotOverflow) {
+TEST(MovingStatistics, MeanOfMiddlesCannotOverflow) {
   EXPECT_EQ(mean_of_middles(1e308, 1.7e308), 1.35e308);
   EXPECT_EQ(mean_of_middles(-1.7e308, -1e308), -1.35e308);
   EXPECT_EQ(mean_of_middles(-1.7e308, 1.7e308), 0.0);

@@ -1,12 +1,13 @@
-// Moving medians: the fixed-window engines wherever a window is odd, whole and holds no omitted
-// sample; a counted structure elsewhere.
+// Moving statistics: the fixed-window engines wherever the statistic is the median and a window is
+// odd, whole and holds no omitted sample; a counted structure elsewhere.
 //
 // The counted structure serves a run of outputs a segment at a time. The samples the segment's
-// windows reach are sorted once; each window is then a set of ranks (core/counted/rank_set.h) whose
-// k-th one is found from where the previous window's was. A padding constant is not in the set:
-// its multiplicity (how far the window reaches past the signal) is counted beside it, with the
-// window's samples below it, so a window may reach any distance past the signal.
-#include "core/counted/moving_medians.h"
+// windows reach are sorted once; each window is then a set of ranks (core/counted/rank_set.h)
+// whose k-th one is found from where the previous window's was. A padding constant is not in the
+// set: its multiplicity (how far the window reaches past the signal) is counted beside it, with
+// the window's samples below it, so a window may reach any distance past the signal. Short
+// windows keep their samples in a sorted array instead.
+#include "core/counted/moving_statistics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -123,6 +124,9 @@ struct Counted {
   int64_t below_fill;      // the window's samples below it
   int64_t count;           // counted samples in the window (padding aside)
   SpecialCounts specials;  // its NaN and zeros
+  bool follows_runs;       // the run cursors are kept (for the MAD)
+  RankCursor runs[2];      // the ends of the run of values nearest the median
+  int64_t run_start;
 };
 
 // Sorts the counted samples of x[lo ... hi] into ranks.
@@ -154,6 +158,8 @@ void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, 
   c->below_fill = 0;
   c->count = 0;
   c->specials = {0, 0, 0};
+  c->runs[0] = c->runs[1] = {0, 0};
+  c->run_start = 0;
 }
 
 void change(Counted *c, int64_t p, int32_t delta) {
@@ -167,53 +173,89 @@ void change(Counted *c, int64_t p, int32_t delta) {
   if (rank < c->fill_rank) c->below_fill += delta;
   if (delta > 0) {
     insert_rank(&c->set, rank);
+    if (c->follows_runs) count_entering(&c->runs[0], rank), count_entering(&c->runs[1], rank);
   } else {
     erase_rank(&c->set, rank);
+    if (c->follows_runs) count_leaving(&c->runs[0], rank), count_leaving(&c->runs[1], rank);
   }
 }
 
-// The k-th value of the window's samples with `padding` copies of the fill among them.
-double kth_value(Counted *c, const MovingWindows &w, int64_t padding, int64_t k) {
-  if (padding == 0 || k < c->below_fill) return c->room.sorted[kth_rank(&c->set, k)];
-  if (k < c->below_fill + padding) return w.fill;
-  return c->room.sorted[kth_rank(&c->set, k - padding)];
+// What the windows give, and where: the statistic for each output and, with the MAD, each
+// window's median too (or nothing).
+struct Outputs {
+  MovingStatistic statistic;
+  double *values;
+  double *medians;
+};
+
+Outputs from(const Outputs &o, int64_t offset) {
+  return {o.statistic, o.values + offset, o.medians ? o.medians + offset : nullptr};
 }
 
-// A zero median takes the sign of the window's zeros, the padding's among them.
-double signed_by_count(double median, SpecialCounts specials, const MovingWindows &w,
-                       int64_t padding) {
-  if (median != 0) return median;
-  if (padding > 0) count_special(specials, w.fill, padding);
-  return zero_by_count(specials);
-}
+// A counted window, with `padding` copies of the fill among its samples, as the statistics read
+// it: the k-th smallest value found by moving one of its cursors.
+struct CountedWindow {
+  Counted *c;
+  const MovingWindows *w;
+  int64_t padding;
 
-double window_median(Counted *c, const MovingWindows &w, int64_t padding) {
-  const bool padding_is_nan = padding > 0 && std::isnan(w.fill);
-  if (!w.omit_nan && (c->specials.nan > 0 || padding_is_nan)) return kNaN;
-  const int64_t total = c->count + padding;
-  if (total == 0) return kNaN;
-  const int64_t middle = total / 2;
-  double median;
-  if (total % 2 == 1) {
-    median = kth_value(c, w, padding, middle);
-  } else {
-    const double lower = kth_value(c, w, padding, middle - 1);
-    // Without padding the upper middle is the next rank in the set: no need to move the cursor.
-    const double upper = padding == 0 ? c->room.sorted[next_rank_after(c->set, c->set.cursor)]
-                                      : kth_value(c, w, padding, middle);
-    median = mean_of_middles(lower, upper);
+  RankCursor *cursor(WindowCursor which) {
+    return which == kMiddleCursor ? &c->set.middle : &c->runs[which - 1];
   }
-  return signed_by_count(median, c->specials, w, padding);
+
+  double value(WindowCursor which, int64_t k) {
+    RankCursor *at = cursor(which);
+    if (padding == 0 || k < c->below_fill) return c->room.sorted[kth_rank(c->set, at, k)];
+    if (k < c->below_fill + padding) return w->fill;
+    return c->room.sorted[kth_rank(c->set, at, k - padding)];
+  }
+
+  // The (k+1)-th value, just after a value(which, k): without padding the next rank in the set,
+  // found without moving the cursor.
+  double value_after(WindowCursor which, int64_t k) {
+    if (padding == 0) return c->room.sorted[next_rank_after(c->set, cursor(which)->rank)];
+    return value(which, k + 1);
+  }
+};
+
+// A window's output: NaN where it holds one that counts or nothing at all; the statistic
+// otherwise, a zero median or quantile taking the sign of the window's zeros. `specials` and
+// `count` take in the padding.
+template <class Window>
+void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &specials,
+                   int64_t count, const Outputs &o, int64_t i, int64_t *run_start) {
+  double *median = o.medians ? o.medians + i : nullptr;
+  if ((!w.omit_nan && specials.nan > 0) || count == 0) {
+    o.values[i] = kNaN;
+    if (median) *median = kNaN;
+    return;
+  }
+  auto signed_zero = [&](double v) { return v == 0 ? zero_by_count(specials) : v; };
+  switch (o.statistic.kind) {
+    case kMedianStatistic:
+      o.values[i] = signed_zero(window_median(window, count));
+      break;
+    case kQuantileStatistic:
+      o.values[i] = signed_zero(window_quantile(window, count, o.statistic.p, o.statistic.method));
+      break;
+    case kMadStatistic: {
+      const double m = window_median(window, count);
+      o.values[i] = window_mad(window, count, m, run_start);
+      if (median) *median = signed_zero(m);
+      break;
+    }
+  }
 }
 
-// Outputs a ... b-1 (one segment) into out[0 ...].
+// Outputs a ... b-1 (one segment) into their outputs from 0 on.
 void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
-                     double *out, const CountedRoom &room) {
+                     const Outputs &out, const CountedRoom &room) {
   Reach reach = first_reach(w, n, a);
   const Reach last = first_reach(w, n, b - 1);
   Counted c;
   c.room = room;
   rank_span(x, reach.lo, last.hi, w, &c);
+  c.follows_runs = out.statistic.kind == kMadStatistic;
   int64_t in_lo = reach.lo, in_hi = reach.lo - 1;  // the positions the set holds
   for (int64_t i = a; i < b; ++i) {
     if (i > a) advance_reach(w, n, i, &reach);
@@ -222,7 +264,11 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
       if (in_lo <= in_hi) change(&c, in_lo, -1);
     }
     if (in_hi < in_lo) in_hi = in_lo - 1;
-    out[i - a] = window_median(&c, w, padding_count(w, n, i));
+    const int64_t padding = padding_count(w, n, i);
+    SpecialCounts specials = c.specials;
+    if (padding > 0) count_special(specials, w.fill, padding);
+    CountedWindow window = {&c, &w, padding};
+    finish_window(window, w, specials, c.count + padding, out, i - a, &c.run_start);
   }
 }
 
@@ -236,6 +282,9 @@ struct SortedWindow {
   double values[kLongestSortedWindow];  // the counted samples, ascending (zeros of either sign)
   int64_t count;
   SpecialCounts specials;
+
+  double value(WindowCursor, int64_t k) const { return values[k]; }
+  double value_after(WindowCursor, int64_t k) const { return values[k + 1]; }
 };
 
 // The sample at position t of the window's reach: the signal's, the padding's, or none.
@@ -264,50 +313,43 @@ void leave(SortedWindow *s, double v) {
   for (--s->count; j < s->count; ++j) s->values[j] = s->values[j + 1];
 }
 
-double sorted_median(const SortedWindow &s, const MovingWindows &w) {
-  if ((!w.omit_nan && s.specials.nan > 0) || s.count == 0) return kNaN;
-  const int64_t middle = s.count / 2;
-  const double median =
-      s.count % 2 == 1 ? s.values[middle] : mean_of_middles(s.values[middle - 1], s.values[middle]);
-  return signed_by_count(median, s.specials, w, 0);
-}
-
-void sorted_window_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
-                           double *out) {
+void sorted_window_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
+                              int64_t b, const Outputs &out) {
   SortedWindow s;
   s.count = 0;
   s.specials = {0, 0, 0};
+  int64_t run_start = 0;
   double v;
   for (int64_t t = a - w.back; t <= a + w.forward; ++t) {
     if (sample_at(x, n, w, t, &v)) enter(&s, v);
   }
-  out[0] = sorted_median(s, w);
+  finish_window(s, w, s.specials, s.count, out, 0, &run_start);
   for (int64_t i = a + 1; i < b; ++i) {
     if (sample_at(x, n, w, i - 1 - w.back, &v)) leave(&s, v);
     if (sample_at(x, n, w, i + w.forward, &v)) enter(&s, v);
-    out[i - a] = sorted_median(s, w);
+    finish_window(s, w, s.specials, s.count, out, i - a, &run_start);
   }
 }
 
-void counted_medians(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
-                     double *out, const CountedRoom &room) {
+void counted_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                        const Outputs &out, const CountedRoom &room) {
   if (a >= b) return;
   if (!has_times(w) && w.back + w.forward < kLongestSortedWindow) {
-    sorted_window_medians(x, n, w, a, b, out);
+    sorted_window_statistics(x, n, w, a, b, out);
     return;
   }
   const int64_t step = segment_outputs(w, n);
   for (int64_t s = a; s < b; s += step) {
-    counted_segment(x, n, w, s, std::min(b, s + step), out + (s - a), room);
+    counted_segment(x, n, w, s, std::min(b, s + step), from(out, s - a), room);
   }
 }
 
 // ---- The fixed-window engines ----
 
-// The odd windows of count windows no longer than the signal.
-bool fixed_engine_serves(const MovingWindows &w, int64_t n) {
+// The medians of odd windows of count windows no longer than the signal.
+bool fixed_engine_serves(const MovingWindows &w, const MovingStatistic &s, int64_t n) {
   const int64_t W = w.back + w.forward + 1;
-  return !has_times(w) && W % 2 == 1 && W <= n;
+  return s.kind == kMedianStatistic && !has_times(w) && W % 2 == 1 && W <= n;
 }
 
 // Output i's window is the fixed engine's window centred on i + shift.
@@ -355,7 +397,8 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
       run_end = std::min(b, more + w.back + 1);
       scan = more + 1;
     }
-    counted_medians(x, n, w, held_from, run_end, out + (held_from - a), room);
+    counted_statistics(x, n, w, held_from, run_end,
+                       {median_statistic(), out + (held_from - a), nullptr}, room);
     i = run_end;
     t = scan;
   }
@@ -381,11 +424,11 @@ struct MovingRoom {
 
 // For `outputs` outputs whose windows, with the outputs themselves, reach `span` samples: the
 // fixed engines serve only where a whole window fits in that span.
-MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w, int64_t span,
-                             int64_t outputs) {
+MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
+                             const MovingStatistic &statistic, int64_t span, int64_t outputs) {
   MovingRoom room;
   size_t fixed_bytes = 0;
-  if (fixed_engine_serves(w, span)) {
+  if (fixed_engine_serves(w, statistic, span)) {
     const FixedWindows f = fixed_windows(nullptr, span, w);
     fixed_bytes = running_median_storage_bytes(f.e, f.W, outputs);
   }
@@ -402,13 +445,6 @@ Reach reach_of_outputs(const MovingWindows &w, int64_t n, int64_t first, int64_t
 
 }  // namespace
 
-double mean_of_middles(double a, double b) {
-  if (std::isfinite(a) && std::isfinite(b) && std::signbit(a) == std::signbit(b)) {
-    return a + (b - a) / 2;
-  }
-  return (a + b) / 2;
-}
-
 void moving_reach(const MovingWindows &windows, int64_t n, int64_t first, int64_t last, int64_t *lo,
                   int64_t *hi) {
   const Reach r = reach_of_outputs(normalised(windows, n), n, first, last);
@@ -416,27 +452,32 @@ void moving_reach(const MovingWindows &windows, int64_t n, int64_t first, int64_
   *hi = r.hi;
 }
 
-size_t moving_medians_storage_bytes(const MovingWindows &windows, int64_t span, int64_t outputs) {
+size_t moving_statistics_storage_bytes(const MovingWindows &windows,
+                                       const MovingStatistic &statistic, int64_t span,
+                                       int64_t outputs) {
   const MovingWindows w = normalised(windows, span);
-  return bytes_taken_by([&](StorageLayout &s) { carve_moving_room(s, w, span, outputs); });
+  const MovingStatistic s = normalised_statistic(statistic);
+  return bytes_taken_by(
+      [&](StorageLayout &layout) { carve_moving_room(layout, w, s, span, outputs); });
 }
 
-void moving_medians(const double *x, int64_t n, const MovingWindows &windows, int64_t first,
-                    int64_t last, double *out, void *storage) {
+void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
+                       const MovingStatistic &statistic, int64_t first, int64_t last,
+                       double *values, double *medians, void *storage) {
   if (first >= last) return;
   const MovingWindows w = normalised(windows, n);
-  StorageLayout s = carving_layout(storage);
+  const MovingStatistic s = normalised_statistic(statistic);
+  StorageLayout layout = carving_layout(storage);
   const Reach reach = reach_of_outputs(w, n, first, last);
-  const MovingRoom moving = carve_moving_room(s, w, reach.hi - reach.lo + 1, last - first);
-  void *engine = moving.fixed;
-  const CountedRoom &room = moving.counted;
-  if (!fixed_engine_serves(w, n)) {
-    counted_medians(x, n, w, first, last, out, room);
+  const MovingRoom moving = carve_moving_room(layout, w, s, reach.hi - reach.lo + 1, last - first);
+  const Outputs out = {s, values, medians};
+  if (!fixed_engine_serves(w, s, n)) {
+    counted_statistics(x, n, w, first, last, out, moving.counted);
     return;
   }
   const FixedWindows f = fixed_windows(x, n, w);
   const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
-  counted_medians(x, n, w, first, a, out, room);
-  fixed_medians(x, n, w, f, a, b, out + (a - first), engine, room);
-  counted_medians(x, n, w, b, last, out + (b - first), room);
+  counted_statistics(x, n, w, first, a, out, moving.counted);
+  fixed_medians(x, n, w, f, a, b, values + (a - first), moving.fixed, moving.counted);
+  counted_statistics(x, n, w, b, last, from(out, b - first), moving.counted);
 }

@@ -1,0 +1,131 @@
+// What a moving window gives besides its median: any quantile of its counted samples, by the nine
+// definitions of Hyndman and Fan, and the median absolute deviation around its own median. Each
+// is computed from a few of the window's order statistics, which a window type hands out through
+// value(cursor, k), the k-th smallest of its counted samples (padding included); the cursors let
+// the engine keep one place in the order for each order statistic it follows from window to
+// window.
+#ifndef PLORVENT_CORE_COUNTED_WINDOW_STATISTICS_H
+#define PLORVENT_CORE_COUNTED_WINDOW_STATISTICS_H
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+enum StatisticKind : int32_t {
+  kMedianStatistic,
+  kQuantileStatistic,  // of probability p by method 1 ... 9 (Hyndman and Fan's numbering)
+  kMadStatistic,       // the median absolute deviation around the window's median
+};
+
+struct MovingStatistic {
+  StatisticKind kind;
+  double p;
+  int32_t method;
+};
+
+inline MovingStatistic median_statistic() {
+  return {kMedianStatistic, 0.5, 5};
+}
+
+// The methods whose quantile of probability 1/2 is the median for every count, so that the
+// fixed-window engines may serve it.
+inline MovingStatistic normalised_statistic(MovingStatistic s) {
+  const bool median_position = s.method == 2 || (s.method >= 5 && s.method <= 7) || s.method == 9;
+  if (s.kind == kQuantileStatistic && s.p == 0.5 && median_position) return median_statistic();
+  return s;
+}
+
+// The mean of the two middle values a <= b: a + (b-a)/2 when both are finite and of one sign (a
+// zero counting as either; b-a cannot overflow), (a+b)/2 otherwise (a+b cannot overflow;
+// infinities give what IEEE arithmetic gives).
+double mean_of_middles(double a, double b);
+
+// The value a fraction `weight` (0 to 1) of the way from a to b, a <= b: a itself at 0, b at 1,
+// either where they are equal, the mean of the middles at 1/2; otherwise a + weight*(b-a) when
+// both are finite and of one sign, (1-weight)*a + weight*b when not, so that it cannot overflow.
+double interpolated(double a, double b, double weight);
+
+// Where a quantile lies among c >= 1 sorted values (0-based ranks): `weight` of the way from rank
+// `lower` to rank `upper` (the same rank when one value gives it). The positions are those of
+// GNU Octave's quantile, computed by the same operations so that the same ranks are taken.
+struct QuantilePosition {
+  int64_t lower;
+  int64_t upper;
+  double weight;
+};
+
+QuantilePosition quantile_position(int64_t c, double p, int32_t method);
+
+// The cursors a window keeps for the statistics below: the middle, and the two ends of the run
+// of values nearest the median.
+enum WindowCursor : int32_t { kMiddleCursor, kRunStartCursor, kRunEndCursor };
+
+template <class Window>
+double window_median(Window &w, int64_t c) {
+  if (c % 2 == 1) return w.value(kMiddleCursor, c / 2);
+  const double lower = w.value(kMiddleCursor, c / 2 - 1);
+  return mean_of_middles(lower, w.value_after(kMiddleCursor, c / 2 - 1));
+}
+
+template <class Window>
+double window_quantile(Window &w, int64_t c, double p, int32_t method) {
+  const QuantilePosition q = quantile_position(c, p, method);
+  const double lower = w.value(kMiddleCursor, q.lower);
+  if (q.upper == q.lower) return lower;
+  return interpolated(lower, w.value_after(kMiddleCursor, q.lower), q.weight);
+}
+
+// The median absolute deviation of a window of c >= 1 values around their median m: the median
+// of |x - m|. Along the sorted values the deviations fall to the median and rise after it; with
+// ties broken by rank (outward from the median, the rising side above the falling one) they are
+// all distinct, and the h smallest of them are a run of h consecutive ranks: the one whose
+// start a is the first where the deviation at its far end, a+h-1, exceeds the one at a, or the
+// run just before it. The next smallest deviation is next to that run. The run moves by a few
+// ranks from one window to the next, so it is found from the last window's start (*start, kept
+// by the caller).
+template <class Window>
+double window_mad(Window &w, int64_t c, double m, int64_t *start) {
+  if (!(std::fabs(m) <= std::numeric_limits<double>::max())) {
+    return std::numeric_limits<double>::quiet_NaN();  // an infinite median deviates by NaN
+  }
+  struct Deviation {
+    double value;
+    int64_t order;  // breaks ties
+  };
+  auto deviation = [&](WindowCursor cursor, int64_t k) {
+    return Deviation{std::fabs(w.value(cursor, k) - m), k < c / 2 ? -k : c + k};
+  };
+  auto below = [](const Deviation &a, const Deviation &b) {
+    return a.value < b.value || (a.value == b.value && a.order < b.order);
+  };
+  auto smaller = [&](const Deviation &a, const Deviation &b) { return below(a, b) ? a : b; };
+  if (c <= 2) {
+    const Deviation first = deviation(kMiddleCursor, 0);
+    if (c == 1) return first.value;
+    const double second = deviation(kMiddleCursor, 1).value;
+    return mean_of_middles(std::fmin(first.value, second), std::fmax(first.value, second));
+  }
+  const int64_t h = (c + 1) / 2;  // the h-th smallest deviation; for even c also the (h+1)-th
+  auto reached = [&](int64_t a) {
+    return below(deviation(kRunStartCursor, a), deviation(kRunEndCursor, a + h - 1));
+  };
+  int64_t a = *start < 0 ? 0 : (*start > c - h + 1 ? c - h + 1 : *start);
+  while (a <= c - h && !reached(a)) ++a;
+  while (a > 0 && reached(a - 1)) --a;
+  *start = a;
+  // The h smallest run from a-1 (its near end is the largest) or from a (its far end is).
+  Deviation best = {std::numeric_limits<double>::infinity(), c + c};
+  int64_t run = a;
+  if (a > 0) best = deviation(kRunStartCursor, a - 1), run = a - 1;
+  if (a <= c - h && below(deviation(kRunEndCursor, a + h - 1), best)) {
+    best = deviation(kRunEndCursor, a + h - 1);
+    run = a;
+  }
+  if (c % 2 == 1) return best.value;
+  Deviation next = {std::numeric_limits<double>::infinity(), c + c};
+  if (run > 0) next = deviation(kRunStartCursor, run - 1);
+  if (run + h < c) next = smaller(next, deviation(kRunEndCursor, run + h));
+  return mean_of_middles(best.value, next.value);
+}
+
+#endif
