@@ -259,7 +259,7 @@ id = fopen(file, 'r+', 'ieee-le');
 if id < 0
   error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', file);
 end
-bytes = end_of(id);
+bytes = open_file_bytes(id);
 if bytes ~= 8 * n
   fclose(id);
   error('plorvent:wrongOutputSize', ...
@@ -323,49 +323,13 @@ if ~is_text || isempty(name)
 end
 end
 
-function [id, n, file] = open_signal(file)
-% Opens FILE for reading; returns the number of samples in it and the name of the file opened
-% (FOPEN may have found it on the path).
-id = fopen(file, 'r', 'ieee-le');
-if id < 0
-  error('plorvent:fileNotFound', 'Cannot open ''%s'' for reading: no such file.', file);
-end
-bytes = end_of(id);
-if mod(bytes, 8) ~= 0
-  fclose(id);
-  error('plorvent:invalidFileSize', ...
-        '''%s'' holds %d bytes, not a whole number of 8-byte samples.', file, bytes);
-end
-n = bytes / 8;
-file = fopen(id);
-end
-
-function bytes = end_of(id)
-% The size in bytes of the open file ID, as it is now.
-fseek(id, 0, 'eof');
-bytes = ftell(id);
-end
-
 function require_same_size(id, n, file)
 % Samples read from a file that grows or shrinks meanwhile are no longer one signal: the blocks
 % already written may come from another version of it.
-bytes = end_of(id);
+bytes = open_file_bytes(id);
 if bytes ~= 8 * n
   error('plorvent:inputChanged', ...
         '''%s'' changed while it was read: it held %d bytes, now %d.', file, 8 * n, bytes);
-end
-end
-
-function name = real_name(name)
-% NAME with symbolic links resolved where it names an existing file or folder, so that the file
-% a link points to is the one replaced, as writing through the link would.
-if is_octave()
-  [real, status] = canonicalize_file_name(name);
-  if status == 0
-    name = real;
-  end
-elseif usejava('jvm') && (isfile(name) || isfolder(name))
-  name = char(javaMethod('getCanonicalPath', java_file(name)));
 end
 end
 
@@ -391,15 +355,6 @@ elseif usejava('jvm')
                     javaMethod('toPath', b_file));
 else
   same = strcmp(full_name(a), full_name(b));
-end
-end
-
-function file = java_file(name)
-% A java.io.File for NAME; a relative NAME is taken from the current folder, which Java does not
-% follow (it resolves against the folder the host started in).
-file = javaObject('java.io.File', name);
-if ~javaMethod('isAbsolute', file)
-  file = javaObject('java.io.File', pwd, name);
 end
 end
 
@@ -496,7 +451,7 @@ function bytes = size_of(file)
 bytes = -1;
 id = fopen(file, 'r');
 if id >= 0
-  bytes = end_of(id);
+  bytes = open_file_bytes(id);
   fclose(id);
 end
 end
