@@ -248,11 +248,12 @@ function id = open_for_range(file, n)
 % zeros) when missing. Every process writing a range of one output opens it so. A missing output
 % is made whole under a name of its own and only then linked into place, so that no process
 % meets a part-made output or replaces one that another process has begun to fill.
-if is_stream(file) || isfolder(file)
+kind = file_kind(file);
+if ~any(strcmp(kind, {'regular', 'missing'}))
   error('plorvent:cannotWriteFile', ...
         '''%s'' is not a regular file, in which a range is written at its own offset.', file);
 end
-if ~isfile(file)
+if strcmp(kind, 'missing')
   make_file_of_zeros(file, 8 * n);
 end
 id = fopen(file, 'r+', 'ieee-le');
@@ -409,17 +410,8 @@ end
 end
 
 function stream = is_stream(name)
-% Whether NAME exists and is neither a regular file nor a folder.
-if is_octave()
-  [info, err] = stat(name);
-  stream = err == 0 && ~S_ISREG(info.mode) && ~S_ISDIR(info.mode);
-elseif usejava('jvm')
-  file = java_file(name);
-  stream = javaMethod('exists', file) && ~javaMethod('isFile', file) && ...
-           ~javaMethod('isDirectory', file);
-else
-  stream = false;
-end
+% Whether NAME is a pipe, a device or a socket.
+stream = strcmp(file_kind(name), 'other');
 end
 
 function move_into_place(id, part_file, n, output_file)
