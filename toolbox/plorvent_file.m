@@ -128,7 +128,7 @@ if whole_file
 else
   output_id = open_for_range(output_file, n);
   target = output_file;
-  close_output = onCleanup(@() fclose(output_id));
+  close_output = onCleanup(@() close_if_open(output_id));
 end
 if workers > 1
   if whole_file
@@ -152,6 +152,9 @@ end
 require_same_size(input_id, n, input_file);
 if whole_file
   move_into_place(output_id, part_file, n, output_file);
+elseif ~closed_after_writes(output_id)
+  error('plorvent:writeFailed', 'Could not write outputs %d to %d to ''%s''.', range(1), ...
+        range(2), output_file);
 end
 count = range(2) - range(1) + 1;
 if verbose && workers == 1
@@ -415,14 +418,17 @@ stream = strcmp(file_kind(name), 'other');
 end
 
 function move_into_place(id, part_file, n, output_file)
-% Renames the finished file to OUTPUT, replacing it. Writes are buffered, and a write that fails
-% while a buffer is flushed (a full disk, a file-size limit, the folder removed) may go unreported
-% by FWRITE and FCLOSE alike, so the closed file's size is checked first.
-closed = fclose(id) == 0;
-if isempty(part_file) && closed
+% Renames the finished file to OUTPUT, replacing it, once every sample is known to be in it: the
+% writes went out, and the closed file has the size of the signal (a full disk or a file-size
+% limit has been seen to cut a file short with no write reporting it).
+written = closed_after_writes(id);
+if isempty(part_file)
+  if ~written
+    error('plorvent:writeFailed', 'Could not write all %d samples to ''%s''.', n, output_file);
+  end
   return;  % written in place
 end
-if ~closed || size_of(part_file) ~= 8 * n
+if ~written || size_of(part_file) ~= 8 * n
   error('plorvent:writeFailed', 'Could not write all %d samples for ''%s''; it was not replaced.', ...
         n, output_file);
 end
@@ -448,11 +454,28 @@ if id >= 0
 end
 end
 
-function discard_part(id, part_file)
-% Closes and deletes the file written unless it was moved into place.
+function written = closed_after_writes(id)
+% Closes ID and tells whether every write to it went out. Writes are buffered, and the last ones
+% go out as ID is flushed, which Octave's FFLUSH and FCLOSE do without telling whether they could;
+% its FSEEK tells, as it flushes before it moves (on a pipe it then fails to move, errno ESPIPE,
+% once the buffer went out).
+[~, error_number] = ferror(id);
+written = error_number == 0;
+if is_octave()
+  written = written && (fseek(id, 0, 'cof') == 0 || errno() == errno('ESPIPE'));
+end
+written = fclose(id) == 0 && written;
+end
+
+function close_if_open(id)
 if any(fopen('all') == id)
   fclose(id);
 end
+end
+
+function discard_part(id, part_file)
+% Closes and deletes the file written unless it was moved into place.
+close_if_open(id);
 if isempty(part_file) || ~isfile(part_file)
   return;
 end
