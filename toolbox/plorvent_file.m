@@ -6,14 +6,18 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   the same format, one sample for each input sample: the bits PLORVENT
 %   gives for the signal as a column. The signal is read and filtered a
 %   block at a time and never held in memory whole, so it may be larger
-%   than memory. OUTPUT is created or replaced; it must not be INPUT under
-%   any name (a hard or symbolic link, another spelling of the path). The
-%   samples go to a new file beside OUTPUT (OUTPUT.<unique name>.part),
-%   which replaces OUTPUT only once all of them are written; on any error
-%   that file is deleted and an existing OUTPUT (where OUTPUT is a symbolic
-%   link: the file it points to) is left as it was. A device or a pipe
-%   named as OUTPUT is written in place. INPUT is only ever read; if its
-%   size changes while it is read, the call is refused.
+%   than memory. INPUT must be a regular file (or a link to one): a folder,
+%   a pipe or a device is refused before anything is opened. OUTPUT is
+%   created or replaced; it must not be INPUT under any name (a hard or
+%   symbolic link, another spelling of the path). Where OUTPUT is a
+%   symbolic link, the file it points to is written, and made where it does
+%   not exist yet; the link stays. The samples go to a new file beside the
+%   file written (<name>.<unique name>.part), which replaces it only once
+%   all of them are written; on any error that file is deleted and an
+%   existing output is left as it was. A device or a pipe named as OUTPUT
+%   is written in place; a write it refuses (a full device, a pipe with no
+%   reader left) is an error too. INPUT is only ever read; if its size
+%   changes while it is read, the call is refused.
 %
 %   PLORVENT_FILE(INPUT, OUTPUT, W, PADDING) extends the signal past its
 %   ends as PLORVENT does: 'zeros' (the default; [] also selects it), a real
@@ -68,9 +72,12 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   match in any case and by any prefix that names one option.
 %
 %   Errors carry the identifiers of PLORVENT and plorvent:invalidFileName,
-%   plorvent:fileNotFound, plorvent:invalidFileSize, plorvent:sameFile,
+%   plorvent:fileNotFound, plorvent:notARegularFile (INPUT is a folder, a
+%   pipe or a device), plorvent:cannotReadFile (INPUT exists but the caller
+%   may not read it), plorvent:invalidFileSize, plorvent:sameFile,
 %   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
-%   (also when the disk filled up or a file-size limit cut the file short),
+%   (also when the disk or device filled up or a file-size limit cut the
+%   file short),
 %   plorvent:inputChanged (INPUT grew or shrank during the call),
 %   plorvent:moveFailed (the finished file could not replace OUTPUT),
 %   plorvent:windowTooLong, plorvent:rangeOutsideSignal (a 'Range' below 1
