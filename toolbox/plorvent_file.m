@@ -6,14 +6,18 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   the same format, one sample for each input sample: the bits PLORVENT
 %   gives for the signal as a column. The signal is read and filtered a
 %   block at a time and never held in memory whole, so it may be larger
-%   than memory. OUTPUT is created or replaced; it must not be INPUT under
-%   any name (a hard or symbolic link, another spelling of the path). The
-%   samples go to a new file beside OUTPUT (OUTPUT.<unique name>.part),
-%   which replaces OUTPUT only once all of them are written; on any error
-%   that file is deleted and an existing OUTPUT (where OUTPUT is a symbolic
-%   link: the file it points to) is left as it was. A device or a pipe
-%   named as OUTPUT is written in place. INPUT is only ever read; if its
-%   size changes while it is read, the call is refused.
+%   than memory. INPUT must be a regular file (or a link to one): a folder,
+%   a pipe or a device is refused before anything is opened. OUTPUT is
+%   created or replaced; it must not be INPUT under any name (a hard or
+%   symbolic link, another spelling of the path). Where OUTPUT is a
+%   symbolic link, the file it points to is written, and made where it does
+%   not exist yet; the link stays. The samples go to a new file beside the
+%   file written (<name>.<unique name>.part), which replaces it only once
+%   all of them are written; on any error that file is deleted and an
+%   existing output is left as it was. A device or a pipe named as OUTPUT
+%   is written in place; a write it refuses (a full device, a pipe with no
+%   reader left) is an error too. INPUT is only ever read; if its size
+%   changes while it is read, the call is refused.
 %
 %   PLORVENT_FILE(INPUT, OUTPUT, W, PADDING) extends the signal past its
 %   ends as PLORVENT does: 'zeros' (the default; [] also selects it), a real
@@ -68,9 +72,12 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   match in any case and by any prefix that names one option.
 %
 %   Errors carry the identifiers of PLORVENT and plorvent:invalidFileName,
-%   plorvent:fileNotFound, plorvent:invalidFileSize, plorvent:sameFile,
+%   plorvent:fileNotFound, plorvent:notARegularFile (INPUT is a folder, a
+%   pipe or a device), plorvent:cannotReadFile (INPUT exists but the caller
+%   may not read it), plorvent:invalidFileSize, plorvent:sameFile,
 %   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
-%   (also when the disk filled up or a file-size limit cut the file short),
+%   (also when the disk or device filled up or a file-size limit cut the
+%   file short),
 %   plorvent:inputChanged (INPUT grew or shrank during the call),
 %   plorvent:moveFailed (the finished file could not replace OUTPUT),
 %   plorvent:windowTooLong, plorvent:rangeOutsideSignal (a 'Range' below 1
@@ -128,7 +135,7 @@ if whole_file
 else
   output_id = open_for_range(output_file, n);
   target = output_file;
-  close_output = onCleanup(@() fclose(output_id));
+  close_output = onCleanup(@() close_if_open(output_id));
 end
 if workers > 1
   if whole_file
@@ -152,6 +159,9 @@ end
 require_same_size(input_id, n, input_file);
 if whole_file
   move_into_place(output_id, part_file, n, output_file);
+elseif ~closed_after_writes(output_id)
+  error('plorvent:writeFailed', 'Could not write outputs %d to %d to ''%s''.', range(1), ...
+        range(2), output_file);
 end
 count = range(2) - range(1) + 1;
 if verbose && workers == 1
@@ -248,18 +258,19 @@ function id = open_for_range(file, n)
 % zeros) when missing. Every process writing a range of one output opens it so. A missing output
 % is made whole under a name of its own and only then linked into place, so that no process
 % meets a part-made output or replaces one that another process has begun to fill.
-if is_stream(file) || isfolder(file)
+kind = file_kind(file);
+if ~any(strcmp(kind, {'regular', 'missing'}))
   error('plorvent:cannotWriteFile', ...
         '''%s'' is not a regular file, in which a range is written at its own offset.', file);
 end
-if ~isfile(file)
+if strcmp(kind, 'missing')
   make_file_of_zeros(file, 8 * n);
 end
 id = fopen(file, 'r+', 'ieee-le');
 if id < 0
   error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', file);
 end
-bytes = end_of(id);
+bytes = open_file_bytes(id);
 if bytes ~= 8 * n
   fclose(id);
   error('plorvent:wrongOutputSize', ...
@@ -323,49 +334,13 @@ if ~is_text || isempty(name)
 end
 end
 
-function [id, n, file] = open_signal(file)
-% Opens FILE for reading; returns the number of samples in it and the name of the file opened
-% (FOPEN may have found it on the path).
-id = fopen(file, 'r', 'ieee-le');
-if id < 0
-  error('plorvent:fileNotFound', 'Cannot open ''%s'' for reading: no such file.', file);
-end
-bytes = end_of(id);
-if mod(bytes, 8) ~= 0
-  fclose(id);
-  error('plorvent:invalidFileSize', ...
-        '''%s'' holds %d bytes, not a whole number of 8-byte samples.', file, bytes);
-end
-n = bytes / 8;
-file = fopen(id);
-end
-
-function bytes = end_of(id)
-% The size in bytes of the open file ID, as it is now.
-fseek(id, 0, 'eof');
-bytes = ftell(id);
-end
-
 function require_same_size(id, n, file)
 % Samples read from a file that grows or shrinks meanwhile are no longer one signal: the blocks
 % already written may come from another version of it.
-bytes = end_of(id);
+bytes = open_file_bytes(id);
 if bytes ~= 8 * n
   error('plorvent:inputChanged', ...
         '''%s'' changed while it was read: it held %d bytes, now %d.', file, 8 * n, bytes);
-end
-end
-
-function name = real_name(name)
-% NAME with symbolic links resolved where it names an existing file or folder, so that the file
-% a link points to is the one replaced, as writing through the link would.
-if is_octave()
-  [real, status] = canonicalize_file_name(name);
-  if status == 0
-    name = real;
-  end
-elseif usejava('jvm') && (isfile(name) || isfolder(name))
-  name = char(javaMethod('getCanonicalPath', java_file(name)));
 end
 end
 
@@ -391,15 +366,6 @@ elseif usejava('jvm')
                     javaMethod('toPath', b_file));
 else
   same = strcmp(full_name(a), full_name(b));
-end
-end
-
-function file = java_file(name)
-% A java.io.File for NAME; a relative NAME is taken from the current folder, which Java does not
-% follow (it resolves against the folder the host started in).
-file = javaObject('java.io.File', name);
-if ~javaMethod('isAbsolute', file)
-  file = javaObject('java.io.File', pwd, name);
 end
 end
 
@@ -454,28 +420,22 @@ end
 end
 
 function stream = is_stream(name)
-% Whether NAME exists and is neither a regular file nor a folder.
-if is_octave()
-  [info, err] = stat(name);
-  stream = err == 0 && ~S_ISREG(info.mode) && ~S_ISDIR(info.mode);
-elseif usejava('jvm')
-  file = java_file(name);
-  stream = javaMethod('exists', file) && ~javaMethod('isFile', file) && ...
-           ~javaMethod('isDirectory', file);
-else
-  stream = false;
-end
+% Whether NAME is a pipe, a device or a socket.
+stream = strcmp(file_kind(name), 'other');
 end
 
 function move_into_place(id, part_file, n, output_file)
-% Renames the finished file to OUTPUT, replacing it. Writes are buffered, and a write that fails
-% while a buffer is flushed (a full disk, a file-size limit, the folder removed) may go unreported
-% by FWRITE and FCLOSE alike, so the closed file's size is checked first.
-closed = fclose(id) == 0;
-if isempty(part_file) && closed
+% Renames the finished file to OUTPUT, replacing it, once every sample is known to be in it: the
+% writes went out, and the closed file has the size of the signal (a full disk or a file-size
+% limit has been seen to cut a file short with no write reporting it).
+written = closed_after_writes(id);
+if isempty(part_file)
+  if ~written
+    error('plorvent:writeFailed', 'Could not write all %d samples to ''%s''.', n, output_file);
+  end
   return;  % written in place
 end
-if ~closed || size_of(part_file) ~= 8 * n
+if ~written || size_of(part_file) ~= 8 * n
   error('plorvent:writeFailed', 'Could not write all %d samples for ''%s''; it was not replaced.', ...
         n, output_file);
 end
@@ -496,16 +456,33 @@ function bytes = size_of(file)
 bytes = -1;
 id = fopen(file, 'r');
 if id >= 0
-  bytes = end_of(id);
+  bytes = open_file_bytes(id);
+  fclose(id);
+end
+end
+
+function written = closed_after_writes(id)
+% Closes ID and tells whether every write to it went out. Writes are buffered, and the last ones
+% go out as ID is flushed, which Octave's FFLUSH and FCLOSE do without telling whether they could;
+% its FSEEK tells, as it flushes before it moves (on a pipe it then fails to move, errno ESPIPE,
+% once the buffer went out).
+[~, error_number] = ferror(id);
+written = error_number == 0;
+if is_octave()
+  written = written && (fseek(id, 0, 'cof') == 0 || errno() == errno('ESPIPE'));
+end
+written = fclose(id) == 0 && written;
+end
+
+function close_if_open(id)
+if any(fopen('all') == id)
   fclose(id);
 end
 end
 
 function discard_part(id, part_file)
 % Closes and deletes the file written unless it was moved into place.
-if any(fopen('all') == id)
-  fclose(id);
-end
+close_if_open(id);
 if isempty(part_file) || ~isfile(part_file)
   return;
 end

@@ -1,8 +1,11 @@
 % plorvent_file in a temporary folder: its output file holds the bits plorvent gives for the same
 % samples, for several block sizes, paddings and both NaN modes; it reads a block at a time; the
 % MATLAB branch (memmapfile, Java's file identity, movefile) gives the same; every refusal has its
-% identifier; and the input is never harmed, nor an existing output replaced, when the output is
-% the input under another name, the input changes, a write fails or the output's folder vanishes.
+% identifier, inputs that are not regular files at once (a pipe never waits for a writer); the
+% input is never harmed, nor an existing output replaced, when the output is the input under
+% another name, the input changes, a write fails or the output's folder vanishes; no failed write
+% passes for done; and a symbolic link as output is written through, also where its target is
+% missing.
 
 %!function write_samples(file, x)
 %! fid = fopen(file, 'w', 'ieee-le');
@@ -84,8 +87,23 @@
 %!   assert(plorvent_file(input, fullfile(folder, 'link.bin'), 3, 'periodic'), 0);
 %!   assert(dir(output).bytes, 0);
 %!   assert(S_ISLNK(lstat(fullfile(folder, 'link.bin')).mode));
-%!   write_samples(input, x);            % a pipe named as OUTPUT is written, not replaced by a file
-%!   mkfifo(fullfile(folder, 'pipe'), 600);
+%!   write_samples(input, x);            % a dangling link's target is made, the link kept
+%!   symlink('made.bin', fullfile(folder, 'dangling.bin'));
+%!   symlink('ranges.bin', fullfile(folder, 'dangling_ranges.bin'));
+%!   plorvent_file(input, fullfile(folder, 'dangling.bin'), 3);
+%!   plorvent_file(input, fullfile(folder, 'dangling_ranges.bin'), 3, 'Range', [1 50]);
+%!   for name = {'dangling.bin', 'dangling_ranges.bin'}
+%!     assert(S_ISLNK(lstat(fullfile(folder, name{1})).mode));
+%!     assert(typecast(read_samples(fullfile(folder, name{1})), 'uint64'), ...
+%!            typecast(plorvent(x, 3), 'uint64'));
+%!   end
+%!   assert(sort({dir(folder).name}), {'.', '..', 'dangling.bin', 'dangling_ranges.bin', ...
+%!                                     'in.bin', 'link.bin', 'made.bin', 'out.bin', 'ranges.bin'});
+%!   [~, name] = fileparts(folder);         % an input found on the path, as fopen finds it
+%!   copyfile(input, fullfile(folder, [name '.bin']));
+%!   addpath(folder);
+%!   assert(plorvent_file([name '.bin'], output, 3), 50);
+%!   mkfifo(fullfile(folder, 'pipe'), 600);  % a pipe named as OUTPUT is written, not replaced
 %!   reader = fopen(fullfile(folder, 'pipe'), 'r+');   % opening to read and write waits for nobody
 %!   assert(plorvent_file(input, fullfile(folder, 'pipe'), 3, 'BlockSize', 7), 50);
 %!   assert(S_ISFIFO(lstat(fullfile(folder, 'pipe')).mode));
@@ -170,6 +188,18 @@
 %!   catch err
 %!     assert(err.identifier, 'plorvent:sameFile');
 %!   end
+%!   symlink('made.bin', 'dangling.bin');   % a dangling link read through Java: its target made
+%!   plorvent_file('in.bin', 'dangling.bin', 3);
+%!   assert(S_ISLNK(lstat('dangling.bin').mode));
+%!   assert(typecast(read_samples('made.bin'), 'uint64'), typecast(plorvent(x, 3), 'uint64'));
+%!   for input_name = {folder, '/dev/null'}    % kinds of file told by Java
+%!     try
+%!       plorvent_file(input_name{1}, 'out.bin', 3);
+%!       error('no error');
+%!     catch err
+%!       assert(err.identifier, 'plorvent:notARegularFile');
+%!     end
+%!   end
 %!   % Ranges into a missing output: made at full length through Java, linked into place.
 %!   plorvent_file('in.bin', 'pieces.bin', 3, 'Range', [31 50]);
 %!   plorvent_file('in.bin', 'pieces.bin', 3, 'Range', [1 30]);
@@ -196,6 +226,7 @@
 %!   symlink(input, fullfile(folder, 'link.bin'));
 %!   link(input, fullfile(folder, 'hard.bin'));
 %!   symlink(folder, [folder '.dirlink']);
+%!   symlink('loop.bin', fullfile(folder, 'loop.bin'));   % a link to itself: nothing to write to
 %!   [~, name] = fileparts(folder);
 %!   files = {dir(folder).name};
 %!   cd(folder);                          % for the relative spellings
@@ -205,7 +236,8 @@
 %!     'plorvent:invalidFileName',   {input, {output}, 3}
 %!     'plorvent:invalidFileName',   {[input; input], output, 3}
 %!     'plorvent:fileNotFound',      {fullfile(folder, 'none.bin'), output, 3}
-%!     'plorvent:fileNotFound',      {folder, output, 3}
+%!     'plorvent:notARegularFile',   {folder, output, 3}
+%!     'plorvent:notARegularFile',   {'/dev/null', output, 3}
 %!     'plorvent:invalidFileSize',   {fullfile(folder, 'odd.bin'), output, 3}
 %!     'plorvent:sameFile',          {input, input, 3}
 %!     'plorvent:sameFile',          {input, fullfile(folder, '..', name, 'in.bin'), 3}
@@ -217,6 +249,7 @@
 %!     'plorvent:sameFile',          {fullfile([folder '.dirlink'], 'in.bin'), 'in.bin', 3}
 %!     'plorvent:cannotWriteFile',   {input, fullfile(folder, 'none', 'out.bin'), 3}
 %!     'plorvent:cannotWriteFile',   {input, folder, 3}
+%!     'plorvent:cannotWriteFile',   {input, fullfile(folder, 'loop.bin'), 3}
 %!     'plorvent:invalidWindow',     {input, output, 4}
 %!     'plorvent:invalidPadding',    {input, output, 3, 'mirror'}
 %!     'plorvent:unknownOption',     {input, output, 3, 'zeros', 1}
@@ -286,29 +319,115 @@
 %!   remove(folder);
 %! end_unwind_protect
 
-%!test  # a write that fails under a file-size limit in a child Octave: nothing replaced
+%!function said = in_child(folder, prefix, calls)
+%! % Runs CALLS in a child Octave started by the shell command PREFIX, killed after 30 s; there
+%! % tell(...) prints the identifier of the error plorvent_file(...) raises. Returns the lines
+%! % printed.
+%! script = fullfile(folder, 'child.m');
+%! fid = fopen(script, 'w');
+%! fprintf(fid, ['1;\nfunction tell(varargin)\n  try\n    plorvent_file(varargin{:});\n' ...
+%!               '    disp(''no error'');\n  catch err\n    disp(err.identifier);\n  end\n' ...
+%!               'end\naddpath(''%s'');\n%s\n'], fileparts(which('plorvent_file')), calls);
+%! fclose(fid);
+%! [~, said] = system(sprintf(['timeout -s KILL 30 %s "%s" --norc --quiet --no-history ' ...
+%!                             '--no-window-system "%s"'], prefix, ...
+%!                            fullfile(OCTAVE_HOME(), 'bin', 'octave-cli'), script));
+%! said = strsplit(strtrim(said), "\n");
+%!endfunction
+
+%!test  # writes that fail: to a device, past a file-size limit; nothing replaced, nothing left
 %! folder = tempname();
 %! mkdir(folder);
 %! unwind_protect
 %!   input = fullfile(folder, 'in.bin');
 %!   output = fullfile(folder, 'out.bin');
+%!   write_samples(input, 1:10);          % few enough to wait in a buffer until the file is closed
+%!   try
+%!     plorvent_file(input, '/dev/full', 3);
+%!     error('no error');
+%!   catch err
+%!     assert(err.identifier, 'plorvent:writeFailed', err.message);
+%!   end
 %!   x = signal_with_edges(1025);          % the output holds one sample past the 8 KiB limit
 %!   write_samples(input, x);
 %!   write_samples(output, [7 8 9]);
-%!   script = fullfile(folder, 'child.m');
-%!   fid = fopen(script, 'w');
-%!   fprintf(fid, ['addpath(''%s'');\ntry\n  plorvent_file(''%s'', ''%s'', 3, ''BlockSize'', 128);\n' ...
-%!                 '  disp(''no error'');\ncatch err\n  disp(err.identifier);\nend\n'], ...
-%!           fileparts(which('plorvent_file')), input, output);
-%!   fclose(fid);
 %!   % Ignoring SIGXFSZ makes a write past the limit fail instead of ending the process.
-%!   [~, said] = system(sprintf(['bash -c ''trap "" XFSZ; ulimit -f 8; exec "$0" --norc ' ...
-%!                               '--quiet --no-history --no-window-system "$1"'' "%s" "%s"'], ...
-%!                              fullfile(OCTAVE_HOME(), 'bin', 'octave-cli'), script));
-%!   assert(strtrim(said), 'plorvent:writeFailed');
+%!   said = in_child(folder, 'bash -c ''trap "" XFSZ; ulimit -f 8; exec "$0" "$@"''', ...
+%!                   sprintf('tell(''%s'', ''%s'', 3, ''BlockSize'', 128);', input, output));
+%!   assert(said, {'plorvent:writeFailed'});
 %!   assert(read_samples(output), [7; 8; 9]);
 %!   assert(typecast(read_samples(input), 'uint64'), typecast(x, 'uint64'));
 %!   assert(sort({dir(folder).name}), {'.', '..', 'child.m', 'in.bin', 'out.bin'});
+%!   assert(numel(fopen('all')), 0);
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect
+
+%!testif ; getuid() == 0    # mounts a file system of 64 KiB
+%! folder = tempname();      # a full disk: nothing replaced, a range not taken as written
+%! disk = fullfile(folder, 'disk');
+%! mkdir(disk);
+%! if system(sprintf('mount -t tmpfs -o size=64k tmpfs "%s" 2> /dev/null', disk)) ~= 0
+%!   rmdir(disk);
+%!   rmdir(folder);
+%!   disp('skipped: a full disk (no tmpfs could be mounted)');
+%!   return;
+%! end
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   output = fullfile(disk, 'out.bin');
+%!   write_samples(input, 1:100);         % few enough to wait in a buffer until the file is closed
+%!   write_samples(output, [7 8 9]);
+%!   system(sprintf('truncate -s 800 "%s"; cat /dev/zero > "%s" 2> /dev/null', ...
+%!                  fullfile(disk, 'ranges.bin'), fullfile(disk, 'fill')));   % the disk full
+%!   calls = {{input, output, 3}, {input, fullfile(disk, 'ranges.bin'), 3, 'Range', [1 100]}};
+%!   for k = 1:2
+%!     try
+%!       plorvent_file(calls{k}{:});
+%!       error('no error');
+%!     catch err
+%!       assert(err.identifier, 'plorvent:writeFailed', err.message);
+%!     end
+%!   end
+%!   assert(read_samples(output), [7; 8; 9]);
+%!   assert(sort({dir(disk).name}), {'.', '..', 'fill', 'out.bin', 'ranges.bin'});
+%!   assert(numel(fopen('all')), 0);
+%! unwind_protect_cleanup
+%!   system(sprintf('umount "%s"', disk));
+%!   remove(folder);
+%! end_unwind_protect
+
+%!test  # inputs that are not regular files: refused at once (a pipe never waits for a writer)
+%! folder = tempname();
+%! mkdir(folder);
+%! unwind_protect
+%!   output = fullfile(folder, 'out.bin');
+%!   pipe = fullfile(folder, 'pipe');
+%!   write_samples(output, [7 8 9]);
+%!   mkfifo(pipe, 600);
+%!   said = in_child(folder, '', sprintf(['tell(''%s'', ''%s'', 3);\n' ...
+%!                                        'writer = fopen(''%s'', ''r+'');\n' ...
+%!                                        'tell(''%s'', ''%s'', 3);'], ...
+%!                                       pipe, output, pipe, pipe, output));
+%!   assert(said, {'plorvent:notARegularFile', 'plorvent:notARegularFile'});
+%!   assert(read_samples(output), [7; 8; 9]);
+%!   assert({dir(folder).name}, {'.', '..', 'child.m', 'out.bin', 'pipe'});  % no part file
+%! unwind_protect_cleanup
+%!   remove(folder);
+%! end_unwind_protect
+
+%!testif ; getuid() != 0 || system('runuser -u nobody -- true') == 0
+%! folder = tempname();      # an input the caller may not read, by a caller other than root
+%! mkdir(folder);
+%! unwind_protect
+%!   input = fullfile(folder, 'in.bin');
+%!   write_samples(input, 1:5);
+%!   system(sprintf('chmod 000 "%s"', input));
+%!   prefix = {'', 'runuser -u nobody --'}{1 + (getuid() == 0)};
+%!   said = in_child(folder, prefix, sprintf('tell(''%s'', ''%s'', 3);', input, ...
+%!                                           fullfile(folder, 'out.bin')));
+%!   assert(said, {'plorvent:cannotReadFile'});
+%!   assert({dir(folder).name}, {'.', '..', 'child.m', 'in.bin'});
 %! unwind_protect_cleanup
 %!   remove(folder);
 %! end_unwind_protect
