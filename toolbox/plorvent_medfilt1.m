@@ -72,7 +72,7 @@ n = order_of(given{1}, caller);
 require_block_size(given{2}, caller);
 windows = moving_windows(floor(n / 2), ceil(n / 2) - 1, dim_argument(given{3}, size(x), caller));
 [windows.omit_nan, windows.ends] = flags_of(varargin(positional + 1:end), caller);
-y = moving_medians(x, windows, caller);
+y = moving_statistics(x, windows, caller);
 end
 
 function n = order_of(a, caller)

@@ -100,7 +100,7 @@ if nargin < 2
 end
 A = checked_signal(A, 'plorvent_movmedian');
 windows = moving_settings(A, k, varargin, 'plorvent_movmedian');
-M = moving_medians(A, windows, 'plorvent_movmedian');
+M = moving_statistics(A, windows, 'plorvent_movmedian');
 end
 
 %!test

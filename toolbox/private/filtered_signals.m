@@ -26,7 +26,7 @@ if counts_samples(padding, options)
   if strcmp(padding.mode, 'constant')
     windows.ends = padding.fill;
   end
-  y = moving_medians(x, windows, 'plorvent');
+  y = moving_statistics(x, windows, 'plorvent');
   return;
 end
 if islogical(x) && ~(padding.fill == 0 || padding.fill == 1)

@@ -1,6 +1,6 @@
 function windows = moving_windows(back, forward, dim)
-%MOVING_WINDOWS The windows of a moving statistic as MOVING_MEDIANS takes them: BACK samples before
-%   each one to FORWARD samples after it, along dimension DIM, clipped to the signal, NaN
+%MOVING_WINDOWS The windows of a moving statistic as MOVING_STATISTICS takes them: BACK samples
+%   before each one to FORWARD samples after it, along dimension DIM, clipped to the signal, NaN
 %   included. Callers set the other fields:
 %     open      true: the forward end itself is left out (a scalar K in time)
 %     omit_nan  true: NaN are left out of their windows
@@ -12,7 +12,10 @@ function windows = moving_windows(back, forward, dim)
 %     block     [] or the most outputs a piece computes
 %     budget    [] or the most bytes of work memory the call may take
 %     outputs   [] or [FIRST LAST]: only those outputs of each signal are computed
+%     statistic 'median' (the default), 'quantile' (of probability p, from 0 to 1, by method
+%               1 to 9 as QUANTILE numbers them) or 'mad' (the median absolute deviation)
 windows = struct('back', back, 'forward', forward, 'dim', dim, 'open', false, ...
                  'omit_nan', false, 'ends', 'shrink', 'discard', false, 'times', [], ...
-                 'threads', [], 'block', [], 'budget', [], 'outputs', []);
+                 'threads', [], 'block', [], 'budget', [], 'outputs', [], ...
+                 'statistic', 'median', 'p', 0.5, 'method', 5);
 end

@@ -1,8 +1,9 @@
-function y = moving_medians(x, windows, caller)
-%MOVING_MEDIANS The moving median of every signal of X over the WINDOWS (see MOVING_WINDOWS),
-%   computed by the plorvent_filter module's moving mode. Faults are raised under CALLER's
-%   prefix: X holding 64-bit integers that a double does not hold exactly, or longer signals than
-%   the module serves, is CALLER:invalidInput.
+function [y, medians] = moving_statistics(x, windows, caller)
+%MOVING_STATISTICS The moving statistic of every signal of X over the WINDOWS (see
+%   MOVING_WINDOWS: the median, a quantile or the MAD), computed by the plorvent_filter module's
+%   moving mode; with the MAD, MEDIANS holds each window's median too. Faults are raised under
+%   CALLER's prefix: X holding 64-bit integers that a double does not hold exactly, or longer
+%   signals than the module serves, is CALLER:invalidInput.
 require_served(x, windows.dim, caller);
 if windows.discard
   % Only the outputs whose windows lie wholly inside the signal are computed; where there are
@@ -22,12 +23,13 @@ if isempty(x)
     result_class = 'double';
   end
   y = zeros(size(x), result_class);
+  medians = y;
 else
-  y = module_medians(x, windows, caller);
+  [y, medians] = module_statistics(x, windows, caller, nargout);
 end
 end
 
-function y = module_medians(x, windows, caller)
+function [y, medians] = module_statistics(x, windows, caller, results)
 threads = windows.threads;
 if isempty(threads)
   threads = host_threads();
@@ -40,10 +42,18 @@ end
 args = {'moving', x, windows.back, windows.forward, windows.dim, double(windows.omit_nan), ...
         double(padded), fill, windows.times(:), double(windows.open), threads};
 options = {'outputs', windows.outputs; 'blocksize', windows.block; 'budget', windows.budget};
+if ~strcmp(windows.statistic, 'median')
+  options = [options; {'statistic', windows.statistic; 'p', windows.p; 'method', windows.method}];
+end
 given = ~cellfun(@isempty, options(:, 2));
 args = [args, reshape(options(given, :)', 1, [])];
+medians = [];
 try
-  y = plorvent_filter(args{:});
+  if results > 1
+    [y, medians] = plorvent_filter(args{:});
+  else
+    y = plorvent_filter(args{:});
+  end
 catch err
   rethrow_as(with_budget_advice(err), caller);
 end
