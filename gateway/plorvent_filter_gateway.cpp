@@ -332,13 +332,6 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
   MovingJob job;
   job.x_type = require_signal(prhs[1]);
-  // Moving medians compute in double: they refuse what double would round.
-  if (holds_beyond_doubles(job.x_type, mxGetData(prhs[1]),
-                           static_cast<int64_t>(mxGetNumberOfElements(prhs[1])))) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
-                      "x holds 64-bit integers beyond 2^53 in magnitude, which moving medians "
-                      "(computed in double) would round; they are not served.");
-  }
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
   job.signals = signals_of(prhs[1], dim_argument(prhs[4]));

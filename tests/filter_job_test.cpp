@@ -221,10 +221,10 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
       for (int64_t t = 0; t < job.signals.length; ++t) {
         signal[t] = x[signal_start(job.signals, s) + t * job.signals.stride];
       }
-      std::vector<char> room(moving_statistics_storage_bytes(job.windows, job.statistic,
+      std::vector<char> room(moving_statistics_storage_bytes(job.windows, job.statistic, false,
                                                              job.signals.length, job.outputs) +
                              1);
-      moving_statistics(signal.data(), job.signals.length, job.windows, job.statistic,
+      moving_statistics(signal.data(), job.signals.length, job.windows, job.statistic, nullptr,
                         job.first_output, job.first_output + job.outputs, want.data(),
                         medians.data(), room.data());
       auto in_class = [&](double v) { return doubles ? v : double(from_double<int16_t>(v)); };
@@ -238,6 +238,86 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// 64-bit integers beyond 2^53: every statistic exact, against the same job on the values shifted
+// down to where doubles are exact (all positive both ways, so a half rounds up alike).
+TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
+  std::mt19937_64 rng(81);
+  for (int trial = 0; trial < 120; ++trial) {
+    MovingJob job{};
+    job.x_type = job.y_type = trial % 2 ? kInt64Samples : kUint64Samples;
+    job.signals = {1 + int64_t(rng() % 30), 1 + int64_t(rng() % 2), 1};
+    job.first_output = 0;
+    job.outputs = job.signals.length;
+    job.windows = {
+        int64_t(rng() % 6), int64_t(rng() % 6), nullptr, 0, 0, false, rng() % 2 == 0, 3, false};
+    job.block = 1 + rng() % 10;
+    job.threads = 1 + rng() % 4;
+    const MovingStatistic statistics[] = {median_statistic(),
+                                          {kQuantileStatistic, 0.37, 7},
+                                          {kQuantileStatistic, 0.5, 2},
+                                          {kMadStatistic, 0, 0}};
+    job.statistic = statistics[trial % 4];
+    const int64_t count = sample_count(job.signals);
+    const uint64_t shift = uint64_t{1} << 60;
+    std::vector<uint64_t> big(count), y(count), medians(count);
+    std::vector<double> small(count), want(count), want_medians(count);
+    for (int64_t i = 0; i < count; ++i) {
+      small[i] = double(rng() % 7);
+      big[i] = static_cast<uint64_t>(small[i]) + shift;
+    }
+    job.x = big.data();
+    job.y = y.data();
+    job.medians = medians.data();
+    job.windows.fill = double(shift);  // 2^60 + 0, which a double holds
+    const MovingPlan plan = plan_moving(job);
+    ASSERT_TRUE(plan.exact);
+    std::vector<char> storage(plan.workers * plan.worker_bytes + 1);
+    run_moving(job, plan, storage.data());
+    MovingJob reference = job;
+    reference.x_type = reference.y_type = kDoubleSamples;
+    reference.x = small.data();
+    reference.y = want.data();
+    reference.medians = want_medians.data();
+    reference.windows.fill = 0;
+    const MovingPlan reference_plan = plan_moving(reference);
+    std::vector<char> room(reference_plan.workers * reference_plan.worker_bytes + 1);
+    run_moving(reference, reference_plan, room.data());
+    const bool mad = job.statistic.kind == kMadStatistic;
+    for (int64_t i = 0; i < count; ++i) {
+      const uint64_t offset = mad ? 0 : shift;  // a MAD is a distance
+      ASSERT_EQ(y[i], uint64_t(from_double<int64_t>(want[i])) + offset) << "trial " << trial;
+      if (mad) {
+        ASSERT_EQ(medians[i], uint64_t(from_double<int64_t>(want_medians[i])) + shift);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A half goes away from zero, as the host rounds integers: down for negative values.
+TEST(ExactIntegers, HalvesRoundAwayFromZero) {
+  const int64_t big = int64_t{1} << 60;
+  const int64_t keys[] = {-big - 3, -big - 2, big + 2, big + 3, INT64_MAX};
+  const ExactArithmetic signed_keys = {keys, false};
+  auto mean_of = [&](int a, int b) {
+    return static_cast<int64_t>(signed_keys.result(signed_keys.mean({keys[a], 0}, {keys[b], 0})));
+  };
+  EXPECT_EQ(mean_of(0, 1), -big - 3);
+  EXPECT_EQ(mean_of(2, 3), big + 3);
+  EXPECT_EQ(mean_of(0, 4), (INT64_MAX - big - 3) / 2);                // no overflow on the way
+  EXPECT_EQ(mean_of(2, 4), big + 2 + (INT64_MAX - big - 2) / 2 + 1);  // a half, up
+  // A quarter of the way from -2^60-3 to 2^60+3 is -2^59-1.5.
+  const ExactValue quarter = signed_keys.interpolate({keys[0], 0}, {keys[3], 0}, 0.25);
+  EXPECT_EQ(static_cast<int64_t>(signed_keys.result(quarter)), -(big / 2) - 2);
 }
 
 }  // namespace

@@ -58,11 +58,12 @@ MovingStatistic statistic_of_trial(std::mt19937 &rng, int trial) {
 void expect_reference(const std::vector<double> &x, const MovingWindows &w, int64_t first,
                       int64_t last, const MovingStatistic &s = median_statistic()) {
   const int64_t n = static_cast<int64_t>(x.size());
-  std::vector<char> storage(moving_statistics_storage_bytes(w, s, n, last - first) + 1);
+  std::vector<char> storage(moving_statistics_storage_bytes(w, s, false, n, last - first) + 1);
   const auto signal = exact_copy(x);
   std::vector<double> out(last - first), medians(last - first);
   double *medians_out = s.kind == kMadStatistic ? medians.data() : nullptr;
-  moving_statistics(signal.get(), n, w, s, first, last, out.data(), medians_out, storage.data());
+  moving_statistics(signal.get(), n, w, s, nullptr, first, last, out.data(), medians_out,
+                    storage.data());
   if (first < last) {  // the same bits from only the samples the windows reach
     int64_t lo = 0, hi = 0;
     moving_reach(w, n, first, last, &lo, &hi);
@@ -70,8 +71,8 @@ void expect_reference(const std::vector<double> &x, const MovingWindows &w, int6
     MovingWindows shifted = w;
     if (w.times) shifted.times += lo;
     std::vector<double> from_reach(last - first);
-    moving_statistics(exact_copy(reached).get(), hi - lo + 1, shifted, s, first - lo, last - lo,
-                      from_reach.data(), nullptr, storage.data());
+    moving_statistics(exact_copy(reached).get(), hi - lo + 1, shifted, s, nullptr, first - lo,
+                      last - lo, from_reach.data(), nullptr, storage.data());
     ASSERT_TRUE(same_bits(from_reach, out)) << "outputs " << first << " to " << last;
   }
   for (int64_t i = first; i < last; ++i) {

@@ -50,10 +50,15 @@ function y = plorvent_filter(varargin)
 %   Y has the size of X and its class, but double for logical X; a zero
 %   median is -0 exactly when the window's counted zeros are all -0. FILL
 %   must be a value of Y's class. The signals along DIM hold at most
-%   2147483646 samples; 64-bit integers beyond 2^53 in magnitude are refused
-%   (plorvent_filter:invalidInput). The name-value pairs 'blocksize', B
-%   and 'budget', BYTES (by default 2^20 and Inf) act as BLOCKSIZE and
-%   BUDGET above.
+%   2147483646 samples. 64-bit integers are exact however large: each
+%   result is one of the samples, or (a mean, or between two samples) the
+%   exact value rounded once, halves away from zero. The name-value pairs
+%   'blocksize', B and 'budget', BYTES (by default 2^20 and Inf) act as
+%   BLOCKSIZE and BUDGET above. 'statistic', S chooses what each window
+%   gives: 'median' (the default), 'quantile' (of probability 'p', P, by
+%   'method', M: 1 to 9 as QUANTILE numbers them, by default 5) or 'mad'
+%   (the median absolute deviation around the window's median, not scaled;
+%   [Y, MEDIANS] = ... returns the medians too).
 %
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
@@ -86,4 +91,4 @@ error('plorvent_filter:moduleNotFound', ...
 %!error id=plorvent_filter:usage plorvent_filter(1)
 %!error id=plorvent_filter:invalidArgument plorvent_filter('moving', 1:3, 1, 1, 2, 0, 0, 0, [3 2 1], 0, 1)
 %!error id=plorvent_filter:invalidArgument plorvent_filter('moving', 1:3, 1.5, 1, 2, 0, 0, 0, [], 0, 1)
-%!error id=plorvent_filter:invalidInput plorvent_filter('moving', int64([1 2^60]), 1, 1, 2, 0, 0, 0, [], 0, 1)
+%!assert (plorvent_filter ('moving', int64 ([1 2^60]), 1, 1, 2, 0, 0, 0, [], 0, 1), int64 ([2^59 2^59]) + 1)

@@ -28,11 +28,12 @@ function y = plorvent_medfilt1(x, varargin)
 %
 %   Y has the size of X and X's class: double, single, or X's integer class
 %   (a mean of two middle values rounded to the nearest, halves away from
-%   zero); logical X gives double. The work is done by the compiled module
-%   PLORVENT_FILTER, in pieces of 2^20 outputs: the work memory beyond X and
-%   Y is, for each thread, about 16*2^20 bytes and 250*N more (N taken as at
-%   least 4096), whatever the length of X. In GNU Octave a Ctrl-C stops a
-%   long call (plorvent_medfilt1:interrupted).
+%   zero; int64 and uint64 exactly however large); logical X gives double.
+%   The work is done by the compiled module PLORVENT_FILTER, in pieces of
+%   2^20 outputs: the work memory beyond X and Y is, for each thread, about
+%   16*2^20 bytes and 250*N more (N taken as at least 4096), whatever the
+%   length of X. In GNU Octave a Ctrl-C stops a long call
+%   (plorvent_medfilt1:interrupted).
 %
 %   Example: a noisy sinusoid filtered with windows of 10 samples
 %     fs = 100; t = 0:1/fs:1;

@@ -48,7 +48,8 @@ function M = plorvent_movmedian(A, k, varargin)
 %
 %   M has the size of A (shorter along DIM with 'discard') and A's class:
 %   double, single, or A's integer class (a mean of two middle elements
-%   rounded to the nearest, halves away from zero); logical A gives double.
+%   rounded to the nearest, halves away from zero; int64 and uint64 exactly
+%   however large); logical A gives double.
 %   An integer A converts a padding C (or the NaN of 'fill', which gives 0)
 %   to its class. The work is done by the compiled module PLORVENT_FILTER,
 %   in pieces of 2^20 outputs: the work memory beyond A and M is, for each
@@ -116,3 +117,5 @@ end
 %! assert(plorvent_movmedian([4 8 6; -1 -2 -3; -1 3 4], 3, 2), [6 6 7; -1.5 -2 -2.5; 1 3 3.5]);
 %!error id=plorvent_movmedian:invalidWindow plorvent_movmedian(1:5, 0)
 %!error id=plorvent_movmedian:unknownOption plorvent_movmedian(1:5, 3, 'Ends', 'fill')
+%!assert (plorvent_movmedian (int64 ([1 2 3]) * 2^60, 3), int64 ([3 4 5]) * 2^59)
+%!assert (plorvent_movmedian (intmax ('uint64') - uint64 ([0 1 2 3]), 2), intmax ('uint64') - uint64 ([0 0 1 2]))

@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
+#include "core/counted/exact_integers.h"
 #include "core/counted/rank_set.h"
 #include "core/engines/nan_windows.h"
 #include "core/running_median.h"
@@ -181,15 +183,21 @@ void change(Counted *c, int64_t p, int32_t delta) {
 }
 
 // What the windows give, and where: the statistic for each output and, with the MAD, each
-// window's median too (or nothing).
+// window's median too (or nothing). With exact integers the samples are ranks into their keys,
+// and each output slot receives the 64 bits of the result in its integer class.
 struct Outputs {
   MovingStatistic statistic;
+  const ExactArithmetic *exact;
   double *values;
   double *medians;
 };
 
 Outputs from(const Outputs &o, int64_t offset) {
-  return {o.statistic, o.values + offset, o.medians ? o.medians + offset : nullptr};
+  return {o.statistic, o.exact, o.values + offset, o.medians ? o.medians + offset : nullptr};
+}
+
+void store_bits(double *slot, uint64_t bits) {
+  std::memcpy(slot, &bits, sizeof bits);
 }
 
 // A counted window, with `padding` copies of the fill among its samples, as the statistics read
@@ -218,29 +226,68 @@ struct CountedWindow {
   }
 };
 
+// A window's output in exact integers (which hold no NaN; a window counting nothing gives 0,
+// as the host converts NaN).
+template <class Window>
+void finish_exact_window(Window &window, int64_t count, const Outputs &o, int64_t i,
+                         int64_t *run_start) {
+  const ExactArithmetic &a = *o.exact;
+  double *median = o.medians ? o.medians + i : nullptr;
+  if (count == 0) {
+    store_bits(o.values + i, 0);
+    if (median) store_bits(median, 0);
+    return;
+  }
+  switch (o.statistic.kind) {
+    case kMedianStatistic:
+      store_bits(o.values + i, a.result(window_median(window, count, a)));
+      break;
+    case kQuantileStatistic:
+      store_bits(o.values + i,
+                 a.result(window_quantile(window, count, o.statistic.p, o.statistic.method, a)));
+      break;
+    case kMadStatistic: {
+      const ExactValue m = window_median(window, count, a);
+      ExactDeviation mad = {0, 0};
+      window_mad(window, count, m, run_start, a, &mad);
+      store_bits(o.values + i, a.result(mad));
+      if (median) store_bits(median, a.result(m));
+      break;
+    }
+  }
+}
+
 // A window's output: NaN where it holds one that counts or nothing at all; the statistic
 // otherwise, a zero median or quantile taking the sign of the window's zeros. `specials` and
 // `count` take in the padding.
 template <class Window>
 void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &specials,
                    int64_t count, const Outputs &o, int64_t i, int64_t *run_start) {
+  if (o.exact) {
+    finish_exact_window(window, count, o, i, run_start);
+    return;
+  }
   double *median = o.medians ? o.medians + i : nullptr;
   if ((!w.omit_nan && specials.nan > 0) || count == 0) {
     o.values[i] = kNaN;
     if (median) *median = kNaN;
     return;
   }
+  const DoubleArithmetic a;
   auto signed_zero = [&](double v) { return v == 0 ? zero_by_count(specials) : v; };
   switch (o.statistic.kind) {
     case kMedianStatistic:
-      o.values[i] = signed_zero(window_median(window, count));
+      o.values[i] = signed_zero(window_median(window, count, a));
       break;
     case kQuantileStatistic:
-      o.values[i] = signed_zero(window_quantile(window, count, o.statistic.p, o.statistic.method));
+      o.values[i] =
+          signed_zero(window_quantile(window, count, o.statistic.p, o.statistic.method, a));
       break;
     case kMadStatistic: {
-      const double m = window_median(window, count);
-      o.values[i] = window_mad(window, count, m, run_start);
+      const double m = window_median(window, count, a);
+      double mad = kNaN;
+      window_mad(window, count, m, run_start, a, &mad);
+      o.values[i] = mad;
       if (median) *median = signed_zero(m);
       break;
     }
@@ -346,10 +393,10 @@ void counted_statistics(const double *x, int64_t n, const MovingWindows &w, int6
 
 // ---- The fixed-window engines ----
 
-// The medians of odd windows of count windows no longer than the signal.
-bool fixed_engine_serves(const MovingWindows &w, const MovingStatistic &s, int64_t n) {
+// The medians (of doubles) of odd windows of count windows no longer than the signal.
+bool fixed_engine_serves(const MovingWindows &w, const MovingStatistic &s, bool exact, int64_t n) {
   const int64_t W = w.back + w.forward + 1;
-  return s.kind == kMedianStatistic && !has_times(w) && W % 2 == 1 && W <= n;
+  return s.kind == kMedianStatistic && !exact && !has_times(w) && W % 2 == 1 && W <= n;
 }
 
 // Output i's window is the fixed engine's window centred on i + shift.
@@ -398,7 +445,7 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
       scan = more + 1;
     }
     counted_statistics(x, n, w, held_from, run_end,
-                       {median_statistic(), out + (held_from - a), nullptr}, room);
+                       {median_statistic(), nullptr, out + (held_from - a), nullptr}, room);
     i = run_end;
     t = scan;
   }
@@ -425,10 +472,11 @@ struct MovingRoom {
 // For `outputs` outputs whose windows, with the outputs themselves, reach `span` samples: the
 // fixed engines serve only where a whole window fits in that span.
 MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
-                             const MovingStatistic &statistic, int64_t span, int64_t outputs) {
+                             const MovingStatistic &statistic, bool exact, int64_t span,
+                             int64_t outputs) {
   MovingRoom room;
   size_t fixed_bytes = 0;
-  if (fixed_engine_serves(w, statistic, span)) {
+  if (fixed_engine_serves(w, statistic, exact, span)) {
     const FixedWindows f = fixed_windows(nullptr, span, w);
     fixed_bytes = running_median_storage_bytes(f.e, f.W, outputs);
   }
@@ -453,25 +501,27 @@ void moving_reach(const MovingWindows &windows, int64_t n, int64_t first, int64_
 }
 
 size_t moving_statistics_storage_bytes(const MovingWindows &windows,
-                                       const MovingStatistic &statistic, int64_t span,
+                                       const MovingStatistic &statistic, bool exact, int64_t span,
                                        int64_t outputs) {
   const MovingWindows w = normalised(windows, span);
   const MovingStatistic s = normalised_statistic(statistic);
   return bytes_taken_by(
-      [&](StorageLayout &layout) { carve_moving_room(layout, w, s, span, outputs); });
+      [&](StorageLayout &layout) { carve_moving_room(layout, w, s, exact, span, outputs); });
 }
 
 void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
-                       const MovingStatistic &statistic, int64_t first, int64_t last,
-                       double *values, double *medians, void *storage) {
+                       const MovingStatistic &statistic, const ExactArithmetic *exact,
+                       int64_t first, int64_t last, double *values, double *medians,
+                       void *storage) {
   if (first >= last) return;
   const MovingWindows w = normalised(windows, n);
   const MovingStatistic s = normalised_statistic(statistic);
   StorageLayout layout = carving_layout(storage);
   const Reach reach = reach_of_outputs(w, n, first, last);
-  const MovingRoom moving = carve_moving_room(layout, w, s, reach.hi - reach.lo + 1, last - first);
-  const Outputs out = {s, values, medians};
-  if (!fixed_engine_serves(w, s, n)) {
+  const MovingRoom moving =
+      carve_moving_room(layout, w, s, exact != nullptr, reach.hi - reach.lo + 1, last - first);
+  const Outputs out = {s, exact, values, medians};
+  if (!fixed_engine_serves(w, s, exact != nullptr, n)) {
     counted_statistics(x, n, w, first, last, out, moving.counted);
     return;
   }

@@ -56,23 +56,42 @@ struct QuantilePosition {
 
 QuantilePosition quantile_position(int64_t c, double p, int32_t method);
 
+// How the statistics compute with the values they read: doubles as they are. (Exact integers
+// have an arithmetic of their own, core/counted/exact_integers.h.)
+struct DoubleArithmetic {
+  typedef double Value;
+  typedef double Deviation;
+
+  Value read(double v) const { return v; }
+  Value mean(double a, double b) const { return mean_of_middles(a, b); }
+  Value interpolate(double a, double b, double weight) const { return interpolated(a, b, weight); }
+  // An infinite (or NaN) median deviates by NaN from some sample: no MAD.
+  bool deviates(double m) const { return std::fabs(m) <= std::numeric_limits<double>::max(); }
+  Deviation deviation(double x, double m) const { return std::fabs(x - m); }
+  Deviation mean_of_deviations(double a, double b) const { return mean_of_middles(a, b); }
+  static bool below(double a, double b) { return a < b; }
+  static bool same(double a, double b) { return a == b; }
+};
+
 // The cursors a window keeps for the statistics below: the middle, and the two ends of the run
 // of values nearest the median.
 enum WindowCursor : int32_t { kMiddleCursor, kRunStartCursor, kRunEndCursor };
 
-template <class Window>
-double window_median(Window &w, int64_t c) {
-  if (c % 2 == 1) return w.value(kMiddleCursor, c / 2);
-  const double lower = w.value(kMiddleCursor, c / 2 - 1);
-  return mean_of_middles(lower, w.value_after(kMiddleCursor, c / 2 - 1));
+template <class Window, class Arithmetic>
+typename Arithmetic::Value window_median(Window &w, int64_t c, const Arithmetic &a) {
+  if (c % 2 == 1) return a.read(w.value(kMiddleCursor, c / 2));
+  const typename Arithmetic::Value lower = a.read(w.value(kMiddleCursor, c / 2 - 1));
+  return a.mean(lower, a.read(w.value_after(kMiddleCursor, c / 2 - 1)));
 }
 
-template <class Window>
-double window_quantile(Window &w, int64_t c, double p, int32_t method) {
+template <class Window, class Arithmetic>
+typename Arithmetic::Value window_quantile(Window &w, int64_t c, double p, int32_t method,
+                                           const Arithmetic &a) {
   const QuantilePosition q = quantile_position(c, p, method);
-  const double lower = w.value(kMiddleCursor, q.lower);
+  const typename Arithmetic::Value lower = a.read(w.value(kMiddleCursor, q.lower));
   if (q.upper == q.lower) return lower;
-  return interpolated(lower, w.value_after(kMiddleCursor, q.lower), q.weight);
+  const typename Arithmetic::Value upper = a.read(w.value_after(kMiddleCursor, q.lower));
+  return q.weight == 0.5 ? a.mean(lower, upper) : a.interpolate(lower, upper, q.weight);
 }
 
 // The median absolute deviation of a window of c >= 1 values around their median m: the median
@@ -82,28 +101,34 @@ double window_quantile(Window &w, int64_t c, double p, int32_t method) {
 // start a is the first where the deviation at its far end, a+h-1, exceeds the one at a, or the
 // run just before it. The next smallest deviation is next to that run. The run moves by a few
 // ranks from one window to the next, so it is found from the last window's start (*start, kept
-// by the caller).
-template <class Window>
-double window_mad(Window &w, int64_t c, double m, int64_t *start) {
-  if (!(std::fabs(m) <= std::numeric_limits<double>::max())) {
-    return std::numeric_limits<double>::quiet_NaN();  // an infinite median deviates by NaN
-  }
+// by the caller). False where the median deviates by no number (no MAD).
+template <class Window, class Arithmetic>
+bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, int64_t *start,
+                const Arithmetic &arithmetic, typename Arithmetic::Deviation *mad) {
+  typedef typename Arithmetic::Deviation Value;
+  if (!arithmetic.deviates(m)) return false;
   struct Deviation {
-    double value;
+    Value value;
     int64_t order;  // breaks ties
   };
   auto deviation = [&](WindowCursor cursor, int64_t k) {
-    return Deviation{std::fabs(w.value(cursor, k) - m), k < c / 2 ? -k : c + k};
+    return Deviation{arithmetic.deviation(arithmetic.read(w.value(cursor, k)), m),
+                     k < c / 2 ? -k : c + k};
   };
   auto below = [](const Deviation &a, const Deviation &b) {
-    return a.value < b.value || (a.value == b.value && a.order < b.order);
+    return Arithmetic::below(a.value, b.value) ||
+           (Arithmetic::same(a.value, b.value) && a.order < b.order);
   };
-  auto smaller = [&](const Deviation &a, const Deviation &b) { return below(a, b) ? a : b; };
   if (c <= 2) {
     const Deviation first = deviation(kMiddleCursor, 0);
-    if (c == 1) return first.value;
-    const double second = deviation(kMiddleCursor, 1).value;
-    return mean_of_middles(std::fmin(first.value, second), std::fmax(first.value, second));
+    if (c == 1) {
+      *mad = first.value;
+      return true;
+    }
+    const Deviation second = deviation(kMiddleCursor, 1);
+    *mad = below(first, second) ? arithmetic.mean_of_deviations(first.value, second.value)
+                                : arithmetic.mean_of_deviations(second.value, first.value);
+    return true;
   }
   const int64_t h = (c + 1) / 2;  // the h-th smallest deviation; for even c also the (h+1)-th
   auto reached = [&](int64_t a) {
@@ -114,18 +139,27 @@ double window_mad(Window &w, int64_t c, double m, int64_t *start) {
   while (a > 0 && reached(a - 1)) --a;
   *start = a;
   // The h smallest run from a-1 (its near end is the largest) or from a (its far end is).
-  Deviation best = {std::numeric_limits<double>::infinity(), c + c};
+  Deviation best = {};
   int64_t run = a;
   if (a > 0) best = deviation(kRunStartCursor, a - 1), run = a - 1;
-  if (a <= c - h && below(deviation(kRunEndCursor, a + h - 1), best)) {
-    best = deviation(kRunEndCursor, a + h - 1);
-    run = a;
+  if (a <= c - h) {
+    const Deviation far = deviation(kRunEndCursor, a + h - 1);
+    if (a == 0 || below(far, best)) best = far, run = a;
   }
-  if (c % 2 == 1) return best.value;
-  Deviation next = {std::numeric_limits<double>::infinity(), c + c};
-  if (run > 0) next = deviation(kRunStartCursor, run - 1);
-  if (run + h < c) next = smaller(next, deviation(kRunEndCursor, run + h));
-  return mean_of_middles(best.value, next.value);
+  if (c % 2 == 1) {
+    *mad = best.value;
+    return true;
+  }
+  // The next smallest deviation lies just outside the best run, on one side or the other.
+  Deviation next = {};
+  const bool before = run > 0, after = run + h < c;
+  if (before) next = deviation(kRunStartCursor, run - 1);
+  if (after) {
+    const Deviation beyond = deviation(kRunEndCursor, run + h);
+    if (!before || below(beyond, next)) next = beyond;
+  }
+  *mad = arithmetic.mean_of_deviations(best.value, next.value);
+  return true;
 }
 
 #endif

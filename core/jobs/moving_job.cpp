@@ -2,10 +2,13 @@
 // with double results, are read and written in place; any other piece has the samples its
 // windows reach gathered (converted to double, exactly) into the worker's storage, and its
 // outputs staged there and converted to the result's class. So the storage of a worker grows
-// with a piece and its windows, never with the signal.
+// with a piece and its windows, never with the signal. 64-bit integers beyond what a double holds
+// are counted by their ranks among the keys of the samples a piece reaches, and their statistics
+// computed exactly from those keys.
 #include "core/jobs/moving_job.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/support/storage_layout.h"
 
@@ -16,21 +19,69 @@ bool in_place(const MovingJob &job) {
 }
 
 struct MovingRoom {
-  double *samples;         // what a piece's windows reach
+  double *samples;         // what a piece's windows reach (or their ranks)
   double *staged;          // its outputs
   double *staged_medians;  // and its windows' medians, with the MAD
+  int64_t *keys;           // exact integers: the keys of the samples, in order and sorted
+  int64_t *sorted_keys;
   char *engine;
 };
 
 MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &plan) {
-  const bool gathers = !in_place(job);
+  const bool gathers = !in_place(job) || plan.exact;
   MovingRoom room;
   room.samples = take<double>(s, gathers ? plan.span : 0);
   room.staged = take<double>(s, gathers ? plan.piece : 0);
   room.staged_medians = take<double>(s, gathers && job.medians ? plan.piece : 0);
-  room.engine = take_bytes(
-      s, moving_statistics_storage_bytes(job.windows, job.statistic, plan.span, plan.piece));
+  room.keys = take<int64_t>(s, plan.exact ? plan.span : 0);
+  room.sorted_keys = take<int64_t>(s, plan.exact ? plan.span + 1 : 0);
+  room.engine = take_bytes(s, moving_statistics_storage_bytes(job.windows, job.statistic,
+                                                              plan.exact, plan.span, plan.piece));
   return room;
+}
+
+// ---- Exact integers ----
+
+int64_t key_of_integer(SampleType type, const void *x, int64_t i) {
+  if (type == kInt64Samples) return static_cast<const int64_t *>(x)[i];
+  return static_cast<int64_t>(static_cast<const uint64_t *>(x)[i] ^ (uint64_t{1} << 63));
+}
+
+// The fill constant as a key of the class (it is a value of it, exactly a double).
+int64_t key_of_fill(SampleType type, double fill) {
+  if (type == kInt64Samples) return static_cast<int64_t>(fill);
+  return static_cast<int64_t>(static_cast<uint64_t>(fill) ^ (uint64_t{1} << 63));
+}
+
+// Replaces the samples at positions lo ... hi of a signal by their ranks among the keys they
+// (and the padding) hold; returns the arithmetic that reads the keys back, and sets the
+// windows' fill to its rank.
+ExactArithmetic rank_integers(const MovingJob &job, int64_t start, int64_t lo, int64_t hi,
+                              const MovingRoom &room, MovingWindows *windows) {
+  const int64_t count = hi - lo + 1;
+  for (int64_t t = 0; t < count; ++t) {
+    room.keys[t] = key_of_integer(job.x_type, job.x, start + (lo + t) * job.signals.stride);
+  }
+  std::copy(room.keys, room.keys + count, room.sorted_keys);
+  int64_t distinct = count;
+  if (windows->padded) room.sorted_keys[distinct++] = key_of_fill(job.x_type, windows->fill);
+  std::sort(room.sorted_keys, room.sorted_keys + distinct);
+  distinct = std::unique(room.sorted_keys, room.sorted_keys + distinct) - room.sorted_keys;
+  auto rank_of = [&](int64_t key) {
+    return static_cast<double>(
+        std::lower_bound(room.sorted_keys, room.sorted_keys + distinct, key) - room.sorted_keys);
+  };
+  for (int64_t t = 0; t < count; ++t) room.samples[t] = rank_of(room.keys[t]);
+  if (windows->padded) windows->fill = rank_of(key_of_fill(job.x_type, windows->fill));
+  return {room.sorted_keys, job.x_type == kUint64Samples};
+}
+
+// Writes the 64 bits of each result, as the exact statistics left them.
+void scatter_bits(void *y, int64_t stride, int64_t at, const double *slots, int64_t count) {
+  char *out = static_cast<char *>(y);
+  for (int64_t j = 0; j < count; ++j) {
+    std::memcpy(out + (at + j * stride) * 8, slots + j, 8);
+  }
 }
 
 // The most samples the windows of any piece reach (with the piece's outputs): in time, found
@@ -64,26 +115,36 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
   const int64_t y_at = signal_start(with_length(job.signals, job.outputs), piece.signal) +
                        piece.first * job.signals.stride;
   const int64_t first = job.first_output + piece.first, last = job.first_output + piece.last;
-  if (in_place(job)) {
+  if (in_place(job) && !run.plan->exact) {
     double *medians = job.medians ? static_cast<double *>(job.medians) + y_at : nullptr;
     moving_statistics(static_cast<const double *>(job.x) + start, job.signals.length, job.windows,
-                      job.statistic, first, last, static_cast<double *>(job.y) + y_at, medians,
-                      room.engine);
+                      job.statistic, nullptr, first, last, static_cast<double *>(job.y) + y_at,
+                      medians, room.engine);
     return;
   }
   int64_t lo = 0, hi = 0;
   moving_reach(job.windows, job.signals.length, first, last, &lo, &hi);
-  gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
-                 room.samples);
   MovingWindows windows = job.windows;
   if (windows.times) windows.times += lo;
-  moving_statistics(room.samples, hi - lo + 1, windows, job.statistic, first - lo, last - lo,
-                    room.staged, job.medians ? room.staged_medians : nullptr, room.engine);
-  scatter_samples(job.y_type, job.y, job.signals.stride, y_at, room.staged, last - first);
-  if (job.medians) {
-    scatter_samples(job.y_type, job.medians, job.signals.stride, y_at, room.staged_medians,
-                    last - first);
+  ExactArithmetic exact = {nullptr, false};
+  if (run.plan->exact) {
+    exact = rank_integers(job, start, lo, hi, room, &windows);
+  } else {
+    gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
+                   room.samples);
   }
+  double *medians = job.medians ? room.staged_medians : nullptr;
+  moving_statistics(room.samples, hi - lo + 1, windows, job.statistic,
+                    run.plan->exact ? &exact : nullptr, first - lo, last - lo, room.staged, medians,
+                    room.engine);
+  const int64_t stride = job.signals.stride, count = last - first;
+  if (run.plan->exact) {
+    scatter_bits(job.y, stride, y_at, room.staged, count);
+    if (medians) scatter_bits(job.medians, stride, y_at, medians, count);
+    return;
+  }
+  scatter_samples(job.y_type, job.y, stride, y_at, room.staged, count);
+  if (medians) scatter_samples(job.y_type, job.medians, stride, y_at, medians, count);
 }
 
 bool is_empty(const MovingJob &job) {
@@ -93,8 +154,10 @@ bool is_empty(const MovingJob &job) {
 }  // namespace
 
 MovingPlan plan_moving(const MovingJob &job) {
-  MovingPlan plan = {1, 0, 0, 0};
+  MovingPlan plan = {1, 0, 0, false, 0};
   if (is_empty(job)) return plan;
+  plan.exact = is_64_bit_integer(job.x_type) &&
+               holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals));
   const int64_t signals = signal_count(job.signals);
   plan.workers = workers_for(signals * job.outputs, job.threads);
   const MovingWindows &w = job.windows;

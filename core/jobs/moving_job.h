@@ -14,7 +14,8 @@
 // Outputs first_output ... first_output+outputs-1 of every signal of x, written to y (laid out
 // as x but with `outputs` samples along the signals' dimension); with the MAD, each window's
 // median to `medians` (laid out as y) unless it is null. The class of y may differ from x's (a
-// mean of two logical samples is not logical).
+// mean of two logical samples is not logical); 64-bit integers give their own class, each result
+// exact, rounded once (halves away from zero) where it is a mean or between two samples.
 struct MovingJob {
   const void *x;
   SampleType x_type;
@@ -37,6 +38,7 @@ struct MovingPlan {
   int32_t workers;
   int64_t piece;  // outputs a piece computes
   int64_t span;   // the most samples a piece's windows reach
+  bool exact;     // 64-bit integers beyond 2^53 in magnitude: counted by their ranks
   size_t worker_bytes;
 };
 

@@ -34,8 +34,6 @@
 %! faults = {
 %!   'notEnoughInputs',    {pv, {x}; pf, {in, out}; mm, {x}; mf, {}}
 %!   'invalidInput',       {pv, {{1}, 3}; mm, {'abc', 3}; mf, {[1i 2]}}
-%!   'invalidInput',       {pv, {int64([1 2^60]), 3, 'shrink'}; mm, {int64([1 2^60]), 3}; ...
-%!                          mf, {uint64([1 2^60])}}
 %!   'invalidWindow',      {pv, {x, {}}; pf, {in, out, {}}; mm, {x, {}}; mf, {x, {}}}
 %!   'invalidWindow',      {pv, {x, ones(1, 1, 3)}; pf, {in, out, [3 5]}; mm, {x, ones(1, 1, 2)}; ...
 %!                          mm, {x, [1 2 3]}; mf, {x, [3 3]}; mf, {x, NaN}}

@@ -2,8 +2,7 @@ function [y, medians] = moving_statistics(x, windows, caller)
 %MOVING_STATISTICS The moving statistic of every signal of X over the WINDOWS (see
 %   MOVING_WINDOWS: the median, a quantile or the MAD), computed by the plorvent_filter module's
 %   moving mode; with the MAD, MEDIANS holds each window's median too. Faults are raised under
-%   CALLER's prefix: X holding 64-bit integers that a double does not hold exactly, or longer
-%   signals than the module serves, is CALLER:invalidInput.
+%   CALLER's prefix: signals longer than the module serves are CALLER:invalidInput.
 require_served(x, windows.dim, caller);
 if windows.discard
   % Only the outputs whose windows lie wholly inside the signal are computed; where there are
@@ -60,13 +59,6 @@ end
 end
 
 function require_served(x, dim, caller)
-if isa(x, 'int64') || isa(x, 'uint64')
-  exact = cast(2^53, class(x));
-  if any(x(:) > exact | x(:) < -exact)
-    error([caller ':invalidInput'], ['X holds 64-bit integers beyond 2^53 in magnitude, which ', ...
-          'moving medians (computed in double) would round.']);
-  end
-end
 if size(x, dim) > 2147483646 && ~isempty(x)
   error([caller ':invalidInput'], ...
         'The signals along DIM hold %d samples; moving medians serve at most 2147483646.', ...
