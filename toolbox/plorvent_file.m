@@ -28,12 +28,15 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %   PLORVENT_FILE(..., 'BlockSize', B) filters B outputs a core call
 %   (default 1048576); the memory used is a few arrays of B+W-1 samples.
 %   A window longer than the signal holds all of it: the signal is then
-%   read whole and filtered at once, its padding counted rather than built
-%   (about 24 bytes a sample; 'MemoryBudget', BYTES refuses more with
-%   plorvent:windowTooLong, as do windows whose exact result would need
-%   more, see PLORVENT). 'Threads' is taken as PLORVENT takes it.
+%   read whole and filtered at once, its padding counted rather than built:
+%   about 37 bytes a sample in all (the samples, the result, and PLORVENT's
+%   count of them, 21 bytes a sample, which 'MemoryBudget', BYTES bounds as
+%   PLORVENT's work, refusing more with plorvent:windowTooLong). 'Threads'
+%   is taken as PLORVENT takes it.
 %   PLORVENT_FILE(..., 'NaN', MODE) treats windows holding a NaN as
-%   PLORVENT does ('includenan', the default, or 'raw').
+%   PLORVENT does ('includenan', the default, or 'raw'); so do the flags
+%   'omitnan' and 'includenan', and the padding 'shrink'. The outputs are
+%   PLORVENT's bits, zeros of both signs included.
 %
 %   PLORVENT_FILE(..., 'Range', [FIRST LAST]) filters only the outputs
 %   FIRST to LAST (1-based, inclusive) and writes them at their own offsets
@@ -148,7 +151,6 @@ if workers > 1
   run_ranges(worker_args, split_range(range, workers), verbose);
 elseif whole_signal
   % Every window holds the whole signal: filtered at once, its padding counted, not built.
-  require_whole_signal_fits(n, options);
   m = filtered_signals(read_all(input_file, input_id, n), 2 * half_width + 1, padding, 1, ...
                        options, range);
   write_at(output_id, m, range(1), output_file);
@@ -312,18 +314,6 @@ catch
     javaMethod('move', 'java.nio.file.Files', from, to, ...
                javaArray('java.nio.file.CopyOption', 0));
   end
-end
-end
-
-function require_whole_signal_fits(n, options)
-% A window longer than the signal needs the whole signal in memory: the samples, the result and
-% the module's counts, about 24 bytes a sample.
-budget = options.MemoryBudget;
-if ~isempty(budget) && 24 * n > budget
-  error('plorvent:windowTooLong', ...
-        ['The window is longer than the signal of %d samples, which must then be held in ' ...
-         'memory: about %.0f bytes, more than the budget of %.0f bytes. Set a larger ' ...
-         '''MemoryBudget'' to allow it.'], n, 24 * n, budget);
 end
 end
 
