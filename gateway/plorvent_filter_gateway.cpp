@@ -372,9 +372,6 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
 void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
   double budget = 0;
   MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget);
-  if (nlhs > 1 && job.statistic.kind != kMadStatistic) {
-    mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
-  }
   MovingPlan plan = plan_moving(job);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   const double dim = mxGetPr(prhs[4])[0];
@@ -389,10 +386,19 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
 
 }  // namespace
 
+// Whether the name-value pairs from `first` on ask for the MAD, which gives two results.
+bool asks_for_mad(int first, int nrhs, const mxArray *prhs[]) {
+  for (int k = first; k + 1 < nrhs; k += 2) {
+    if (names(prhs[k], "statistic") && names(prhs[k + 1], "mad")) return true;
+  }
+  return false;
+}
+
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   const bool moving = nrhs >= kMovingArguments && names(prhs[0], "moving");
   const int arguments = moving ? kMovingArguments : kFilterArguments;
-  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > (moving ? 2 : 1)) {
+  const int most_results = moving && asks_for_mad(arguments, nrhs, prhs) ? 2 : 1;
+  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > most_results) {
     mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   }
   if (moving) {

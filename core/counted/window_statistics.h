@@ -143,8 +143,8 @@ bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, int64
   int64_t run = a;
   if (a > 0) best = deviation(kRunStartCursor, a - 1), run = a - 1;
   if (a <= c - h) {
-    const Deviation far = deviation(kRunEndCursor, a + h - 1);
-    if (a == 0 || below(far, best)) best = far, run = a;
+    const Deviation far_end = deviation(kRunEndCursor, a + h - 1);
+    if (a == 0 || below(far_end, best)) best = far_end, run = a;
   }
   if (c % 2 == 1) {
     *mad = best.value;
