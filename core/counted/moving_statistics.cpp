@@ -128,7 +128,7 @@ struct Counted {
   SpecialCounts specials;  // its NaN and zeros
   bool follows_runs;       // the run cursors are kept (for the MAD)
   RankCursor runs[2];      // the ends of the run of values nearest the median
-  int64_t run_start;
+  WindowMemory memory;
 };
 
 // Sorts the counted samples of x[lo ... hi] into ranks.
@@ -161,7 +161,7 @@ void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, 
   c->count = 0;
   c->specials = {0, 0, 0};
   c->runs[0] = c->runs[1] = {0, 0};
-  c->run_start = 0;
+  c->memory = fresh_window_memory();
 }
 
 void change(Counted *c, int64_t p, int32_t delta) {
@@ -230,7 +230,7 @@ struct CountedWindow {
 // as the host converts NaN).
 template <class Window>
 void finish_exact_window(Window &window, int64_t count, const Outputs &o, int64_t i,
-                         int64_t *run_start) {
+                         WindowMemory *memory) {
   const ExactArithmetic &a = *o.exact;
   double *median = o.medians ? o.medians + i : nullptr;
   if (count == 0) {
@@ -243,13 +243,13 @@ void finish_exact_window(Window &window, int64_t count, const Outputs &o, int64_
       store_bits(o.values + i, a.result(window_median(window, count, a)));
       break;
     case kQuantileStatistic:
-      store_bits(o.values + i,
-                 a.result(window_quantile(window, count, o.statistic.p, o.statistic.method, a)));
+      store_bits(o.values + i, a.result(window_quantile(window, count, o.statistic.p,
+                                                        o.statistic.method, a, memory)));
       break;
     case kMadStatistic: {
       const ExactValue m = window_median(window, count, a);
       ExactDeviation mad = {0, 0};
-      window_mad(window, count, m, run_start, a, &mad);
+      window_mad(window, count, m, memory, a, &mad);
       store_bits(o.values + i, a.result(mad));
       if (median) store_bits(median, a.result(m));
       break;
@@ -262,9 +262,9 @@ void finish_exact_window(Window &window, int64_t count, const Outputs &o, int64_
 // `count` take in the padding.
 template <class Window>
 void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &specials,
-                   int64_t count, const Outputs &o, int64_t i, int64_t *run_start) {
+                   int64_t count, const Outputs &o, int64_t i, WindowMemory *memory) {
   if (o.exact) {
-    finish_exact_window(window, count, o, i, run_start);
+    finish_exact_window(window, count, o, i, memory);
     return;
   }
   double *median = o.medians ? o.medians + i : nullptr;
@@ -281,12 +281,12 @@ void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &
       break;
     case kQuantileStatistic:
       o.values[i] =
-          signed_zero(window_quantile(window, count, o.statistic.p, o.statistic.method, a));
+          signed_zero(window_quantile(window, count, o.statistic.p, o.statistic.method, a, memory));
       break;
     case kMadStatistic: {
       const double m = window_median(window, count, a);
       double mad = kNaN;
-      window_mad(window, count, m, run_start, a, &mad);
+      window_mad(window, count, m, memory, a, &mad);
       o.values[i] = mad;
       if (median) *median = signed_zero(m);
       break;
@@ -315,7 +315,7 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
     SpecialCounts specials = c.specials;
     if (padding > 0) count_special(specials, w.fill, padding);
     CountedWindow window = {&c, &w, padding};
-    finish_window(window, w, specials, c.count + padding, out, i - a, &c.run_start);
+    finish_window(window, w, specials, c.count + padding, out, i - a, &c.memory);
   }
 }
 
@@ -365,16 +365,16 @@ void sorted_window_statistics(const double *x, int64_t n, const MovingWindows &w
   SortedWindow s;
   s.count = 0;
   s.specials = {0, 0, 0};
-  int64_t run_start = 0;
+  WindowMemory memory = fresh_window_memory();
   double v;
   for (int64_t t = a - w.back; t <= a + w.forward; ++t) {
     if (sample_at(x, n, w, t, &v)) enter(&s, v);
   }
-  finish_window(s, w, s.specials, s.count, out, 0, &run_start);
+  finish_window(s, w, s.specials, s.count, out, 0, &memory);
   for (int64_t i = a + 1; i < b; ++i) {
     if (sample_at(x, n, w, i - 1 - w.back, &v)) leave(&s, v);
     if (sample_at(x, n, w, i + w.forward, &v)) enter(&s, v);
-    finish_window(s, w, s.specials, s.count, out, i - a, &run_start);
+    finish_window(s, w, s.specials, s.count, out, i - a, &memory);
   }
 }
 

@@ -30,6 +30,10 @@ double interpolation_point(double p, double m, int32_t method) {
   }
 }
 
+double at_least_one(double v) {
+  return v < 1 ? 1 : v;
+}
+
 QuantilePosition single(int64_t rank) {
   return {rank, rank, 0};
 }
@@ -59,19 +63,21 @@ QuantilePosition quantile_position(int64_t c, double p, int32_t method) {
   const double m = static_cast<double>(c);
   switch (method) {
     case 1:
-      return single(static_cast<int64_t>(std::fmax(std::ceil(p * m), 1)) - 1);
+      return single(static_cast<int64_t>(at_least_one(std::ceil(p * m))) - 1);
     case 2: {
       const double t = p * m;
-      const int64_t lower = static_cast<int64_t>(std::fmax(std::ceil(t), 1)) - 1;
-      const int64_t upper = static_cast<int64_t>(std::fmin(std::floor(t + 1), m)) - 1;
+      const int64_t lower = static_cast<int64_t>(at_least_one(std::ceil(t))) - 1;
+      const double next = std::floor(t + 1);
+      const int64_t upper = static_cast<int64_t>(next < m ? next : m) - 1;
       return {lower, upper, 0.5};
     }
     case 3:
-      return single(static_cast<int64_t>(round_half_even(std::fmax(p * m, 1))) - 1);
+      return single(static_cast<int64_t>(round_half_even(at_least_one(p * m))) - 1);
     default: {
       const double t = interpolation_point(p, m, method);
-      const double below = std::fmax(std::fmin(std::floor(t), m - 1), 1);
-      const double weight = std::fmax(std::fmin(t - below, 1), 0);
+      const double below = at_least_one(std::floor(t) < m - 1 ? std::floor(t) : m - 1);
+      const double rest = t - below;
+      const double weight = rest > 1 ? 1 : rest < 0 ? 0 : rest;
       const int64_t lower = static_cast<int64_t>(below) - 1;
       if (c == 1 || weight == 0) return single(lower);
       if (weight == 1) return single(lower + 1);

@@ -56,6 +56,18 @@ struct QuantilePosition {
 
 QuantilePosition quantile_position(int64_t c, double p, int32_t method);
 
+// What the statistics carry from one window to the next: where the MAD's run started, and the
+// quantile's position for the last count (neighbouring windows mostly count alike).
+struct WindowMemory {
+  int64_t run_start;
+  int64_t quantile_count;  // 0: none yet
+  QuantilePosition quantile;
+};
+
+inline WindowMemory fresh_window_memory() {
+  return {0, 0, {0, 0, 0}};
+}
+
 // How the statistics compute with the values they read: doubles as they are. (Exact integers
 // have an arithmetic of their own, core/counted/exact_integers.h.)
 struct DoubleArithmetic {
@@ -86,8 +98,12 @@ typename Arithmetic::Value window_median(Window &w, int64_t c, const Arithmetic 
 
 template <class Window, class Arithmetic>
 typename Arithmetic::Value window_quantile(Window &w, int64_t c, double p, int32_t method,
-                                           const Arithmetic &a) {
-  const QuantilePosition q = quantile_position(c, p, method);
+                                           const Arithmetic &a, WindowMemory *memory) {
+  if (memory->quantile_count != c) {
+    memory->quantile = quantile_position(c, p, method);
+    memory->quantile_count = c;
+  }
+  const QuantilePosition q = memory->quantile;
   const typename Arithmetic::Value lower = a.read(w.value(kMiddleCursor, q.lower));
   if (q.upper == q.lower) return lower;
   const typename Arithmetic::Value upper = a.read(w.value_after(kMiddleCursor, q.lower));
@@ -100,10 +116,10 @@ typename Arithmetic::Value window_quantile(Window &w, int64_t c, double p, int32
 // all distinct, and the h smallest of them are a run of h consecutive ranks: the one whose
 // start a is the first where the deviation at its far end, a+h-1, exceeds the one at a, or the
 // run just before it. The next smallest deviation is next to that run. The run moves by a few
-// ranks from one window to the next, so it is found from the last window's start (*start, kept
-// by the caller). False where the median deviates by no number (no MAD).
+// ranks from one window to the next, so it is found from the last window's start (kept in
+// `memory`). False where the median deviates by no number (no MAD).
 template <class Window, class Arithmetic>
-bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, int64_t *start,
+bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, WindowMemory *memory,
                 const Arithmetic &arithmetic, typename Arithmetic::Deviation *mad) {
   typedef typename Arithmetic::Deviation Value;
   if (!arithmetic.deviates(m)) return false;
@@ -134,10 +150,11 @@ bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, int64
   auto reached = [&](int64_t a) {
     return below(deviation(kRunStartCursor, a), deviation(kRunEndCursor, a + h - 1));
   };
-  int64_t a = *start < 0 ? 0 : (*start > c - h + 1 ? c - h + 1 : *start);
+  const int64_t start = memory->run_start;
+  int64_t a = start < 0 ? 0 : (start > c - h + 1 ? c - h + 1 : start);
   while (a <= c - h && !reached(a)) ++a;
   while (a > 0 && reached(a - 1)) --a;
-  *start = a;
+  memory->run_start = a;
   // The h smallest run from a-1 (its near end is the largest) or from a (its far end is).
   Deviation best = {};
   int64_t run = a;
