@@ -26,10 +26,10 @@ function M = plorvent_movmad(A, k, varargin)
 %   both in full.
 %
 %   Both medians, of the window and of the deviations, are for an even
-%   count the mean of the two middle values. The result is the exact median
-%   absolute deviation of the window's counted elements, rounded once to
-%   M's class; a window holding an infinity and a finite element gives NaN
-%   or Inf as |w - m| does.
+%   count the mean of the two middle values (as PLORVENT_MOVMEDIAN computes
+%   it). The work is done in double: for integer A every step is exact and
+%   the result is rounded once to A's class. A window whose median is
+%   infinite gives NaN, since its deviations hold Inf - Inf.
 %
 %   M has the size of A (shorter along DIM with 'discard') and A's class:
 %   double, single, or A's integer class (rounded to the nearest, halves

@@ -38,8 +38,9 @@ function Q = plorvent_movquantile(A, p, k, varargin)
 %   Beyond the first or the last point the result is x(1) or x(c). Each
 %   result equals QUANTILE(w, P, 1, M) of the window's counted elements w
 %   (to an ulp or two where it lies between two of them, exactly where it
-%   is one). With P = 0.5 methods 2 and 5 to 9 give the median, and the
-%   default gives exactly PLORVENT_MOVMEDIAN's bits.
+%   is one, also beside an infinity, where QUANTILE's arithmetic meets
+%   0*Inf and gives NaN). With P = 0.5 methods 2 and 5 to 9 give the
+%   median, and the default gives exactly PLORVENT_MOVMEDIAN's bits.
 %
 %   A quantile that is zero is -0 exactly when every zero among the
 %   window's counted elements is -0 (+0 otherwise); a window with nothing
