@@ -168,15 +168,6 @@
 %! x = cast(x, kind);
 %!endfunction
 
-%!function same = same_bits(a, b)
-%! same = strcmp(class(a), class(b)) && isequal(size(a), size(b));
-%! if same && isfloat(a)
-%!   same = isequal(typecast(a(:), 'uint8'), typecast(b(:), 'uint8'));
-%! elseif same
-%!   same = isequal(a, b);
-%! end
-%!endfunction
-
 %!function [args, k, ends, times, omit] = random_call(n, dim)
 %! % A random window and options for signals of N samples along DIM, as the functions take them.
 %! k = randi(n + 4);                            % also longer than the signal
