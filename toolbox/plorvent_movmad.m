@@ -33,9 +33,11 @@ function M = plorvent_movmad(A, k, varargin)
 %
 %   M has the size of A (shorter along DIM with 'discard') and A's class:
 %   double, single, or A's integer class (rounded to the nearest, halves
-%   away from zero); logical A gives double. The work is done by the
-%   compiled module PLORVENT_FILTER; in GNU Octave a Ctrl-C stops a long
-%   call (plorvent_movmad:interrupted).
+%   away from zero, and held within the class: int8([-128 127]) deviate by
+%   127.5, which gives 127); logical A gives double. An integer A converts
+%   a padding C (or the NaN of 'fill', which gives 0) to its class. The
+%   work is done by the compiled module PLORVENT_FILTER; in GNU Octave a
+%   Ctrl-C stops a long call (plorvent_movmad:interrupted).
 %
 %   Example: windows of 3, then of 4 with NaN left out
 %     plorvent_movmad([1 2 4 -1 -2 -3 -1 3 2 1], 3)

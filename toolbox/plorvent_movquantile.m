@@ -48,10 +48,12 @@ function Q = plorvent_movquantile(A, p, k, varargin)
 %
 %   Q has A's class: double, single, or A's integer class (a result between
 %   two elements rounded to the nearest, halves away from zero); logical A
-%   gives double. It has the size of A (shorter along DIM with 'discard'),
-%   times NUMEL(P) along NDIMS(A)+1. The work is done by the compiled
-%   module PLORVENT_FILTER, one pass over A for each probability; in GNU
-%   Octave a Ctrl-C stops a long call (plorvent_movquantile:interrupted).
+%   gives double; an integer A converts a padding C (or the NaN of 'fill',
+%   which gives 0) to its class. Q has the size of A (shorter along DIM
+%   with 'discard'), times NUMEL(P) along NDIMS(A)+1. The work is done by
+%   the compiled module PLORVENT_FILTER, one pass over A for each
+%   probability; in GNU Octave a Ctrl-C stops a long call
+%   (plorvent_movquantile:interrupted).
 %
 %   Example: lower quartiles of windows of 3
 %     A = [4 8 6 -1 -2 -3 -1 3 4 5];
