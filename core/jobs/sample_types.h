@@ -72,11 +72,18 @@ inline bool fits_sample_type(SampleType type, double v) {
 }
 
 // A value in class T: integers take the nearest (halves away from zero, as the host rounds a
-// mean of two middle values) and NaN, which they cannot hold, gives 0 as the host converts it.
+// mean of two middle values), saturated at the class's ends as the host converts (a median
+// absolute deviation can exceed them: int8's [-128 127] deviate by 127.5), and NaN, which they
+// cannot hold, gives 0.
 template <class T>
 T from_double(double v) {
   if constexpr (std::is_integral<T>::value) {
-    return v != v ? T(0) : static_cast<T>(std::round(v));
+    using limits = std::numeric_limits<T>;
+    if (v != v) return T(0);
+    const double nearest = std::round(v);
+    if (nearest <= static_cast<double>(limits::min())) return limits::min();
+    if (nearest >= static_cast<double>(limits::max())) return limits::max();  // 2^63 for int64
+    return static_cast<T>(nearest);
   } else {
     return static_cast<T>(v);
   }

@@ -2,8 +2,9 @@
 % position, the half-width and window at and past their limits, and wrong argument counts.
 % Each call must return the right result (checked against sorted windows) or raise an error
 % with the expected identifier, and leave every argument bit for bit as it was. Calls
-% plorvent_movmedian and plorvent_medfilt1 so too: each returns or raises an error of its own. Prints the
-% number of calls through each function and "N passed, N failed"; exits non-zero on a failure.
+% plorvent_movmedian, plorvent_medfilt1, plorvent_movmad, plorvent_movquantile and
+% plorvent_movprctile so too: each returns or raises an error of its own. Prints the number of
+% calls through each function and "N passed, N failed"; exits non-zero on a failure.
 % Run: octave-cli sweep_arguments.m MODULE_DIR
 1;
 
@@ -418,7 +419,7 @@ before = snapshot(args);
 [~, id, message] = attempt(f, args, 1);
 own = strcat([prefix ':'], {'notEnoughInputs', 'invalidInput', 'invalidWindow', 'invalidDim', ...
               'invalidFlag', 'invalidBlockSize', 'unknownOption', 'missingOptionValue', ...
-              'invalidOptionValue', 'invalidSamplePoints'});
+              'invalidOptionValue', 'invalidSamplePoints', 'invalidProbability'});
 ok = isempty(message) || any(strcmp(id, own));
 if ~ok
   what = sprintf('%s: got "%s" %s', what, id, message);
@@ -432,9 +433,14 @@ end
 function sweep_moving(values)
 % Every value in every argument position of the functions on the moving mode.
 x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
-calls = {'plorvent_movmedian', {@(v) {v, 3}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, 2, v}, ...
-                                @(v) {x, 3, 'Endpoints', v}, @(v) {x, 3, 2, 'SamplePoints', v}, ...
-                                @(v) {x, v, 2, 'SamplePoints', [0 1 2.5]}, @(v) {x, 3, v, 1}};
+movmedian_positions = {@(v) {v, 3}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, 2, v}, ...
+                       @(v) {x, 3, 'Endpoints', v}, @(v) {x, 3, 2, 'SamplePoints', v}, ...
+                       @(v) {x, v, 2, 'SamplePoints', [0 1 2.5]}, @(v) {x, 3, v, 1}};
+% The quantiles take a probability after A, then what plorvent_movmedian takes, and 'Method'.
+after_p = @(p) [cellfun(@(f) @(v) [f(v)(1), {p}, f(v)(2:end)], movmedian_positions, ...
+                        'UniformOutput', false), {@(v) {x, v, 3}, @(v) {x, p, 3, 'Method', v}}];
+calls = {'plorvent_movmedian', movmedian_positions; 'plorvent_movmad', movmedian_positions;
+         'plorvent_movquantile', after_p(0.3); 'plorvent_movprctile', after_p(30);
          'plorvent_medfilt1', {@(v) {v}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, [], v}, ...
                                @(v) {x, 3, [], 1, v}, @(v) {x, 3, [], 1, 'omitnan', v}}};
 for c = 1:rows(calls)
@@ -466,7 +472,7 @@ sweep_moving(values);
 
 printf('%s\n', sweep.failures{:});
 printf(['sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter, ' ...
-        '%d through plorvent_movmedian and plorvent_medfilt1\n'], core_calls, plorvent_calls, ...
+        '%d through the moving statistics\n'], core_calls, plorvent_calls, ...
        filter_calls, sweep.calls - core_calls - plorvent_calls - filter_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);

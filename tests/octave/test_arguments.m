@@ -31,25 +31,35 @@
 %! in = 'no_such_input.bin';                 % argument faults are found before any file is read
 %! out = 'out.bin';
 %! pv = 'plorvent'; pf = 'plorvent_file'; mm = 'plorvent_movmedian'; mf = 'plorvent_medfilt1';
+%! md = 'plorvent_movmad'; mq = 'plorvent_movquantile'; mp = 'plorvent_movprctile';
 %! faults = {
-%!   'notEnoughInputs',    {pv, {x}; pf, {in, out}; mm, {x}; mf, {}}
-%!   'invalidInput',       {pv, {{1}, 3}; mm, {'abc', 3}; mf, {[1i 2]}}
+%!   'notEnoughInputs',    {pv, {x}; pf, {in, out}; mm, {x}; mf, {}; md, {x}; mq, {x, 0.5}; mp, {x}}
+%!   'invalidInput',       {pv, {{1}, 3}; mm, {'abc', 3}; mf, {[1i 2]}; md, {'abc', 3}; ...
+%!                          mq, {{1}, 0.5, 3}; mp, {[1i 2], 50, 3}}
 %!   'invalidWindow',      {pv, {x, {}}; pf, {in, out, {}}; mm, {x, {}}; mf, {x, {}}}
 %!   'invalidWindow',      {pv, {x, ones(1, 1, 3)}; pf, {in, out, [3 5]}; mm, {x, ones(1, 1, 2)}; ...
-%!                          mm, {x, [1 2 3]}; mf, {x, [3 3]}; mf, {x, NaN}}
-%!   'invalidDim',         {pv, {x, 3, [], {}}; mm, {x, 3, {}}; mf, {x, 3, [], {}}}
-%!   'invalidDim',         {pv, {x, 3, [], 1.5}; mm, {x, 3, 0}; mf, {x, 3, [], true}}
+%!                          mm, {x, [1 2 3]}; mf, {x, [3 3]}; mf, {x, NaN}; md, {x, -1}; ...
+%!                          mq, {x, 0.5, 'abc'}; mp, {x, 50, [1 2 3]}}
+%!   'invalidDim',         {pv, {x, 3, [], {}}; mm, {x, 3, {}}; mf, {x, 3, [], {}}; md, {x, 3, {}}}
+%!   'invalidDim',         {pv, {x, 3, [], 1.5}; mm, {x, 3, 0}; mf, {x, 3, [], true}; ...
+%!                          mq, {x, 0.5, 3, 0}; mp, {x, 50, 3, 1.5}}
 %!   'invalidFlag',        {pv, {x, 3, 'omitnan', 'includenan'}; mm, {x, 3, 'omitnan', 'omitnan'}; ...
-%!                          mf, {x, 3, 'omitnan', 'includenan'}; mf, {x, 3, [], 2, 1}}
+%!                          mf, {x, 3, 'omitnan', 'includenan'}; mf, {x, 3, [], 2, 1}; ...
+%!                          md, {x, 3, 'omitnan', 'omitnan'}; mq, {x, 0.5, 3, 'Method', 5, 'omitnan'}}
 %!   'unknownOption',      {pv, {x, 3, [], 1, 'Windows', 1}; pf, {in, out, 3, [], 'Windows', 1}; ...
-%!                          mm, {x, 3, 'Windows', 1}}
-%!   'unknownOption',      {pv, {x, 3, 'zeros', 1, 2}; pf, {in, out, 3, 'zeros', 1}; mm, {x, 3, 1, 2}}
-%!   'missingOptionValue', {pv, {x, 3, 'Threads'}; pf, {in, out, 3, 'Workers'}; mm, {x, 3, 'Endpoints'}}
+%!                          mm, {x, 3, 'Windows', 1}; md, {x, 3, 'Method', 5}; mp, {x, 50, 3, 'Win', 1}}
+%!   'unknownOption',      {pv, {x, 3, 'zeros', 1, 2}; pf, {in, out, 3, 'zeros', 1}; mm, {x, 3, 1, 2}; ...
+%!                          mq, {x, 0.5, 3, 1, 2}}
+%!   'missingOptionValue', {pv, {x, 3, 'Threads'}; pf, {in, out, 3, 'Workers'}; mm, {x, 3, 'Endpoints'}; ...
+%!                          md, {x, 3, 'Endpoints'}; mq, {x, 0.5, 3, 'Method'}}
 %!   'invalidOptionValue', {pv, {x, 3, 'BlockSize', {}}; pf, {in, out, 3, 'Verbose', {}}; ...
-%!                          mm, {x, 3, 'End', {}}}
+%!                          mm, {x, 3, 'End', {}}; md, {x, 3, 'End', {}}; mq, {x, 0.5, 3, 'Method', {}}}
 %!   'invalidOptionValue', {pv, {x, 3, 'NaN', 'omit'}; pf, {in, out, 3, 'Range', 1}; ...
-%!                          mm, {x, 3, 'End', 'cut'}; mm, {x, 3, 'SamplePoints', 1:5, 'End', 'fill'}}
-%!   'invalidSamplePoints', {mm, {x, 3, 'SamplePoints', 5:-1:1}; mm, {x, 3, 'SamplePoints', {}}}
+%!                          mm, {x, 3, 'End', 'cut'}; mm, {x, 3, 'SamplePoints', 1:5, 'End', 'fill'}; ...
+%!                          mq, {x, 0.5, 3, 'Method', 10}; mp, {x, 50, 3, 'Method', 'linear'}}
+%!   'invalidSamplePoints', {mm, {x, 3, 'SamplePoints', 5:-1:1}; mm, {x, 3, 'SamplePoints', {}}; ...
+%!                          md, {x, 3, 'SamplePoints', 1:4}; mp, {x, 50, 3, 'SamplePoints', {}}}
+%!   'invalidProbability', {mq, {x, 1.5, 3}; mq, {x, 'p', 3}; mp, {x, -1, 3}; mp, {x, NaN, 3}}
 %!   'windowTooLong',      {pv, {[-0; 1; 2], 2^31 - 1, 'NaN', 'raw'}}};
 %! addpath(host_classes());
 %! unwind_protect
@@ -82,7 +92,12 @@
 %!   @plorvent_movmedian, {x, [2 1], 2, 'Endpoints', 'fill'}, {x, [2 1], 2, 'includemissing', 'e', 'fill'}
 %!   @plorvent_movmedian, {x, 2.5, 'SamplePoints', (1:12) / 2}, {x, 2.5, 'samplep', (1:12) / 2}
 %!   @plorvent_medfilt1, {x, 4, 'omitnan', 'truncate'}, {x, 4, 'Truncate', 'OmitNaN'}
-%!   @plorvent_medfilt1, {x, 3, [], 2, 'zeropad', 'includenan'}, {x, 3, 5, 2, 'ZeroPad'}};
+%!   @plorvent_medfilt1, {x, 3, [], 2, 'zeropad', 'includenan'}, {x, 3, 5, 2, 'ZeroPad'}
+%!   @plorvent_movmad, {x, 4, 'omitnan', 'Endpoints', 'discard'}, {x, 4, 'OmitMissing', 'END', 'Discard'}
+%!   @plorvent_movquantile, {x, [0.2 0.7], [2 1], 2, 'Method', 7, 'Endpoints', 'fill'}, ...
+%!                          {x, [0.2 0.7], [2 1], 2, 'includenan', 'meth', 7, 'e', 'Fill'}
+%!   @plorvent_movprctile, {x, 30, 2.5, 'SamplePoints', (1:12) / 2, 'Method', 3}, ...
+%!                         {x, 30, 2.5, 'samplep', (1:12) / 2, 'M', 3}};
 %! addpath(host_classes());
 %! unwind_protect
 %!   for k = 1:rows(calls)
@@ -129,6 +144,10 @@
 %!     assert(plorvent_movmedian(x, window, 2, 'SamplePoints', points), expected);
 %!     discard = plorvent_movmedian(x, window, 2, 'SamplePoints', points, 'Endpoints', 'discard');
 %!     assert(discard, plorvent_movmedian(x, k{1}, 2, 'SamplePoints', t, 'Endpoints', 'discard'));
+%!     assert(plorvent_movquantile(x, 0.3, window, 2, 'SamplePoints', points), ...
+%!            plorvent_movquantile(x, 0.3, k{1}, 2, 'SamplePoints', t));
+%!     assert(plorvent_movmad(x, window, 2, 'SamplePoints', points), ...
+%!            plorvent_movmad(x, k{1}, 2, 'SamplePoints', t));
 %!   end
 %!   % steps of 0.1 microseconds far from any origin keep their windows
 %!   assert(plorvent_movmedian(x, duration(0, 0, 3e-7), 2, 'SamplePoints', ...
@@ -159,6 +178,8 @@
 %!   assert(size(plorvent_movmedian(int8(x), [1 2], 'omitnan')), sz{1});
 %!   assert(size(plorvent_medfilt1(x, 4, [], [], 'truncate')), sz{1});
 %!   assert(class(plorvent_movmedian(logical(x), 2)), 'double');
+%!   assert(size(plorvent_movmad(uint16(x), 3, 'omitnan')), sz{1});
+%!   assert(size(plorvent_movprctile(x, [5; 95], 4)), [sz{1} 2]);
 %!   dim = find([sz{1} 2] ~= 1, 1);
 %!   n = size(x, dim);
 %!   discard = plorvent_movmedian(x, 2, 'SamplePoints', 0:n - 1, 'Endpoints', 'discard');

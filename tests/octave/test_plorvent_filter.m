@@ -47,15 +47,6 @@
 %! y = ipermute(yp, order);
 %!endfunction
 
-%!function same = same_bits(a, b)
-%! same = strcmp(class(a), class(b)) && isequal(size(a), size(b));
-%! if same && isfloat(a)
-%!   same = isequal(typecast(a(:), 'uint8'), typecast(b(:), 'uint8'));
-%! elseif same
-%!   same = isequal(a, b);
-%! end
-%!endfunction
-
 %!function x = hostile(sz, seed)
 %! rand('seed', seed);
 %! x = round(4 * rand(sz)) - 2;
