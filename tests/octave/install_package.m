@@ -34,8 +34,11 @@ unwind_protect
   fclose(fid);
   delete(signal, [signal '.out']);
 
-  % The tests and the demo beside the code, as `test plorvent` and `demo plorvent` run them.
-  for name = {'plorvent', 'plorvent_file', 'plorvent_filter', 'plorvent_core'}
+  % The tests and the demo beside the code, as `test plorvent` and `demo plorvent` run them: of
+  % every function the package's index lists.
+  names = regexp(fileread(fullfile('package', 'INDEX')), '(?m)^ (\w+)', 'tokens');
+  names = [names{:}];
+  for name = names
     assert(test(name{1}, 'quiet'), sprintf('test %s', name{1}));
   end
   set(0, 'defaultfigurevisible', 'off');
