@@ -137,14 +137,16 @@ void network_telling_its_samples(const ExtendedSignal &e, int32_t W, int64_t fir
 // Every window length a network is compiled for, with each vector width the processor has in
 // turn (the narrower kernels also finish every run the wider ones leave).
 TEST(SlidingEngines, SelectionNetworkMatchesPerWindowAtEveryVectorWidth) {
-  for (VectorWidth width : {kScalar, kSse2, kAvx2}) {
-    limit_vector_width(width);
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
     std::vector<int32_t> half_widths;
     for (int32_t W2 = 1; 2 * W2 + 1 <= longest_network_window(); ++W2) half_widths.push_back(W2);
     expect_engine_matches("network", network_telling_its_samples, network_storage_bytes,
                           half_widths);
   }
-  limit_vector_width(kAvx2);
+  limit_vector_width(kAvx512);
 }
 
 TEST(SlidingEngines, BlockSortMatchesPerWindow) {

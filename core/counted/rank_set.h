@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/support/bit_scan.h"
+
 struct RankSet {
   uint64_t *bits;     // bit r of word r/64: rank r is in the set
   uint64_t *summary;  // bit w of word w/64: word w is not empty
@@ -29,14 +31,6 @@ void clear_rank_set(RankSet *s, int32_t size);
 // 64-bit words that hold `bits` bits, with one to spare.
 inline int32_t words_for(int64_t bits) {
   return static_cast<int32_t>(bits / 64 + 1);
-}
-
-inline int lowest_bit(uint64_t word) {
-  return __builtin_ctzll(word);
-}
-
-inline int highest_bit(uint64_t word) {
-  return 63 - __builtin_clzll(word);
 }
 
 // The bits of `word` at positions `from` and above (from < 64).
