@@ -6,8 +6,8 @@
 #if defined(__x86_64__)
 #include <xmmintrin.h>
 #endif
-
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <random>
@@ -257,25 +257,47 @@ TEST(SlidingEngines, GeneratedPaddingsAndOutputRangesMatchWrittenOutExtensions) 
   }
 }
 
+#if defined(__x86_64__) || defined(__aarch64__)
+// Subnormals read as zero: denormals-are-zero and flush-to-zero on x86-64, FZ on aarch64.
+struct SubnormalsAsZero {
 #if defined(__x86_64__)
-// With denormals-are-zero set (as another library in the process may leave it), subnormals
-// compare equal to zero; the driver must then give what the per-window selection gives in that
-// same state, not what the bit order says.
+  const unsigned saved = _mm_getcsr();
+  SubnormalsAsZero() {
+    _mm_setcsr(saved | 0x8040);
+  }
+  ~SubnormalsAsZero() {
+    _mm_setcsr(saved);
+  }
+#else
+  uint64_t saved;
+  SubnormalsAsZero() {
+    __asm__ volatile("mrs %0, fpcr" : "=r"(saved));
+    __asm__ volatile("msr fpcr, %0" : : "r"(saved | uint64_t{1} << 24));
+  }
+  ~SubnormalsAsZero() {
+    __asm__ volatile("msr fpcr, %0" : : "r"(saved));
+  }
+#endif
+};
+
+// With subnormals read as zero (as another library in the process may leave it), they compare
+// equal to zero; the driver must then give what the per-window selection gives in that same
+// state, not what the bit order says.
 TEST(SlidingEngines, DriverFollowsTheFloatingPointStateWhenSubnormalsAreZero) {
   std::mt19937_64 rng(99);
-  const unsigned saved = _mm_getcsr();
   for (int32_t W2 : {1, 4, 40}) {
     Case c = make_case(
         [](std::mt19937_64 &r, int64_t) {
           return pick(r, {kSubnormal, -kSubnormal, 2 * kSubnormal, 0.0, -0.0});
         },
         rng, 500, W2);
-    _mm_setcsr(saved | 0x8040);  // denormals-are-zero and flush-to-zero
-    std::vector<double> out(c.x.size());
-    running_median(c.x.data(), out.data(), c.xic.data(), c.xfc.data(),
-                   static_cast<int32_t>(c.x.size()), 2 * W2 + 1, W2);
-    const std::vector<double> expected = reference(c);
-    _mm_setcsr(saved);
+    std::vector<double> out(c.x.size()), expected;
+    {
+      const SubnormalsAsZero state;
+      running_median(c.x.data(), out.data(), c.xic.data(), c.xfc.data(),
+                     static_cast<int32_t>(c.x.size()), 2 * W2 + 1, W2);
+      expected = reference(c);
+    }
     EXPECT_TRUE(same_bits(out, expected)) << "W2=" << W2;
     EXPECT_FALSE(same_bits(expected, reference(c))) << "the data should tell the two states apart";
   }

@@ -3,33 +3,36 @@
 // a namespace of its own that first brings in one set's operations and defines:
 //   PLORVENT_KERNEL_TARGET  the target attribute of every function here (or nothing);
 //   PLORVENT_EXPAND_KERNELS defined where the operations are expanded at compile time.
-// Expanded, every row index is a constant and the rows stay in registers; the expansion is a
-// fold over index sequences, which every compiler unrolls (no unrolling pragma is needed).
+// Expanded, every row index is a constant and the rows stay in registers. The expansion is a pack
+// expanded in an array's initialiser, which every compiler unrolls and evaluates in order (no
+// unrolling pragma needed; a fold expression of hundreds of operations would pass clang's limit
+// on nested expressions).
 // (No include guard: it is meant to be included more than once.)
 
-// One operation of the network on the shared rows s[0 ... W-2].
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void apply_network_op(Lanes *s, NetworkOp op) {
-  if (op.kind == kMinOnly) {
-    s[op.low] = lanes_min(s[op.low], s[op.high]);
-  } else if (op.kind == kMaxOnly) {
-    s[op.high] = lanes_max(s[op.low], s[op.high]);
-  } else {
-    const Lanes low = s[op.low];
-    s[op.low] = lanes_min(low, s[op.high]);
-    s[op.high] = lanes_max(low, s[op.high]);
-  }
-}
+// One operation of the network on the shared rows s[0 ... W-2]; `spare` holds a minimum's
+// first operand while it is replaced. A macro, not a function: each inlined call would add debug
+// records, and thousands of operations are expanded.
+#undef PLORVENT_NETWORK_OP
+#define PLORVENT_NETWORK_OP(s, op, spare)                                             \
+  ((op).kind == kMinOnly ? (void)(s[(op).low] = lanes_min(s[(op).low], s[(op).high])) \
+   : (op).kind == kMaxOnly                                                            \
+       ? (void)(s[(op).high] = lanes_max(s[(op).low], s[(op).high]))                  \
+       : (void)(spare = s[(op).low], s[(op).low] = lanes_min(spare, s[(op).high]),    \
+                s[(op).high] = lanes_max(spare, s[(op).high])))
 
 template <size_t... P>
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void split_all_rows(const double *y, Lanes *row,
                                                            std::index_sequence<P...>) {
-  (split_rows(y + 2 * P, row[2 * P], row[2 * P + 1]), ...);
+  const int in_order[] = {(split_rows(y + 2 * P, row[2 * P], row[2 * P + 1]), 0)...};
+  (void)in_order;
 }
 
 template <int32_t W, size_t... C>
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void apply_network(Lanes *s, std::index_sequence<C...>) {
-  constexpr const Network &net = SharedPairNetwork<W>::network;
-  (apply_network_op(s, net.ops[C]), ...);
+  Lanes spare;
+  const int in_order[] = {
+      (PLORVENT_NETWORK_OP(s, SharedPairNetwork<W>::network.ops[C], spare), 0)...};
+  (void)in_order;
 }
 
 // Outputs out[0 ... 2*kLanes-1] of the windows starting at y[0], y[1], ...
@@ -53,8 +56,9 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void pair_medians(const double *y, double
 #ifdef PLORVENT_EXPAND_KERNELS
   apply_network<W>(row + 1, std::make_index_sequence<Shared::network.count>());
 #else
+  Lanes spare;
   for (int32_t c = 0; c < Shared::network.count; ++c) {
-    apply_network_op(row + 1, Shared::network.ops[c]);
+    PLORVENT_NETWORK_OP((row + 1), Shared::network.ops[c], spare);
   }
 #endif
   const Lanes low = row[k], high = row[k + 1];

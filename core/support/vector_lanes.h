@@ -36,6 +36,16 @@
 #else
 #include <immintrin.h>
 #endif
+// clang in MSVC mode declares the wider intrinsics only for builds that target them; the
+// kernels' target attributes need them declared in any build (each header needs the ones before).
+#if defined(_MSC_VER) && defined(__clang__)
+// clang-format off
+#include <smmintrin.h>
+#include <avxintrin.h>
+#include <avx2intrin.h>
+#include <avx512fintrin.h>
+// clang-format on
+#endif
 #elif defined(__aarch64__) || defined(_M_ARM64)
 #define PLORVENT_NEON_LANES 1
 #include <arm_neon.h>
