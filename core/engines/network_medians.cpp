@@ -3,13 +3,14 @@
 // lane. Branch-free, with the samples kept in registers, so it runs near memory speed.
 //
 // Windows i and i+1 share W-1 samples; one network finds ranks k-1 and k of those, and each
-// window's median is its own extra sample clamped between the two. Lane l of a vector handles
-// windows 2l and 2l+1 of a group, so row r of the lanes holds samples r, r+2, r+4, ... of the
-// group's samples: even and odd rows come from two overlapping loads split apart.
+// window's median is its own extra sample clamped between the two. Each lane of a vector handles
+// one such pair of a group, and row r of the lanes holds each pair's r-th sample: even and odd
+// rows come from two overlapping loads split apart (core/support/vector_lanes.h). The kernel is
+// written once (paired_network_kernel.h) and compiled here for each instruction set.
 //
-// The min/max instructions pick a fixed operand for NaN and for -0.0 against +0.0; that can
-// change the result only for windows holding a NaN or zeros of both signs around a zero median,
-// and the exactness pass recomputes exactly those.
+// Each instruction set's min/max treats NaN, and -0.0 against +0.0, its own way; that can change
+// the result only for windows holding a NaN or zeros of both signs around a zero median, and the
+// exactness pass recomputes exactly those.
 #include "core/engines/network_medians.h"
 
 #include <algorithm>
