@@ -68,15 +68,24 @@ TEST(BitScan, FindsTheLowestAndHighestBit) {
 }
 
 // One NaN or zero of either sign at every position of spans of every length up to a few
-// vectors, at every width: each lane, each half of a step and the scalar tail must see it.
+// vectors, among every kind of ordinary sample, at every width: each lane, each half of a step
+// and the scalar tail must see it, and nothing else must look special.
 TEST(SpecialValues, ScanFindsALoneNanOrZeroAnywhereAtEveryVectorWidth) {
+  const double inf = std::numeric_limits<double>::infinity();
   const double specials[] = {std::numeric_limits<double>::quiet_NaN(), 0.0, -0.0};
+  const double ordinary[] = {1.5,
+                             -inf,
+                             inf,
+                             std::numeric_limits<double>::denorm_min(),
+                             -std::numeric_limits<double>::max(),
+                             -2.0};
   limit_vector_width(kAvx512);
   const VectorWidth widest = usable_vector_width();
   for (int width = kScalar; width <= widest; ++width) {
     limit_vector_width(static_cast<VectorWidth>(width));
     for (int64_t count = 0; count <= 40; ++count) {
-      std::vector<double> v(count + 1, 1.5);
+      std::vector<double> v(count + 1);
+      for (int64_t i = 0; i < count; ++i) v[i] = ordinary[i % 6];
       v[count] = 0.0;  // just past the span: must not be read
       ASSERT_TRUE(holds_no_nan_or_zero(v.data(), count)) << "width " << width;
       for (int64_t at = 0; at < count; ++at) {
@@ -90,7 +99,7 @@ TEST(SpecialValues, ScanFindsALoneNanOrZeroAnywhereAtEveryVectorWidth) {
           ASSERT_EQ(seen.negative_zero, special == 0 && std::signbit(special));
           ASSERT_EQ(seen.positive_zero, special == 0 && !std::signbit(special));
         }
-        v[at] = 1.5;
+        v[at] = ordinary[at % 6];
       }
     }
   }

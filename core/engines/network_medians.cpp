@@ -52,44 +52,9 @@ constexpr int32_t kWidestGroup = 16;
 
 typedef int64_t (*PairKernel)(const double *y, double *out, int64_t outputs, bool &ordinary);
 
-namespace scalar {
-using namespace scalar_lanes;
-#define PLORVENT_KERNEL_TARGET
-#include "core/engines/paired_network_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace scalar
-
-#ifdef PLORVENT_X86_64_LANES
-namespace sse2 {
-using namespace sse2_lanes;
-#define PLORVENT_KERNEL_TARGET
-#include "core/engines/paired_network_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace sse2
-
-namespace avx2 {
-using namespace avx2_lanes;
-#define PLORVENT_KERNEL_TARGET PLORVENT_TARGET_AVX2
-#include "core/engines/paired_network_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace avx2
-
-namespace avx512 {
-using namespace avx512_lanes;
-#define PLORVENT_KERNEL_TARGET PLORVENT_TARGET_AVX512
-#include "core/engines/paired_network_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace avx512
-#endif
-
-#ifdef PLORVENT_NEON_LANES
-namespace neon {
-using namespace neon_lanes;
-#define PLORVENT_KERNEL_TARGET
-#include "core/engines/paired_network_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace neon
-#endif
+#define PLORVENT_KERNEL_FILE "core/engines/paired_network_kernel.h"
+#include "core/support/each_instruction_set.h"
+#undef PLORVENT_KERNEL_FILE
 
 // Every output of a contiguous run of windows. The last few, fewer than one group, run on a
 // copy padded with repeats of the last sample, and only their own outputs are kept. Clears

@@ -1,8 +1,7 @@
 // The paired-window network kernel, written once in the operations of core/support/
-// vector_lanes.h and included by network_medians.cpp once for each instruction set, each time in
-// a namespace of its own that first brings in one set's operations and defines:
-//   PLORVENT_KERNEL_TARGET  the target attribute of every function here (or nothing);
-//   PLORVENT_EXPAND_KERNELS defined where the operations are expanded at compile time.
+// vector_lanes.h and compiled by network_medians.cpp for each instruction set (through
+// core/support/each_instruction_set.h, which defines PLORVENT_KERNEL_TARGET). The operations are
+// expanded at compile time where PLORVENT_EXPAND_KERNELS is defined.
 // Expanded, every row index is a constant and the rows stay in registers. The expansion is a pack
 // expanded in an array's initialiser, which every compiler unrolls and evaluates in order (no
 // unrolling pragma needed; a fold expression of hundreds of operations would pass clang's limit

@@ -1,6 +1,6 @@
 // The scan for NaN and zeros, written once in the operations of core/support/vector_lanes.h and
-// included by special_values.cpp once for each instruction set, in a namespace of its own that
-// first brings in one set's operations and defines PLORVENT_KERNEL_TARGET.
+// compiled by special_values.cpp for each instruction set (through
+// core/support/each_instruction_set.h, which defines PLORVENT_KERNEL_TARGET).
 // (No include guard: it is meant to be included more than once.)
 
 // True when no sample of v[0 ... count-1] is a NaN or a zero: one ordered comparison a sample,

@@ -8,44 +8,9 @@
 
 namespace {
 
-namespace scalar {
-using namespace scalar_lanes;
-#define PLORVENT_KERNEL_TARGET
-#include "core/support/ordinary_scan_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace scalar
-
-#ifdef PLORVENT_X86_64_LANES
-namespace sse2 {
-using namespace sse2_lanes;
-#define PLORVENT_KERNEL_TARGET
-#include "core/support/ordinary_scan_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace sse2
-
-namespace avx2 {
-using namespace avx2_lanes;
-#define PLORVENT_KERNEL_TARGET PLORVENT_TARGET_AVX2
-#include "core/support/ordinary_scan_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace avx2
-
-namespace avx512 {
-using namespace avx512_lanes;
-#define PLORVENT_KERNEL_TARGET PLORVENT_TARGET_AVX512
-#include "core/support/ordinary_scan_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace avx512
-#endif
-
-#ifdef PLORVENT_NEON_LANES
-namespace neon {
-using namespace neon_lanes;
-#define PLORVENT_KERNEL_TARGET
-#include "core/support/ordinary_scan_kernel.h"
-#undef PLORVENT_KERNEL_TARGET
-}  // namespace neon
-#endif
+#define PLORVENT_KERNEL_FILE "core/support/ordinary_scan_kernel.h"
+#include "core/support/each_instruction_set.h"
+#undef PLORVENT_KERNEL_FILE
 
 // Which specials a chunk holds, without a branch per sample: the OR of the zeros' bits has its
 // sign bit set when a -0.0 occurs, and their AND has it clear when a +0.0 occurs. SSE2 (every

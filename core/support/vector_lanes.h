@@ -1,6 +1,6 @@
 // The vector operations the kernels are written in: one namespace per instruction set, each
-// with the same names, so that a kernel written once is compiled for each of them (a kernel
-// file is included once per namespace, with PLORVENT_KERNEL_TARGET set to its target).
+// with the same names, so that a kernel written once is compiled for each of them (see
+// each_instruction_set.h).
 //   Lanes, LaneMask, kLanes   a vector of doubles, a mask of its lanes, how many lanes
 //   lanes_min, lanes_max      the minimum and maximum of each lane; which operand they give for
 //                             a NaN or for zeros of both signs differs between instruction sets
@@ -22,6 +22,7 @@
 #define PLORVENT_CORE_SUPPORT_VECTOR_LANES_H
 
 #include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #define PLORVENT_X86_64_LANES 1
@@ -94,8 +95,12 @@ PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
 PLORVENT_INLINE LaneMask all_lanes() {
   return true;
 }
+// With the sign dropped, zero is the only value whose bits minus one wrap around, and NaN's bits
+// are those above infinity's: one comparison, no branch.
 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
-  return mask && v != 0 && v == v;
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return mask & ((bits << 1) - 1 < uint64_t{0x7FF} << 53);
 }
 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return mask;
@@ -202,7 +207,9 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask all_lanes() {
   return 0xFF;
 }
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
-  return _mm512_mask_cmp_pd_mask(mask, v, _mm512_setzero_pd(), _CMP_NEQ_OQ);
+  // The comparison unmasked and its lanes ANDed after: a chain of masked comparisons would wait
+  // on each comparison's latency.
+  return mask & _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_OQ);
 }
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return mask == 0xFF;
