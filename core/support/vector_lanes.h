@@ -209,7 +209,7 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask all_lanes() {
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
   // The comparison unmasked and its lanes ANDed after: a chain of masked comparisons would wait
   // on each comparison's latency.
-  return mask & _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_OQ);
+  return static_cast<LaneMask>(mask & _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_OQ));
 }
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return mask == 0xFF;
