@@ -3,7 +3,9 @@
 # the core of an earlier commit (default: the merge base with main), then runs both, beside
 # bottleneck.move_median in /usr/bin/python3, in alternating rounds on this machine, and prints
 # markdown tables of ns per sample with ratios and their spread over the rounds, also written to
-# bench/engine_results.md (with --quick, to build/bench/engine/).
+# bench/engine_results.md (with --quick, to build/bench/engine/). One table limits the vectors to
+# each width the processor has in turn (plain, SSE2, AVX2, AVX-512), so that a regression in any
+# kernel shows on a machine that would run a wider one.
 # Usage: bash bench/engine.sh [--base REV] [--rounds N] [--quick] [--widths W,W,...]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -21,6 +21,10 @@
 #if __has_include("core/selection/select_middle.h")
 #include "core/selection/select_middle.h"
 #endif
+#if __has_include("core/support/vector_width.h")
+#include "core/support/vector_width.h"
+#define PLORVENT_BENCH_WIDTHS 1
+#endif
 
 // The core's only host call, served here without the stand-in host's bookkeeping.
 extern "C" {
@@ -78,6 +82,27 @@ void report(const char *what, const char *signal, int32_t W, double ns) {
 int64_t samples_for(int64_t n, int32_t W, bool per_window) {
   return per_window ? std::max<int64_t>(2000, std::min<int64_t>(n, n * 8 / W)) : n;
 }
+
+#ifdef PLORVENT_BENCH_WIDTHS
+// running_median on the uniform signal with the vectors limited to each width in turn (the
+// widths by their number, so that trees that know fewer of them build too: there the limit
+// stops at the widest they know).
+void time_vector_widths(const Signal &uniform, int64_t n, int32_t W, int runs) {
+  const char *names[] = {"plain", "sse2", "avx2", "avx512"};
+  const int32_t W2 = (W - 1) / 2;
+  const std::vector<double> zeros(W2, 0.0);
+  std::vector<double> out(n);
+  for (int width = 0; width < 4; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    const std::string what = std::string("running_median@") + names[width];
+    report(what.c_str(), uniform.name, W, best_ns(runs, n, [&] {
+             running_median(uniform.x.data(), out.data(), zeros.data(), zeros.data(),
+                            static_cast<int32_t>(n), W, W2);
+           }));
+  }
+  limit_vector_width(static_cast<VectorWidth>(3));
+}
+#endif
 
 void time_width(const std::vector<Signal> &signals, int64_t n, int32_t W, int runs) {
   const int32_t W2 = (W - 1) / 2;
@@ -152,6 +177,9 @@ int main(int argc, char **argv) {
              std::memcpy(copy.data(), signals[0].x.data(), n * sizeof(double));
            }));
     time_width(signals, n, W, runs);
+#ifdef PLORVENT_BENCH_WIDTHS
+    time_vector_widths(signals[0], n, W, runs);
+#endif
   }
   return 0;
 }

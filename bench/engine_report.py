@@ -103,6 +103,7 @@ def main():
     print(f"running_median on uniform samples, ns per sample (n = {n}):\n")
     print(table(["W", "ours", args.base_name, "bottleneck", "memcpy", "ours / memcpy",
                  f"{args.base_name} / ours", "bottleneck / ours"], rows))
+    print_vector_widths(get, widths, args.base_name)
     for what, signals in (("running_median", ("walk", "ties", "nan1%")),
                           ("per_window", ("uniform", "nan1%")),
                           ("select_middle", ("uniform", "nan1%"))):
@@ -118,6 +119,28 @@ def main():
             header += [f"{s} ours", f"{s} {args.base_name}", f"{s} {args.base_name} / ours"]
         print(f"\n{what}, ns per sample:\n")
         print(table(header, rows))
+
+
+VECTOR_WIDTHS = (("plain", "plain"), ("sse2", "SSE2"), ("avx2", "AVX2"), ("avx512", "AVX-512"))
+
+
+def print_vector_widths(get, widths, base_name):
+    """running_median on uniform samples with the vectors limited to each width in turn."""
+    rows = []
+    for W in widths:
+        row = [str(W)]
+        for width, _ in VECTOR_WIDTHS:
+            o = get("ours", f"running_median@{width}", "uniform", W)
+            b = get("base", f"running_median@{width}", "uniform", W)
+            row += [cell(o), cell(b), ratio_cell(b, o)] if o and b else ["", "", ""]
+        rows.append(row)
+    header = ["W"]
+    for _, name in VECTOR_WIDTHS:
+        header += [f"{name} ours", f"{name} {base_name}", f"{base_name} / ours"]
+    print("\nrunning_median on uniform samples with the vectors limited to each width, ns per "
+          "sample (a tree without a width runs its widest below it: an earlier tree's AVX-512 "
+          "column is its AVX2 kernels):\n")
+    print(table(header, rows))
 
 
 if __name__ == "__main__":

@@ -7,7 +7,8 @@ set(PLORVENT_OCTAVE_DIR ${CMAKE_BINARY_DIR}/octave)
 file(GLOB PLORVENT_CORE_MODULE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*/*.cpp)
 file(GLOB_RECURSE PLORVENT_MODULE_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*.h)
 
-# Octave's own compiler flags, with warnings on.
+# Octave's own compiler flags, with warnings on, and this build's compiler for C++17 (GCC 11 and
+# clang 16 on compile C++17 by default; older clang does not).
 execute_process(COMMAND ${MKOCTFILE} -p CXXFLAGS OUTPUT_VARIABLE OCTAVE_CXXFLAGS
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
 
@@ -18,7 +19,7 @@ foreach(module plorvent_core plorvent_filter)
   set(gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp)
   add_custom_command(
     OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E env "CXXFLAGS=${OCTAVE_CXXFLAGS} -Wall -Wextra"
+    COMMAND ${CMAKE_COMMAND} -E env "CXX=${CMAKE_CXX_COMPILER}" "CXXFLAGS=${OCTAVE_CXXFLAGS} ${CMAKE_CXX17_STANDARD_COMPILE_OPTION} -Wall -Wextra"
             ${MKOCTFILE} --mex -I${CMAKE_SOURCE_DIR} ${gateway} ${PLORVENT_CORE_MODULE_SOURCES}
             -o ${output}
     DEPENDS ${gateway} ${PLORVENT_CORE_MODULE_SOURCES} ${PLORVENT_MODULE_HEADERS}

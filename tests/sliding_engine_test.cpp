@@ -6,8 +6,8 @@
 #if defined(__x86_64__)
 #include <xmmintrin.h>
 #endif
-
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <random>
@@ -152,14 +152,16 @@ void network_telling_its_samples(const ExtendedSignal &e, int32_t W, int64_t fir
 // Every window length a network is compiled for, with each vector width the processor has in
 // turn (the narrower kernels also finish every run the wider ones leave).
 TEST(SlidingEngines, SelectionNetworkMatchesPerWindowAtEveryVectorWidth) {
-  for (VectorWidth width : {kScalar, kSse2, kAvx2}) {
-    limit_vector_width(width);
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
     std::vector<int32_t> half_widths;
     for (int32_t W2 = 1; 2 * W2 + 1 <= longest_network_window(); ++W2) half_widths.push_back(W2);
     expect_engine_matches("network", network_telling_its_samples, network_storage_bytes,
                           half_widths);
   }
-  limit_vector_width(kAvx2);
+  limit_vector_width(kAvx512);
 }
 
 TEST(SlidingEngines, BlockSortMatchesPerWindow) {
@@ -252,25 +254,47 @@ TEST(SlidingEngines, GeneratedPaddingsAndOutputRangesMatchWrittenOutExtensions) 
   }
 }
 
+#if defined(__x86_64__) || defined(__aarch64__)
+// Subnormals read as zero: denormals-are-zero and flush-to-zero on x86-64, FZ on aarch64.
+struct SubnormalsAsZero {
 #if defined(__x86_64__)
-// With denormals-are-zero set (as another library in the process may leave it), subnormals
-// compare equal to zero; the driver must then give what the per-window selection gives in that
-// same state, not what the bit order says.
+  const unsigned saved = _mm_getcsr();
+  SubnormalsAsZero() {
+    _mm_setcsr(saved | 0x8040);
+  }
+  ~SubnormalsAsZero() {
+    _mm_setcsr(saved);
+  }
+#else
+  uint64_t saved;
+  SubnormalsAsZero() {
+    __asm__ volatile("mrs %0, fpcr" : "=r"(saved));
+    __asm__ volatile("msr fpcr, %0" : : "r"(saved | uint64_t{1} << 24));
+  }
+  ~SubnormalsAsZero() {
+    __asm__ volatile("msr fpcr, %0" : : "r"(saved));
+  }
+#endif
+};
+
+// With subnormals read as zero (as another library in the process may leave it), they compare
+// equal to zero; the driver must then give what the per-window selection gives in that same
+// state, not what the bit order says.
 TEST(SlidingEngines, DriverFollowsTheFloatingPointStateWhenSubnormalsAreZero) {
   std::mt19937_64 rng(99);
-  const unsigned saved = _mm_getcsr();
   for (int32_t W2 : {1, 4, 40}) {
     Case c = make_case(
         [](std::mt19937_64 &r, int64_t) {
           return pick(r, {kSubnormal, -kSubnormal, 2 * kSubnormal, 0.0, -0.0});
         },
         rng, 500, W2);
-    _mm_setcsr(saved | 0x8040);  // denormals-are-zero and flush-to-zero
-    std::vector<double> out(c.x.size());
-    running_median(c.x.data(), out.data(), c.xic.data(), c.xfc.data(),
-                   static_cast<int32_t>(c.x.size()), 2 * W2 + 1, W2);
-    const std::vector<double> expected = reference(c);
-    _mm_setcsr(saved);
+    std::vector<double> out(c.x.size()), expected;
+    {
+      const SubnormalsAsZero state;
+      running_median(c.x.data(), out.data(), c.xic.data(), c.xfc.data(),
+                     static_cast<int32_t>(c.x.size()), 2 * W2 + 1, W2);
+      expected = reference(c);
+    }
     EXPECT_TRUE(same_bits(out, expected)) << "W2=" << W2;
     EXPECT_FALSE(same_bits(expected, reference(c))) << "the data should tell the two states apart";
   }

@@ -32,7 +32,7 @@ struct MovingWindows {
 
 // The positions lo ... hi of a signal of n samples that the windows of outputs first ... last-1
 // reach, with the outputs themselves (first < last). Given only x[lo ... hi], as a signal of its
-// own, moving_medians computes those outputs alike.
+// own, moving_statistics computes those outputs alike.
 void moving_reach(const MovingWindows &w, int64_t n, int64_t first, int64_t last, int64_t *lo,
                   int64_t *hi);
 

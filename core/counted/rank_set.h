@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/support/bit_scan.h"
+
 // A place among the ranks: a rank, in the set or not, and how many ranks of the set lie below it.
 struct RankCursor {
   int32_t rank;
@@ -34,14 +36,6 @@ void clear_rank_set(RankSet *s, int32_t size);
 // 64-bit words that hold `bits` bits, with one to spare.
 inline int32_t words_for(int64_t bits) {
   return static_cast<int32_t>(bits / 64 + 1);
-}
-
-inline int lowest_bit(uint64_t word) {
-  return __builtin_ctzll(word);
-}
-
-inline int highest_bit(uint64_t word) {
-  return 63 - __builtin_clzll(word);
 }
 
 // The bits of `word` at positions `from` and above (from < 64).

@@ -11,6 +11,17 @@ bool floating_point_state_is_default() {
   const unsigned kFlushToZero = 0x8000;
   return (_mm_getcsr() & (kDenormalsAreZero | kFlushToZero)) == 0;
 }
+#elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cstdint>
+
+// FPCR's FZ flushes subnormal inputs and results to zero; FIZ (where the processor has it)
+// flushes inputs only.
+bool floating_point_state_is_default() {
+  const uint64_t kFlushToZero = uint64_t{1} << 24, kFlushInputsToZero = 1;
+  uint64_t fpcr;
+  __asm__ volatile("mrs %0, fpcr" : "=r"(fpcr));
+  return (fpcr & (kFlushToZero | kFlushInputsToZero)) == 0;
+}
 #else
 bool floating_point_state_is_default() {
   return true;

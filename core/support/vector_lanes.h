@@ -1,0 +1,258 @@
+// The vector operations the kernels are written in: one namespace per instruction set, each
+// with the same names, so that a kernel written once is compiled for each of them (see
+// each_instruction_set.h).
+//   Lanes, LaneMask, kLanes   a vector of doubles, a mask of its lanes, how many lanes
+//   lanes_min, lanes_max      the minimum and maximum of each lane; which operand they give for
+//                             a NaN or for zeros of both signs differs between instruction sets
+//   load_lanes                kLanes doubles from any address
+//   split_rows, merge_rows    the paired-window layout: lane l of a vector handles windows s_l
+//                             and s_l+1 (s_l a permutation of 0, 2, ..., 2*kLanes-2), row r
+//                             of the lanes holds sample s_l + r; split_rows reads rows 0 and 1
+//                             from y, merge_rows writes the medians of both windows of each lane
+//                             to out[0 ... 2*kLanes-1] in window order
+//   all_lanes, ordinary_lanes, all_ordinary
+//                             a mask of every lane, the lanes of a mask whose sample is neither
+//                             NaN nor zero, and whether a mask holds every lane
+// Written with the vendor intrinsics that GCC, clang and MSVC all accept. Instruction sets
+// beyond the build's baseline (AVX2, AVX-512) run only where the processor has them (checked at
+// run time, see vector_width.h): GCC and clang compile them in functions marked with their
+// target, with no compiler flag, so a plain build still runs on any x86-64 processor; MSVC
+// compiles intrinsics of any width without one. NEON is part of every aarch64 processor.
+#ifndef PLORVENT_CORE_SUPPORT_VECTOR_LANES_H
+#define PLORVENT_CORE_SUPPORT_VECTOR_LANES_H
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#define PLORVENT_X86_64_LANES 1
+// GCC 12's AVX-512 intrinsics start from a vector initialised with itself, which -Wall flags
+// wherever they are inlined.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ < 13
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#else
+#include <immintrin.h>
+#endif
+// clang in MSVC mode declares the wider intrinsics only for builds that target them; the
+// kernels' target attributes need them declared in any build (each header needs the ones before).
+#if defined(_MSC_VER) && defined(__clang__)
+// clang-format off
+#include <smmintrin.h>
+#include <avxintrin.h>
+#include <avx2intrin.h>
+#include <avx512fintrin.h>
+// clang-format on
+#endif
+#elif defined(__aarch64__) || defined(_M_ARM64)
+#define PLORVENT_NEON_LANES 1
+#include <arm_neon.h>
+#endif
+
+#if defined(__GNUC__) || defined(__clang__)
+#define PLORVENT_TARGET_AVX2 __attribute__((target("avx2")))
+#define PLORVENT_TARGET_AVX512 __attribute__((target("avx512f")))
+#else
+#define PLORVENT_TARGET_AVX2
+#define PLORVENT_TARGET_AVX512
+#endif
+
+// The kernels expand into thousands of these operations in one function: each must be inlined
+// for the rows to stay in registers, past the compilers' usual limits on a function's growth.
+#if defined(__GNUC__) || defined(__clang__)
+#define PLORVENT_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define PLORVENT_INLINE __forceinline
+#else
+#define PLORVENT_INLINE inline
+#endif
+
+// Plain doubles, one lane: for other processors, and for tests of the kernels' logic.
+namespace scalar_lanes {
+typedef double Lanes;
+typedef bool LaneMask;
+constexpr int kLanes = 1;
+PLORVENT_INLINE Lanes lanes_min(Lanes a, Lanes b) {
+  return b < a ? b : a;
+}
+PLORVENT_INLINE Lanes lanes_max(Lanes a, Lanes b) {
+  return a < b ? b : a;
+}
+PLORVENT_INLINE Lanes load_lanes(const double *p) {
+  return *p;
+}
+PLORVENT_INLINE void split_rows(const double *y, Lanes &even, Lanes &odd) {
+  even = y[0];
+  odd = y[1];
+}
+PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
+  out[0] = first;
+  out[1] = second;
+}
+PLORVENT_INLINE LaneMask all_lanes() {
+  return true;
+}
+// With the sign dropped, zero is the only value whose bits minus one wrap around, and NaN's bits
+// are those above infinity's: one comparison, no branch.
+PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return mask & ((bits << 1) - 1 < uint64_t{0x7FF} << 53);
+}
+PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
+  return mask;
+}
+}  // namespace scalar_lanes
+
+#ifdef PLORVENT_X86_64_LANES
+// Two lanes; every x86-64 processor has SSE2. The unpacks split two overlapping loads into the
+// even and odd rows: lane l starts at sample 2l.
+namespace sse2_lanes {
+typedef __m128d Lanes;
+typedef __m128d LaneMask;
+constexpr int kLanes = 2;
+PLORVENT_INLINE Lanes lanes_min(Lanes a, Lanes b) {
+  return _mm_min_pd(a, b);
+}
+PLORVENT_INLINE Lanes lanes_max(Lanes a, Lanes b) {
+  return _mm_max_pd(a, b);
+}
+PLORVENT_INLINE Lanes load_lanes(const double *p) {
+  return _mm_loadu_pd(p);
+}
+PLORVENT_INLINE void split_rows(const double *y, Lanes &even, Lanes &odd) {
+  const __m128d a = _mm_loadu_pd(y), b = _mm_loadu_pd(y + 2);
+  even = _mm_unpacklo_pd(a, b);
+  odd = _mm_unpackhi_pd(a, b);
+}
+PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
+  _mm_storeu_pd(out, _mm_unpacklo_pd(first, second));
+  _mm_storeu_pd(out + 2, _mm_unpackhi_pd(first, second));
+}
+PLORVENT_INLINE LaneMask all_lanes() {
+  return _mm_castsi128_pd(_mm_set1_epi32(-1));
+}
+PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
+  return _mm_and_pd(mask, _mm_and_pd(_mm_cmpneq_pd(v, _mm_setzero_pd()), _mm_cmpord_pd(v, v)));
+}
+PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
+  return _mm_movemask_pd(mask) == 3;
+}
+}  // namespace sse2_lanes
+
+// Four lanes. The unpacks work within each 128-bit half, so lanes 0 to 3 start at samples 0, 4,
+// 2, 6 on every row alike; merge_rows's unpacks restore the window order.
+namespace avx2_lanes {
+typedef __m256d Lanes;
+typedef __m256d LaneMask;
+constexpr int kLanes = 4;
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_min(Lanes a, Lanes b) {
+  return _mm256_min_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_max(Lanes a, Lanes b) {
+  return _mm256_max_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes load_lanes(const double *p) {
+  return _mm256_loadu_pd(p);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void split_rows(const double *y, Lanes &even, Lanes &odd) {
+  const __m256d a = _mm256_loadu_pd(y), b = _mm256_loadu_pd(y + 4);
+  even = _mm256_unpacklo_pd(a, b);
+  odd = _mm256_unpackhi_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
+  _mm256_storeu_pd(out, _mm256_unpacklo_pd(first, second));
+  _mm256_storeu_pd(out + 4, _mm256_unpackhi_pd(first, second));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask all_lanes() {
+  return _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+}
+// The ordered not-equal comparison is false for NaN as for zero.
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
+  return _mm256_and_pd(mask, _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_NEQ_OQ));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
+  return _mm256_movemask_pd(mask) == 15;
+}
+}  // namespace avx2_lanes
+
+// Eight lanes, in the mask registers' bits. As with AVX2 the unpacks work within 128-bit
+// quarters: lanes 0 to 7 start at samples 0, 8, 2, 10, 4, 12, 6, 14.
+namespace avx512_lanes {
+typedef __m512d Lanes;
+typedef __mmask8 LaneMask;
+constexpr int kLanes = 8;
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_min(Lanes a, Lanes b) {
+  return _mm512_min_pd(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_max(Lanes a, Lanes b) {
+  return _mm512_max_pd(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes load_lanes(const double *p) {
+  return _mm512_loadu_pd(p);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void split_rows(const double *y, Lanes &even, Lanes &odd) {
+  const __m512d a = _mm512_loadu_pd(y), b = _mm512_loadu_pd(y + 8);
+  even = _mm512_unpacklo_pd(a, b);
+  odd = _mm512_unpackhi_pd(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
+  _mm512_storeu_pd(out, _mm512_unpacklo_pd(first, second));
+  _mm512_storeu_pd(out + 8, _mm512_unpackhi_pd(first, second));
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask all_lanes() {
+  return 0xFF;
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
+  // The comparison unmasked and its lanes ANDed after: a chain of masked comparisons would wait
+  // on each comparison's latency.
+  return static_cast<LaneMask>(mask & _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_OQ));
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
+  return mask == 0xFF;
+}
+}  // namespace avx512_lanes
+#endif
+
+#ifdef PLORVENT_NEON_LANES
+// Two lanes. The de-interleaving load and the interleaving store split and merge the rows:
+// lane l starts at sample 2l.
+namespace neon_lanes {
+typedef float64x2_t Lanes;
+typedef uint64x2_t LaneMask;
+constexpr int kLanes = 2;
+PLORVENT_INLINE Lanes lanes_min(Lanes a, Lanes b) {
+  return vminq_f64(a, b);
+}
+PLORVENT_INLINE Lanes lanes_max(Lanes a, Lanes b) {
+  return vmaxq_f64(a, b);
+}
+PLORVENT_INLINE Lanes load_lanes(const double *p) {
+  return vld1q_f64(p);
+}
+PLORVENT_INLINE void split_rows(const double *y, Lanes &even, Lanes &odd) {
+  const float64x2x2_t rows = vld2q_f64(y);
+  even = rows.val[0];
+  odd = rows.val[1];
+}
+PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
+  const float64x2x2_t medians = {{first, second}};
+  vst2q_f64(out, medians);
+}
+PLORVENT_INLINE LaneMask all_lanes() {
+  return vdupq_n_u64(~uint64_t{0});
+}
+// Ordered (equal to itself) and not equal to zero.
+PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
+  return vandq_u64(mask, vbicq_u64(vceqq_f64(v, v), vceqzq_f64(v)));
+}
+PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
+  return (vgetq_lane_u64(mask, 0) & vgetq_lane_u64(mask, 1)) == ~uint64_t{0};
+}
+}  // namespace neon_lanes
+#endif
+
+#endif
