@@ -127,9 +127,15 @@ bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, Windo
     Value value;
     int64_t order;  // breaks ties
   };
+  // Each cursor's last answer is kept: the search asks for the same ranks again.
+  int64_t asked[3] = {-1, -1, -1};
+  Value answers[3] = {};
   auto deviation = [&](WindowCursor cursor, int64_t k) {
-    return Deviation{arithmetic.deviation(arithmetic.read(w.value(cursor, k)), m),
-                     k < c / 2 ? -k : c + k};
+    if (asked[cursor] != k) {
+      answers[cursor] = arithmetic.deviation(arithmetic.read(w.value(cursor, k)), m);
+      asked[cursor] = k;
+    }
+    return Deviation{answers[cursor], k < c / 2 ? -k : c + k};
   };
   auto below = [](const Deviation &a, const Deviation &b) {
     return Arithmetic::below(a.value, b.value) ||
