@@ -382,8 +382,8 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
   if (nlhs > 1 && job.statistic.kind != kMadStatistic) {
     mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   }
-  MovingPlan plan = plan_moving(job);
-  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
+  // The results first: the plan carves each worker's room for what the job writes, the staged
+  // medians included.
   const double dim = mxGetPr(prhs[4])[0];
   plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);
   job.y = mxGetData(plhs[0]);
@@ -391,6 +391,8 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
     plhs[1] = new_result(prhs[1], dim, job.outputs, job.y_type);
     job.medians = mxGetData(plhs[1]);
   }
+  MovingPlan plan = plan_moving(job);
+  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   run_in_host_storage(job, plan, run_moving);
 }
 
