@@ -31,27 +31,46 @@
 %! in = 'no_such_input.bin';                 % argument faults are found before any file is read
 %! out = 'out.bin';
 %! pv = 'plorvent'; pf = 'plorvent_file'; mm = 'plorvent_movmedian'; mf = 'plorvent_medfilt1';
+%! hp = 'plorvent_hampel'; io = 'plorvent_isoutlier'; fo = 'plorvent_filloutliers';
+%! mov = 'movmedian';
 %! faults = {
-%!   'notEnoughInputs',    {pv, {x}; pf, {in, out}; mm, {x}; mf, {}}
-%!   'invalidInput',       {pv, {{1}, 3}; mm, {'abc', 3}; mf, {[1i 2]}}
+%!   'notEnoughInputs',    {pv, {x}; pf, {in, out}; mm, {x}; mf, {}; hp, {}; io, {}; ...
+%!                          io, {x, mov}; fo, {x}; fo, {x, 'linear', mov}}
+%!   'invalidInput',       {pv, {{1}, 3}; mm, {'abc', 3}; mf, {[1i 2]}; hp, {'abc'}; ...
+%!                          hp, {ones(2, 2, 2)}; io, {{1}, mov, 3}; fo, {[1i 2], 'center', mov, 3}}
 %!   'invalidInput',       {pv, {int64([1 2^60]), 3, 'shrink'}; mm, {int64([1 2^60]), 3}; ...
-%!                          mf, {uint64([1 2^60])}}
-%!   'invalidWindow',      {pv, {x, {}}; pf, {in, out, {}}; mm, {x, {}}; mf, {x, {}}}
+%!                          mf, {uint64([1 2^60])}; hp, {uint64([1 2^60])}; ...
+%!                          io, {int64([1 2^60]), mov, 3}}
+%!   'invalidWindow',      {pv, {x, {}}; pf, {in, out, {}}; mm, {x, {}}; mf, {x, {}}; hp, {x, {}}; ...
+%!                          io, {x, mov, {}}; fo, {x, 'center', mov, {}}}
 %!   'invalidWindow',      {pv, {x, ones(1, 1, 3)}; pf, {in, out, [3 5]}; mm, {x, ones(1, 1, 2)}; ...
-%!                          mm, {x, [1 2 3]}; mf, {x, [3 3]}; mf, {x, NaN}}
-%!   'invalidDim',         {pv, {x, 3, [], {}}; mm, {x, 3, {}}; mf, {x, 3, [], {}}}
-%!   'invalidDim',         {pv, {x, 3, [], 1.5}; mm, {x, 3, 0}; mf, {x, 3, [], true}}
+%!                          mm, {x, [1 2 3]}; mf, {x, [3 3]}; mf, {x, NaN}; hp, {x, -1}; ...
+%!                          hp, {x, 1.5}; io, {x, mov, [1 2 3]}; fo, {x, 7, mov, -2}}
+%!   'invalidDim',         {pv, {x, 3, [], {}}; mm, {x, 3, {}}; mf, {x, 3, [], {}}; ...
+%!                          io, {x, mov, 3, {}}; fo, {x, 'clip', mov, 3, {}}}
+%!   'invalidDim',         {pv, {x, 3, [], 1.5}; mm, {x, 3, 0}; mf, {x, 3, [], true}; ...
+%!                          io, {x, mov, 3, 0}; fo, {x, 'clip', mov, 3, 1.5}}
 %!   'invalidFlag',        {pv, {x, 3, 'omitnan', 'includenan'}; mm, {x, 3, 'omitnan', 'omitnan'}; ...
 %!                          mf, {x, 3, 'omitnan', 'includenan'}; mf, {x, 3, [], 2, 1}}
 %!   'unknownOption',      {pv, {x, 3, [], 1, 'Windows', 1}; pf, {in, out, 3, [], 'Windows', 1}; ...
-%!                          mm, {x, 3, 'Windows', 1}}
-%!   'unknownOption',      {pv, {x, 3, 'zeros', 1, 2}; pf, {in, out, 3, 'zeros', 1}; mm, {x, 3, 1, 2}}
-%!   'missingOptionValue', {pv, {x, 3, 'Threads'}; pf, {in, out, 3, 'Workers'}; mm, {x, 3, 'Endpoints'}}
+%!                          mm, {x, 3, 'Windows', 1}; io, {x, mov, 3, 'Endpoints', 'fill'}; ...
+%!                          fo, {x, 'next', mov, 3, 'omitnan'}}
+%!   'unknownOption',      {pv, {x, 3, 'zeros', 1, 2}; pf, {in, out, 3, 'zeros', 1}; mm, {x, 3, 1, 2}; ...
+%!                          io, {x, mov, 3, 1, 2}}
+%!   'missingOptionValue', {pv, {x, 3, 'Threads'}; pf, {in, out, 3, 'Workers'}; mm, {x, 3, 'Endpoints'}; ...
+%!                          io, {x, mov, 3, 'ThresholdFactor'}; fo, {x, 0, mov, 3, 'SamplePoints'}}
 %!   'invalidOptionValue', {pv, {x, 3, 'BlockSize', {}}; pf, {in, out, 3, 'Verbose', {}}; ...
 %!                          mm, {x, 3, 'End', {}}}
 %!   'invalidOptionValue', {pv, {x, 3, 'NaN', 'omit'}; pf, {in, out, 3, 'Range', 1}; ...
 %!                          mm, {x, 3, 'End', 'cut'}; mm, {x, 3, 'SamplePoints', 1:5, 'End', 'fill'}}
-%!   'invalidSamplePoints', {mm, {x, 3, 'SamplePoints', 5:-1:1}; mm, {x, 3, 'SamplePoints', {}}}
+%!   'invalidSamplePoints', {mm, {x, 3, 'SamplePoints', 5:-1:1}; mm, {x, 3, 'SamplePoints', {}}; ...
+%!                          io, {x, mov, 3, 'SamplePoints', 5:-1:1}; fo, {x, 0, mov, 3, 'Sample', 1:4}}
+%!   'invalidThreshold',   {hp, {x, 3, -1}; hp, {x, 3, 'big'}; io, {x, mov, 3, 'ThresholdFactor', -1}; ...
+%!                          fo, {x, 'center', mov, 3, 'Thr', NaN}}
+%!   'unsupportedMethod',  {io, {x}; io, {x, 'median'}; io, {x, 'grubbs', 3}; io, {x, 'movavg', 3}; ...
+%!                          fo, {x, 'center'}; fo, {x, 'center', 'quartiles'}; ...
+%!                          fo, {x, 'makima', mov, 3}}
+%!   'invalidFillMethod',  {fo, {x, 'cubic', mov, 3}; fo, {x, {}, mov, 3}}
 %!   'windowTooLong',      {pv, {[-0; 1; 2], 2^31 - 1, 'NaN', 'raw'}}};
 %! addpath(host_classes());
 %! unwind_protect
@@ -84,7 +103,10 @@
 %!   @plorvent_movmedian, {x, [2 1], 2, 'Endpoints', 'fill'}, {x, [2 1], 2, 'includemissing', 'e', 'fill'}
 %!   @plorvent_movmedian, {x, 2.5, 'SamplePoints', (1:12) / 2}, {x, 2.5, 'samplep', (1:12) / 2}
 %!   @plorvent_medfilt1, {x, 4, 'omitnan', 'truncate'}, {x, 4, 'Truncate', 'OmitNaN'}
-%!   @plorvent_medfilt1, {x, 3, [], 2, 'zeropad', 'includenan'}, {x, 3, 5, 2, 'ZeroPad'}};
+%!   @plorvent_medfilt1, {x, 3, [], 2, 'zeropad', 'includenan'}, {x, 3, 5, 2, 'ZeroPad'}
+%!   @plorvent_isoutlier, {x, 'movmedian', [2 1], 2, 'ThresholdFactor', 1, 'SamplePoints', 1:3}, ...
+%!                        {x, 'MovMedian', [2 1], 2, 'thr', 1, 'samplep', 1:3}
+%!   @plorvent_filloutliers, {x, 'linear', 'movmedian', 4}, {x, 'LINEAR', 'movmed', 4}};
 %! addpath(host_classes());
 %! unwind_protect
 %!   for k = 1:rows(calls)
