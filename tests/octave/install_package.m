@@ -35,7 +35,8 @@ unwind_protect
   delete(signal, [signal '.out']);
 
   % The tests and the demo beside the code, as `test plorvent` and `demo plorvent` run them.
-  for name = {'plorvent', 'plorvent_file', 'plorvent_filter', 'plorvent_core'}
+  for name = {'plorvent', 'plorvent_file', 'plorvent_filter', 'plorvent_core', 'plorvent_hampel', ...
+               'plorvent_isoutlier', 'plorvent_filloutliers'}
     assert(test(name{1}, 'quiet'), sprintf('test %s', name{1}));
   end
   set(0, 'defaultfigurevisible', 'off');
