@@ -36,24 +36,19 @@ threshold = options.ThresholdFactor;
 end
 
 function require_moving_median(args, caller)
-% The methods MATLAB's isoutlier and filloutliers detect outliers by; only 'movmedian' is served.
+% Of the methods MATLAB's isoutlier and filloutliers detect outliers by, only 'movmedian' is
+% served; any other, also their default 'median' where no method is given, is refused.
 methods = {'movmedian', 'median', 'mean', 'quartiles', 'grubbs', 'gesd', 'movmean', 'percentiles'};
-index = [];
+given = 'no method, which stands for ''median''';
 if ~isempty(args)
-  index = matched_choice(args{1}, methods, true);
-end
-if isequal(index, 1)
-  return;
-end
-host = strrep(caller, 'plorvent_', '');
-if isempty(index)
-  if ~isempty(args) && text_value(args{1})
-    [~, text] = text_value(args{1});
-    error([caller ':unsupportedMethod'], ['''%s'' is no outlier detection method of %s; ', ...
-          'this function detects outliers by ''movmedian'' only.'], text, host);
+  [is_text, text] = text_value(args{1});
+  if is_text && isequal(matched_choice(text, methods, true), 1)
+    return;
   end
-  index = 2;  % no method given: the host's default
+  if is_text
+    given = ['''' text ''''];
+  end
 end
-error([caller ':unsupportedMethod'], ['%s detects outliers by ''movmedian'' only; for the ', ...
-      'method ''%s'', use MATLAB''s %s.'], caller, methods{index}, host);
+error([caller ':unsupportedMethod'], ['%s detects outliers by ''movmedian'' only; got %s. ', ...
+      'MATLAB''s %s serves its other methods.'], caller, given, strrep(caller, 'plorvent_', ''));
 end
