@@ -1,10 +1,11 @@
 % Calls plorvent_core, plorvent and plorvent_filter with a value of every class and shape in every argument
 % position, the half-width and window at and past their limits, and wrong argument counts.
 % Each call must return the right result (checked against sorted windows) or raise an error
-% with the expected identifier, and leave every argument bit for bit as it was. Calls
-% the functions on the moving mode (plorvent_movmedian, plorvent_medfilt1, plorvent_hampel,
-% plorvent_isoutlier, plorvent_filloutliers) so too: each returns or raises an error of its own. Prints the
-% number of calls through each function and "N passed, N failed"; exits non-zero on a failure.
+% with the expected identifier, and leave every argument bit for bit as it was. Calls the
+% functions on the moving mode (plorvent_movmedian, plorvent_medfilt1, plorvent_hampel,
+% plorvent_isoutlier, plorvent_filloutliers) so too: each returns or raises an error of its own.
+% Prints the number of calls through each function and "N passed, N failed"; exits non-zero on a
+% failure.
 % Run: octave-cli sweep_arguments.m MODULE_DIR
 1;
 
