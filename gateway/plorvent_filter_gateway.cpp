@@ -383,15 +383,19 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
     mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   }
   // The results first: the plan carves each worker's room for what the job writes, the staged
-  // medians included.
+  // medians included. A call the budget then refuses gives them back: it returns nothing.
   const double dim = mxGetPr(prhs[4])[0];
-  plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);
+  const int results = nlhs > 1 ? 2 : 1;
+  for (int r = 0; r < results; ++r) plhs[r] = new_result(prhs[1], dim, job.outputs, job.y_type);
   job.y = mxGetData(plhs[0]);
-  if (nlhs > 1) {
-    plhs[1] = new_result(prhs[1], dim, job.outputs, job.y_type);
-    job.medians = mxGetData(plhs[1]);
-  }
+  job.medians = results > 1 ? mxGetData(plhs[1]) : nullptr;
   MovingPlan plan = plan_moving(job);
+  if (static_cast<double>(plan.worker_bytes) > budget) {
+    for (int r = 0; r < results; ++r) {
+      mxDestroyArray(plhs[r]);
+      plhs[r] = nullptr;
+    }
+  }
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   run_in_host_storage(job, plan, run_moving);
 }
