@@ -376,27 +376,30 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
   return job;
 }
 
+// The plan of the job, whose workers stage the medians too where the caller takes them.
+// plan_moving sees that by a non-null job.medians, which is marked so here: the array itself is
+// made only once the budget holds the plan, so that a refused call leaves none behind.
+MovingPlan plan_for(MovingJob job, bool medians_taken) {
+  static char taken;
+  job.medians = medians_taken ? &taken : nullptr;
+  return plan_moving(job);
+}
+
 void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
   double budget = 0;
   MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget);
   if (nlhs > 1 && job.statistic.kind != kMadStatistic) {
     mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
   }
-  // The results first: the plan carves each worker's room for what the job writes, the staged
-  // medians included. A call the budget then refuses gives them back: it returns nothing.
-  const double dim = mxGetPr(prhs[4])[0];
-  const int results = nlhs > 1 ? 2 : 1;
-  for (int r = 0; r < results; ++r) plhs[r] = new_result(prhs[1], dim, job.outputs, job.y_type);
-  job.y = mxGetData(plhs[0]);
-  job.medians = results > 1 ? mxGetData(plhs[1]) : nullptr;
-  MovingPlan plan = plan_moving(job);
-  if (static_cast<double>(plan.worker_bytes) > budget) {
-    for (int r = 0; r < results; ++r) {
-      mxDestroyArray(plhs[r]);
-      plhs[r] = nullptr;
-    }
-  }
+  MovingPlan plan = plan_for(job, nlhs > 1);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
+  const double dim = mxGetPr(prhs[4])[0];
+  plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);
+  job.y = mxGetData(plhs[0]);
+  if (nlhs > 1) {
+    plhs[1] = new_result(prhs[1], dim, job.outputs, job.y_type);
+    job.medians = mxGetData(plhs[1]);
+  }
   run_in_host_storage(job, plan, run_moving);
 }
 
