@@ -369,10 +369,19 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
   return job;
 }
 
+// The plan of the job, whose workers stage the medians too where the caller takes them.
+// plan_moving sees that by a non-null job.medians, which is marked so here: the array itself is
+// made only once the budget holds the plan, so that a refused call leaves none behind.
+MovingPlan plan_for(MovingJob job, bool medians_taken) {
+  static char taken;
+  job.medians = medians_taken ? &taken : nullptr;
+  return plan_moving(job);
+}
+
 void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
   double budget = 0;
   MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget);
-  MovingPlan plan = plan_moving(job);
+  MovingPlan plan = plan_for(job, nlhs > 1);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   const double dim = mxGetPr(prhs[4])[0];
   plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);

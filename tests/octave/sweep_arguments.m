@@ -1,9 +1,10 @@
 % Calls plorvent_core, plorvent and plorvent_filter with a value of every class and shape in every argument
 % position, the half-width and window at and past their limits, and wrong argument counts.
 % Each call must return the right result (checked against sorted windows) or raise an error
-% with the expected identifier, and leave every argument bit for bit as it was. Calls
-% plorvent_movmedian, plorvent_medfilt1, plorvent_movmad, plorvent_movquantile and
-% plorvent_movprctile so too: each returns or raises an error of its own. Prints the number of
+% with the expected identifier, and leave every argument bit for bit as it was. Calls the
+% functions on the moving mode (plorvent_movmedian, plorvent_medfilt1, plorvent_movmad,
+% plorvent_movquantile, plorvent_movprctile, plorvent_hampel, plorvent_isoutlier,
+% plorvent_filloutliers) so too: each returns or raises an error of its own. Prints the number of
 % calls through each function and "N passed, N failed"; exits non-zero on a failure.
 % Run: octave-cli sweep_arguments.m MODULE_DIR
 1;
@@ -410,7 +411,7 @@ if valid
 end
 end
 
-% ---- plorvent_movmedian and plorvent_medfilt1 -------------------------------------------------
+% ---- the functions on the moving mode --------------------------------------------------------
 
 function check_own_identifier(f, args, prefix, what)
 % One call that returns or raises an error of PREFIX's own, never one of an inner module; the
@@ -419,7 +420,8 @@ before = snapshot(args);
 [~, id, message] = attempt(f, args, 1);
 own = strcat([prefix ':'], {'notEnoughInputs', 'invalidInput', 'invalidWindow', 'invalidDim', ...
               'invalidFlag', 'invalidBlockSize', 'unknownOption', 'missingOptionValue', ...
-              'invalidOptionValue', 'invalidSamplePoints', 'invalidProbability'});
+              'invalidOptionValue', 'invalidSamplePoints', 'invalidProbability', ...
+              'invalidThreshold', 'unsupportedMethod', 'invalidFillMethod'});
 ok = isempty(message) || any(strcmp(id, own));
 if ~ok
   what = sprintf('%s: got "%s" %s', what, id, message);
@@ -433,6 +435,8 @@ end
 function sweep_moving(values)
 % Every value in every argument position of the functions on the moving mode.
 x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
+channels = reshape(x, 4, 3);
+mov = 'movmedian';
 movmedian_positions = {@(v) {v, 3}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, 2, v}, ...
                        @(v) {x, 3, 'Endpoints', v}, @(v) {x, 3, 2, 'SamplePoints', v}, ...
                        @(v) {x, v, 2, 'SamplePoints', [0 1 2.5]}, @(v) {x, 3, v, 1}};
@@ -442,7 +446,14 @@ after_p = @(p) [cellfun(@(f) @(v) [f(v)(1), {p}, f(v)(2:end)], movmedian_positio
 calls = {'plorvent_movmedian', movmedian_positions; 'plorvent_movmad', movmedian_positions;
          'plorvent_movquantile', after_p(0.3); 'plorvent_movprctile', after_p(30);
          'plorvent_medfilt1', {@(v) {v}, @(v) {x, v}, @(v) {x, 3, v}, @(v) {x, 3, [], v}, ...
-                               @(v) {x, 3, [], 1, v}, @(v) {x, 3, [], 1, 'omitnan', v}}};
+                               @(v) {x, 3, [], 1, v}, @(v) {x, 3, [], 1, 'omitnan', v}};
+         'plorvent_hampel', {@(v) {v}, @(v) {channels, v}, @(v) {channels, 3, v}};
+         'plorvent_isoutlier', {@(v) {v, mov, 3}, @(v) {x, v, 3}, @(v) {x, mov, v}, ...
+                                @(v) {x, mov, 3, v}, @(v) {x, mov, 3, v, 1}, ...
+                                @(v) {x, mov, 3, 2, 'ThresholdFactor', v}, ...
+                                @(v) {x, mov, 3, 2, 'SamplePoints', v}};
+         'plorvent_filloutliers', {@(v) {v, 'linear', mov, 3}, @(v) {x, v, mov, 3}, ...
+                                   @(v) {x, 'pchip', mov, 2, 3, 'SamplePoints', v}}};
 for c = 1:rows(calls)
   [name, positions] = calls{c, :};
   for p = 1:numel(positions)
@@ -472,7 +483,7 @@ sweep_moving(values);
 
 printf('%s\n', sweep.failures{:});
 printf(['sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter, ' ...
-        '%d through the moving statistics\n'], core_calls, plorvent_calls, ...
+        '%d through the functions on the moving mode\n'], core_calls, plorvent_calls, ...
        filter_calls, sweep.calls - core_calls - plorvent_calls - filter_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);
