@@ -3,11 +3,8 @@
 % plorvent_filter module's moving mode against its fixed-window mode, both on one thread, for
 % windows the fixed engine serves, even windows and NaN omitted. Prints markdown tables.
 % Usage: octave-cli movmedian_octave.m MODULE_DIR N REPEATS
-args = argv();
-addpath(args{1});
-addpath(fileparts(mfilename('fullpath')));  % best_of
-n = str2double(args{2});
-repeats = str2double(args{3});
+addpath(fileparts(mfilename('fullpath')));  % best_of, table_arguments
+[n, repeats] = table_arguments();
 pkg load signal
 warning('off', 'all');  % Octave's movmedian warns that it ignores 'omitnan'
 

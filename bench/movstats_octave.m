@@ -3,11 +3,8 @@
 % three calls one after another; then plorvent_movmad against Octave's movmad (the mean absolute
 % deviation, but the same windows) at k = 101. Prints markdown tables.
 % Usage: octave-cli movstats_octave.m MODULE_DIR N REPEATS
-args = argv();
-addpath(args{1});
-addpath(fileparts(mfilename('fullpath')));  % best_of
-n = str2double(args{2});
-repeats = str2double(args{3});
+addpath(fileparts(mfilename('fullpath')));  % best_of, table_arguments
+[n, repeats] = table_arguments();
 
 rand('seed', 5);
 x = rand(n, 1);

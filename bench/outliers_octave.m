@@ -3,11 +3,8 @@
 % module's pass that all of their statistics come from (the MAD and the medians of the windows),
 % and prints a markdown table of the times and their ratios to plorvent_movmedian.
 % Usage: octave-cli outliers_octave.m MODULE_DIR N REPEATS
-args = argv();
-addpath(args{1});
-addpath(fileparts(mfilename('fullpath')));  % best_of
-n = str2double(args{2});
-repeats = str2double(args{3});
+addpath(fileparts(mfilename('fullpath')));  % best_of, table_arguments
+[n, repeats] = table_arguments();
 
 % The module's pass: each window's MAD and median, NaN omitted, the ends shrinking.
 function mad = mad_pass(x, half_width)

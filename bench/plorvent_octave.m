@@ -3,11 +3,8 @@
 % samples NaN, on one thread; then plorvent on 10*n samples with 1 and with 2 threads. Prints a
 % markdown table of the best of REPEATS calls each (seconds) and the ratios.
 % Usage: octave-cli plorvent_octave.m MODULE_DIR N REPEATS
-args = argv();
-addpath(args{1});
-addpath(fileparts(mfilename('fullpath')));  % best_of
-n = str2double(args{2});
-repeats = str2double(args{3});
+addpath(fileparts(mfilename('fullpath')));  % best_of, table_arguments
+[n, repeats] = table_arguments();
 pkg load signal
 
 rand('seed', 5);

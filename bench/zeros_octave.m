@@ -3,11 +3,8 @@
 % (abs of it), for each window length, by default and with 'omitnan', on one thread. Prints a
 % markdown table of the best of REPEATS calls each (seconds) and the ratios.
 % Usage: octave-cli zeros_octave.m MODULE_DIR N REPEATS
-args = argv();
-addpath(args{1});
-addpath(fileparts(mfilename('fullpath')));  % best_of
-n = str2double(args{2});
-repeats = str2double(args{3});
+addpath(fileparts(mfilename('fullpath')));  % best_of, table_arguments
+[n, repeats] = table_arguments();
 randn('seed', 11);
 signed = round(randn(n, 1));
 unsigned = abs(signed);
