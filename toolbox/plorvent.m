@@ -124,9 +124,7 @@ function y = plorvent(x, w, varargin)
 %   See also PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1, PLORVENT_FILE, PLORVENT_FILTER,
 %   PLORVENT_CORE, MEDIAN.
 
-if nargin < 2
-  error('plorvent:notEnoughInputs', 'Not enough input arguments. Usage: y = plorvent(x, w).');
-end
+require_inputs(nargin, 2, 'plorvent', 'y = plorvent(x, w)');
 x = checked_signal(x, 'plorvent');
 [half_width, padding, dim, options] = filter_settings(w, varargin, size(x));
 y = filtered_signals(x, 2 * half_width + 1, padding, dim, options);

@@ -102,10 +102,7 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %
 %   See also PLORVENT, PLORVENT_CORE, MEMMAPFILE, FREAD.
 
-if nargin < 3
-  error('plorvent:notEnoughInputs', ...
-        'Not enough input arguments. Usage: plorvent_file(input, output, w).');
-end
+require_inputs(nargin, 3, 'plorvent', 'plorvent_file(input, output, w)');
 input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
 [half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], file_option_table());

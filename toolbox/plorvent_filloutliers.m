@@ -63,10 +63,8 @@ function [B, TF, L, U, C] = plorvent_filloutliers(A, fill, varargin)
 %   FILLOUTLIERS.
 
 caller = 'plorvent_filloutliers';
-if nargin < 2
-  error([caller ':notEnoughInputs'], ['Not enough input arguments. Usage: B = ', ...
-        'plorvent_filloutliers(A, fillmethod, ''movmedian'', window).']);
-end
+require_inputs(nargin, 2, caller, ...
+               'B = plorvent_filloutliers(A, fillmethod, ''movmedian'', window)');
 A = checked_signal(A, caller);
 fill = fill_method(fill, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);

@@ -62,9 +62,7 @@ function [y, j, xmedian, xsigma] = plorvent_hampel(x, k, nsigma)
 %   HAMPEL.
 
 caller = 'plorvent_hampel';
-if nargin < 1
-  error([caller ':notEnoughInputs'], 'Not enough input arguments. Usage: y = plorvent_hampel(x).');
-end
+require_inputs(nargin, 1, caller, 'y = plorvent_hampel(x)');
 if nargin < 2 || selects_default(k)
   k = 3;
 end

@@ -59,10 +59,7 @@ function [TF, L, U, C] = plorvent_isoutlier(A, varargin)
 %   ISOUTLIER.
 
 caller = 'plorvent_isoutlier';
-if nargin < 1
-  error([caller ':notEnoughInputs'], ['Not enough input arguments. Usage: TF = ', ...
-        'plorvent_isoutlier(A, ''movmedian'', window).']);
-end
+require_inputs(nargin, 1, caller, 'TF = plorvent_isoutlier(A, ''movmedian'', window)');
 A = checked_signal(A, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
 [TF, L, U, C] = outlier_bounds(A, windows, threshold, caller);

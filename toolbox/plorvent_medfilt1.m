@@ -57,10 +57,7 @@ function y = plorvent_medfilt1(x, varargin)
 %   See also PLORVENT_MOVMEDIAN, PLORVENT, MEDFILT1.
 
 caller = 'plorvent_medfilt1';
-if nargin < 1
-  error([caller ':notEnoughInputs'], ...
-        'Not enough input arguments. Usage: y = plorvent_medfilt1(x, n).');
-end
+require_inputs(nargin, 1, caller, 'y = plorvent_medfilt1(x, n)');
 x = checked_signal(x, caller);
 % N, BLKSZ and DIM are the arguments before the first text; a fourth one is refused as a flag.
 given = cell(1, 3);

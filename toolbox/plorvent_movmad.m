@@ -59,10 +59,7 @@ function M = plorvent_movmad(A, k, varargin)
 %
 %   See also PLORVENT_MOVMEDIAN, PLORVENT_MOVQUANTILE, MOVMAD, MAD.
 
-if nargin < 2
-  error('plorvent_movmad:notEnoughInputs', ...
-        'Not enough input arguments. Usage: M = plorvent_movmad(A, k).');
-end
+require_inputs(nargin, 2, 'plorvent_movmad', 'M = plorvent_movmad(A, k)');
 A = checked_signal(A, 'plorvent_movmad');
 windows = moving_settings(A, k, varargin, 'plorvent_movmad');
 windows.statistic = 'mad';

@@ -95,10 +95,7 @@ function M = plorvent_movmedian(A, k, varargin)
 %
 %   See also PLORVENT_MEDFILT1, PLORVENT, MOVMEDIAN.
 
-if nargin < 2
-  error('plorvent_movmedian:notEnoughInputs', ...
-        'Not enough input arguments. Usage: M = plorvent_movmedian(A, k).');
-end
+require_inputs(nargin, 2, 'plorvent_movmedian', 'M = plorvent_movmedian(A, k)');
 A = checked_signal(A, 'plorvent_movmedian');
 windows = moving_settings(A, k, varargin, 'plorvent_movmedian');
 M = moving_statistics(A, windows, 'plorvent_movmedian');

@@ -31,10 +31,7 @@ function Q = plorvent_movprctile(A, p, k, varargin)
 %
 %   See also PLORVENT_MOVQUANTILE, PLORVENT_MOVMEDIAN, PRCTILE.
 
-if nargin < 3
-  error('plorvent_movprctile:notEnoughInputs', ...
-        'Not enough input arguments. Usage: Q = plorvent_movprctile(A, p, k).');
-end
+require_inputs(nargin, 3, 'plorvent_movprctile', 'Q = plorvent_movprctile(A, p, k)');
 Q = moving_quantiles(A, p, 100, k, varargin, 'plorvent_movprctile');
 end
 

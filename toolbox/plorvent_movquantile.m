@@ -77,10 +77,7 @@ function Q = plorvent_movquantile(A, p, k, varargin)
 %
 %   See also PLORVENT_MOVPRCTILE, PLORVENT_MOVMEDIAN, PLORVENT_MOVMAD, QUANTILE.
 
-if nargin < 3
-  error('plorvent_movquantile:notEnoughInputs', ...
-        'Not enough input arguments. Usage: Q = plorvent_movquantile(A, p, k).');
-end
+require_inputs(nargin, 3, 'plorvent_movquantile', 'Q = plorvent_movquantile(A, p, k)');
 Q = moving_quantiles(A, p, 1, k, varargin, 'plorvent_movquantile');
 end
 
