@@ -274,7 +274,7 @@ void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &
     return;
   }
   const DoubleArithmetic a;
-  auto signed_zero = [&](double v) { return v == 0 ? zero_by_count(specials) : v; };
+  auto signed_zero = [&](double v) { return signed_by_count(v, specials); };
   switch (o.statistic.kind) {
     case kMedianStatistic:
       o.values[i] = signed_zero(window_median(window, count, a));

@@ -21,10 +21,10 @@ void note_span(SpecialsSeen &seen, const ExtendedSignal &e, int64_t t, int64_t e
 
 }  // namespace
 
-bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last) {
+SpecialsSeen specials_in_reach(const ExtendedSignal &e, int64_t first, int64_t last) {
   SpecialsSeen seen = no_specials_seen();
   note_span(seen, e, first - e.W2, last + e.W2);
-  return seen.nan || (seen.negative_zero && seen.positive_zero);
+  return seen;
 }
 
 // Calls visit(i, counts) for every output i of first ... last-1, with the counts of NaN and
@@ -57,8 +57,8 @@ void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, in
     if (needs_selection(c, median, zeros) && !stop_requested()) {
       fill_window(window, e, W, i);
       median = select_middle_by_blocks(window, W);
-    } else if (zeros == kZerosByCount && median == 0) {
-      median = zero_by_count(c);
+    } else if (zeros == kZerosByCount) {
+      median = signed_by_count(median, c);
     }
   });
 }
@@ -66,6 +66,6 @@ void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, in
 void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out) {
   slide_special_counts(e, W, first, last, [&](int64_t i, const SpecialCounts &c) {
-    if (c.nan == 0 && out[i - first] == 0) out[i - first] = zero_by_count(c);
+    if (c.nan == 0) out[i - first] = signed_by_count(out[i - first], c);
   });
 }

@@ -9,9 +9,15 @@
 #include "core/support/extended_signal.h"
 #include "core/support/special_values.h"
 
-// False when the samples that the windows of outputs first ... last-1 hold include no NaN and
-// zeros of one sign at most: then the key order decides every window and nothing needs patching.
-bool may_need_selection(const ExtendedSignal &e, int64_t first, int64_t last);
+// Which of NaN, -0.0 and +0.0 the samples that the windows of outputs first ... last-1 hold
+// include.
+SpecialsSeen specials_in_reach(const ExtendedSignal &e, int64_t first, int64_t last);
+
+// Whether the key order decides every window of such samples, so that nothing needs patching:
+// they include no NaN and zeros of one sign at most.
+inline bool key_order_decides(const SpecialsSeen &seen) {
+  return !seen.nan && !(seen.negative_zero && seen.positive_zero);
+}
 
 // How many of the windows of outputs first ... last-1 hold a NaN.
 int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last);

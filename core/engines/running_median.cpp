@@ -114,10 +114,11 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
     select_undecided_windows(e, W, first, last, room.verdict, out, room.window);
     return;
   }
-  const bool exact_everywhere = !may_need_selection(e, first, last);
+  const SpecialsSeen seen = specials_in_reach(e, first, last);
+  const bool exact_everywhere = key_order_decides(seen);
   // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
   // would only add to that.
-  if (!exact_everywhere && windows_holding_nan(e, W, first, last) >= count - count / 10) {
+  if (seen.nan && windows_holding_nan(e, W, first, last) >= count - count / 10) {
     select_every_window(e, W, first, last, zeros, out, room.window);
     return;
   }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 // ---- Counted as a window slides ----
 
@@ -15,13 +16,13 @@ struct SpecialCounts {
   int64_t positive_zero;
 };
 
-// Counts v `times` times (negative to take it out again).
+// Counts v `times` times (negative to take it out again). Without a branch on v: in a signal
+// full of zeros of both signs, which one comes next is as unpredictable as the signal.
 inline void count_special(SpecialCounts &c, double v, int64_t times) {
-  if (v != v) {
-    c.nan += times;
-  } else if (v == 0) {
-    (std::signbit(v) ? c.negative_zero : c.positive_zero) += times;
-  }
+  const int64_t zero = v == 0, negative = std::signbit(v);
+  c.nan += -static_cast<int64_t>(v != v) & times;
+  c.negative_zero += -(zero & negative) & times;
+  c.positive_zero += -(zero & (1 - negative)) & times;
 }
 
 // A NaN has no place in the order, and which zero comes out of a window holding both depends on
@@ -39,6 +40,18 @@ enum ZeroSigns : int32_t {
 
 inline double zero_by_count(const SpecialCounts &c) {
   return c.negative_zero > 0 && c.positive_zero == 0 ? -0.0 : 0.0;
+}
+
+// A zero median signed by the counts, any other as it is. Its sign bit is set by arithmetic
+// rather than a branch: zero medians come and go as unpredictably as the signal's zeros.
+inline double signed_by_count(double median, const SpecialCounts &c) {
+  const uint64_t zero = median == 0;
+  const uint64_t negative = zero & (c.negative_zero > 0) & (c.positive_zero == 0);
+  uint64_t bits;
+  std::memcpy(&bits, &median, sizeof bits);
+  bits = (bits & ~(zero << 63)) | (negative << 63);
+  std::memcpy(&median, &bits, sizeof bits);
+  return median;
 }
 
 // Whether a window with these counts and this median (from the key order, which places -0.0
