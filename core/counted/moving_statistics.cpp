@@ -170,7 +170,7 @@ void change(Counted *c, int64_t p, int32_t delta) {
     c->specials.nan += delta;
     return;
   }
-  if (c->room.sorted[rank] == 0) count_special(c->specials, c->room.sorted[rank], delta);
+  count_special(c->specials, c->room.sorted[rank], delta);
   c->count += delta;
   if (rank < c->fill_rank) c->below_fill += delta;
   if (delta > 0) {
