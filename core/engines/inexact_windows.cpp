@@ -3,6 +3,7 @@
 #include "core/engines/inexact_windows.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/selection/select_middle_by_blocks.h"
 #include "core/support/interruption.h"
@@ -68,4 +69,21 @@ void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int6
   slide_special_counts(e, W, first, last, [&](int64_t i, const SpecialCounts &c) {
     if (c.nan == 0) out[i - first] = signed_by_count(out[i - first], c);
   });
+}
+
+void sign_zeros_without_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                            double *out) {
+  // The last +0.0 at or before the end of the current window (none: before every window).
+  int64_t positive = first - e.W2 - 1;
+  auto note = [&](int64_t t) {
+    const double v = extended_at(e, t);
+    uint64_t bits;  // +0.0 is the double whose bits are all clear: no branch on the value
+    std::memcpy(&bits, &v, sizeof bits);
+    positive = bits == 0 ? t : positive;
+  };
+  for (int64_t t = first - e.W2; t < first - e.W2 + W - 1; ++t) note(t);
+  for (int64_t i = first; i < last; ++i) {
+    note(i - e.W2 + W - 1);
+    out[i - first] = zero_signed(out[i - first], positive < i - e.W2);
+  }
 }

@@ -28,6 +28,12 @@ int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, i
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                            ZeroSigns zeros, double *out, double *window);
 
+// Gives every zero output the sign of its window's zeros, where no window holds a NaN: the same
+// as by their counts, but only whether a window holds a +0.0 is followed. (Each zero output is
+// one of its window's samples, so a window without +0.0 holds -0.0 alone.)
+void sign_zeros_without_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
+                            double *out);
+
 // Gives every zero output of a window free of NaN the sign of the window's zeros.
 void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out);

@@ -123,7 +123,12 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
     return;
   }
   if (!is_short_window(W)) block_sort_medians(e, W, first, last, out, room.engine);
-  if (!exact_everywhere) patch_inexact_windows(e, W, first, last, zeros, out, room.window);
+  if (exact_everywhere) return;
+  if (!seen.nan && zeros == kZerosByCount) {
+    sign_zeros_without_nan(e, W, first, last, out);
+  } else {
+    patch_inexact_windows(e, W, first, last, zeros, out, room.window);
+  }
 }
 
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,

@@ -42,16 +42,21 @@ inline double zero_by_count(const SpecialCounts &c) {
   return c.negative_zero > 0 && c.positive_zero == 0 ? -0.0 : 0.0;
 }
 
-// A zero median signed by the counts, any other as it is. Its sign bit is set by arithmetic
-// rather than a branch: zero medians come and go as unpredictably as the signal's zeros.
-inline double signed_by_count(double median, const SpecialCounts &c) {
+// A zero median made -0.0 when `negative`, +0.0 otherwise; any other as it is. Its sign bit is
+// set by arithmetic rather than a branch: zero medians come and go as unpredictably as the
+// signal's zeros.
+inline double zero_signed(double median, bool negative) {
   const uint64_t zero = median == 0;
-  const uint64_t negative = zero & (c.negative_zero > 0) & (c.positive_zero == 0);
   uint64_t bits;
   std::memcpy(&bits, &median, sizeof bits);
-  bits = (bits & ~(zero << 63)) | (negative << 63);
+  bits = (bits & ~(zero << 63)) | ((zero & negative) << 63);
   std::memcpy(&median, &bits, sizeof bits);
   return median;
+}
+
+// A zero median signed by the counts, any other as it is.
+inline double signed_by_count(double median, const SpecialCounts &c) {
+  return zero_signed(median, (c.negative_zero > 0) & (c.positive_zero == 0));
 }
 
 // Whether a window with these counts and this median (from the key order, which places -0.0
