@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "core/support/extended_signal.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 
 // Writes out[0 ... n-1]. Reads exactly xic[0 ... W2-1], x[0 ... n-1] and xfc[0 ... W2-1] when
 // n >= 1 and nothing when n <= 0. The caller guarantees W2 >= 0, W = 2*W2+1 and extensions of at
@@ -33,7 +33,7 @@ void running_median_per_window(const double *x, double *out, const double *xic, 
 // samples of their windows. It obtains nothing: `storage` holds running_median_storage_bytes(e, W,
 // outputs) bytes, aligned for any type, for any outputs >= last-first. So it may run on any thread,
 // and several calls on disjoint ranges of one signal may run at once with storage of their own.
-// With zeros by count (core/support/special_values.h), a zero median of a window free of NaN is
+// With zeros by count (core/support/nan_and_zeros.h), a zero median of a window free of NaN is
 // -0.0 when the window's zeros are all -0.0 and +0.0 otherwise, found from counts rather than by
 // selecting the window; every other output keeps the selection's bits.
 size_t running_median_storage_bytes(const ExtendedSignal &e, int32_t W, int64_t outputs);

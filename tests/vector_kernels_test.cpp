@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/support/bit_scan.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 #include "core/support/vector_width.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "core/engines/nan_windows.h"
 #include "core/running_median.h"
 #include "core/support/keyed_sort.h"
+#include "core/support/nan_and_zeros.h"
 #include "core/support/sample_key.h"
-#include "core/support/special_values.h"
 #include "core/support/storage_layout.h"
 
 namespace {

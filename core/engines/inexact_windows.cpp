@@ -7,7 +7,7 @@
 
 #include "core/selection/select_middle_by_blocks.h"
 #include "core/support/interruption.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 
 namespace {
 

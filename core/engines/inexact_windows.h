@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/support/extended_signal.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 
 // Which of NaN, -0.0 and +0.0 the samples that the windows of outputs first ... last-1 hold
 // include.

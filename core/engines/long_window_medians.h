@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "core/support/extended_signal.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 
 // What the key order says of one window.
 enum WindowVerdict : uint8_t {

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "core/running_median.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "core/running_median.h"
 #include "core/selection/select_middle_by_blocks.h"
 #include "core/support/interruption.h"
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 #include "core/support/storage_layout.h"
 
 namespace {

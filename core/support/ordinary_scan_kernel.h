@@ -1,5 +1,5 @@
 // The scan for NaN and zeros, written once in the operations of core/support/vector_lanes.h and
-// compiled by special_values.cpp for each instruction set (through
+// compiled by nan_and_zeros.cpp for each instruction set (through
 // core/support/each_instruction_set.h, which defines PLORVENT_KERNEL_TARGET).
 // (No include guard: it is meant to be included more than once.)
 

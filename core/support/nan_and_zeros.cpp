@@ -1,5 +1,5 @@
 // Screening spans of samples for NaN and zeros.
-#include "core/support/special_values.h"
+#include "core/support/nan_and_zeros.h"
 
 #include <algorithm>
 

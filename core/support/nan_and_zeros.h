@@ -1,8 +1,8 @@
 // The samples no total order of values places: NaN, and the two zeros, equal as values but not
 // in their bits. Every part that looks for them (screening a span, counting them as a window
 // slides, finding the next NaN) does it here.
-#ifndef PLORVENT_CORE_SUPPORT_SPECIAL_VALUES_H
-#define PLORVENT_CORE_SUPPORT_SPECIAL_VALUES_H
+#ifndef PLORVENT_CORE_SUPPORT_NAN_AND_ZEROS_H
+#define PLORVENT_CORE_SUPPORT_NAN_AND_ZEROS_H
 
 #include <cmath>
 #include <cstdint>
