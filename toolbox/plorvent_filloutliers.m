@@ -85,6 +85,7 @@ elseif strcmp(fill, 'clip')
 else
   B = interpolated(B, TF, fill, windows);
 end
+[L, U, C] = as_floating(L, U, C);
 end
 
 function fill = fill_method(given, caller)

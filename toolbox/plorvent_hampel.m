@@ -86,6 +86,7 @@ if islogical(x)
   filtered = samples;
 end
 filtered(j) = xmedian(j);
+[xmedian, xsigma] = as_floating(xmedian, xsigma);
 if nargout == 0
   plot_outliers(samples, double(filtered), j);  % nothing returned: no ans printed
 else

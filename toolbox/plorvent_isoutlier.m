@@ -63,6 +63,7 @@ require_inputs(nargin, 1, caller, 'TF = plorvent_isoutlier(A, ''movmedian'', win
 A = checked_signal(A, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
 [TF, L, U, C] = outlier_bounds(A, windows, threshold, caller);
+[L, U, C] = as_floating(L, U, C);
 end
 
 %!test

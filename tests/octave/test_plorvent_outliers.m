@@ -237,3 +237,12 @@
 %! assert(isequal({TF2, L2, U2, C2}, {TF', L', U', C'}) && all(TF(1:1000:end)));
 %! [~, ~, ~, C1] = plorvent_isoutlier(single(x), 'movmedian', 9);
 %! assert(isequal(C1(5:end - 4, :), single(C(5:end - 4, :))));  % whole windows: a sample each
+
+%!test  # 64-bit integers beyond 2^53: exact medians detect and fill, the statistics are doubles
+%! x = int64([1 2 3 100 5 6 7]) * 2^55;
+%! [y, j, xmedian, xsigma] = plorvent_hampel(x, 2);
+%! assert(isequal(j, logical([0 0 0 1 0 0 0])) && isequal(y(4), int64(5) * 2^55));
+%! [TF, L, U, C] = plorvent_isoutlier(x, 'movmedian', 5);
+%! [B, ~, ~, ~, C2] = plorvent_filloutliers(x, 'center', 'movmedian', 5);
+%! assert(isequal(TF, j) && isequal(B, y));
+%! assert(all(cellfun(@(v) isa(v, 'double'), {xmedian, xsigma, L, U, C, C2})));
