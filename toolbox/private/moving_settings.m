@@ -38,8 +38,8 @@ if ~ischar(options.Endpoints)
   windows.ends = options.Endpoints;
 end
 if ~isempty(points)
-  windows.times = points.seconds;
-  require_times_fit(windows, size(A, dim), caller);
+  windows.times = sample_times(points, size(A, dim), dim, caller);
+  require_clipped_ends(windows, caller);
 end
 options = rmfield(options, {'Endpoints', 'SamplePoints'});
 end
@@ -55,12 +55,7 @@ if strcmp(ends, 'fill')
 end
 end
 
-function require_times_fit(windows, count, caller)
-if numel(windows.times) ~= count
-  error([caller ':invalidSamplePoints'], ...
-        'SamplePoints must hold %d times, one for each element along dimension %d.', count, ...
-        windows.dim);
-end
+function require_clipped_ends(windows, caller)
 if ~ischar(windows.ends)
   error([caller ':invalidOptionValue'], ['Windows in time hold only the elements inside the ', ...
         'signal: with SamplePoints, Endpoints must be ''shrink'' or ''discard''.']);

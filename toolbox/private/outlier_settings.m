@@ -25,12 +25,7 @@ points = options.SamplePoints;
 windows = moving_windows(back, forward, dim);
 windows.open = open;
 if ~isempty(points)
-  if numel(points.seconds) ~= size(A, dim)
-    error([caller ':invalidSamplePoints'], ...
-          'SamplePoints must hold %d times, one for each element along dimension %d.', ...
-          size(A, dim), dim);
-  end
-  windows.times = points.seconds;
+  windows.times = sample_times(points, size(A, dim), dim, caller);
 end
 threshold = options.ThresholdFactor;
 end
