@@ -125,10 +125,6 @@ inline int32_t kth_rank(const RankSet &s, RankCursor *c, int64_t k) {
   return c->rank;
 }
 
-inline int32_t kth_rank(RankSet *s, int64_t k) {
-  return kth_rank(*s, &s->middle, k);
-}
-
 // The smallest rank in the set above r; one exists.
 inline int32_t next_rank_after(const RankSet &s, int32_t r) {
   return next_rank(s, r + 1);

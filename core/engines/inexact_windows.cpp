@@ -66,24 +66,21 @@ void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, in
 
 void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out) {
-  slide_special_counts(e, W, first, last, [&](int64_t i, const SpecialCounts &c) {
-    if (c.nan == 0) out[i - first] = signed_by_count(out[i - first], c);
-  });
-}
-
-void sign_zeros_without_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                            double *out) {
-  // The last +0.0 at or before the end of the current window (none: before every window).
-  int64_t positive = first - e.W2 - 1;
+  // The last NaN and the last +0.0 at or before the end of the current window (none: before
+  // every window), followed without a branch on the value.
+  int64_t nan = first - e.W2 - 1, positive = nan;
   auto note = [&](int64_t t) {
     const double v = extended_at(e, t);
-    uint64_t bits;  // +0.0 is the double whose bits are all clear: no branch on the value
+    uint64_t bits;  // +0.0 is the double whose bits are all clear
     std::memcpy(&bits, &v, sizeof bits);
+    nan = v != v ? t : nan;
     positive = bits == 0 ? t : positive;
   };
   for (int64_t t = first - e.W2; t < first - e.W2 + W - 1; ++t) note(t);
   for (int64_t i = first; i < last; ++i) {
     note(i - e.W2 + W - 1);
-    out[i - first] = zero_signed(out[i - first], positive < i - e.W2);
+    const int64_t start = i - e.W2;
+    double &median = out[i - first];
+    median = nan < start ? zero_signed(median, positive < start) : median;
   }
 }

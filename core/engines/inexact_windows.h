@@ -13,12 +13,6 @@
 // include.
 SpecialsSeen specials_in_reach(const ExtendedSignal &e, int64_t first, int64_t last);
 
-// Whether the key order decides every window of such samples, so that nothing needs patching:
-// they include no NaN and zeros of one sign at most.
-inline bool key_order_decides(const SpecialsSeen &seen) {
-  return !seen.nan && !(seen.negative_zero && seen.positive_zero);
-}
-
 // How many of the windows of outputs first ... last-1 hold a NaN.
 int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last);
 
@@ -28,13 +22,9 @@ int64_t windows_holding_nan(const ExtendedSignal &e, int32_t W, int64_t first, i
 void patch_inexact_windows(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                            ZeroSigns zeros, double *out, double *window);
 
-// Gives every zero output the sign of its window's zeros, where no window holds a NaN: the same
-// as by their counts, but only whether a window holds a +0.0 is followed. (Each zero output is
-// one of its window's samples, so a window without +0.0 holds -0.0 alone.)
-void sign_zeros_without_nan(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                            double *out);
-
-// Gives every zero output of a window free of NaN the sign of the window's zeros.
+// Gives every zero output of a window free of NaN the sign of the window's zeros: -0.0 when it
+// holds no +0.0 (each zero output is one of its window's samples, so a window without +0.0
+// holds -0.0 alone), as the counts would say.
 void sign_zeros_by_count(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                          double *out);
 

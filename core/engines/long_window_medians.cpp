@@ -66,7 +66,7 @@ void rank_by_key(const int64_t *key, int32_t *order, int32_t *rank_of, int32_t c
 // The output of a window whose key-order median is `median`, and the verdict on it.
 void decide(double median, const SpecialCounts &s, ZeroSigns zeros, double *out, uint8_t *verdict) {
   const bool by_count = zeros == kZerosByCount && s.nan == 0 && median == 0;
-  *out = by_count ? zero_by_count(s) : median;
+  *out = by_count ? signed_by_count(median, s) : median;
   *verdict = s.nan > 0                                         ? kWindowHoldsNaN
              : !by_count && holds_both_zeros_around(s, median) ? kWindowHoldsBothZeros
                                                                : kWindowDecided;

@@ -125,7 +125,7 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
   if (!is_short_window(W)) block_sort_medians(e, W, first, last, out, room.engine);
   if (exact_everywhere) return;
   if (!seen.nan && zeros == kZerosByCount) {
-    sign_zeros_without_nan(e, W, first, last, out);
+    sign_zeros_by_count(e, W, first, last, out);
   } else {
     patch_inexact_windows(e, W, first, last, zeros, out, room.window);
   }

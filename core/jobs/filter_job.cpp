@@ -75,7 +75,7 @@ bool may_leave_windows_undecided(const FilterJob &job) {
     note_specials(seen, static_cast<const float *>(job.x), total);
   }
   if (job.padding == kConstantPadding) note_special(seen, job.fill);
-  return seen.nan || (seen.negative_zero && seen.positive_zero);
+  return !key_order_decides(seen);
 }
 
 // ---- Ranks of 64-bit integers ----

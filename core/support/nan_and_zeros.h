@@ -38,10 +38,6 @@ enum ZeroSigns : int32_t {
   kZerosByCount,     // -0.0 when the window holds -0.0 and no +0.0, else +0.0
 };
 
-inline double zero_by_count(const SpecialCounts &c) {
-  return c.negative_zero > 0 && c.positive_zero == 0 ? -0.0 : 0.0;
-}
-
 // A zero median made -0.0 when `negative`, +0.0 otherwise; any other as it is. Its sign bit is
 // set by arithmetic rather than a branch: zero medians come and go as unpredictably as the
 // signal's zeros.
@@ -76,6 +72,12 @@ struct SpecialsSeen {
 
 inline SpecialsSeen no_specials_seen() {
   return {false, false, false};
+}
+
+// Whether the key order (-0.0 below +0.0) decides every window of samples that hold these: no
+// NaN, and zeros of one sign at most.
+inline bool key_order_decides(const SpecialsSeen &seen) {
+  return !seen.nan && !(seen.negative_zero && seen.positive_zero);
 }
 
 inline void note_special(SpecialsSeen &seen, double v) {
