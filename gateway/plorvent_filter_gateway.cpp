@@ -170,9 +170,10 @@ Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
   Options o = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
   const char *const names_of_moving[] = {"blocksize", "budget", "statistic", "p", "method"};
   const mxArray **values_of_moving[] = {&o.blocksize, &o.budget, &o.statistic, &o.p, &o.method};
+  const size_t moving_options = sizeof names_of_moving / sizeof *names_of_moving;
   for (int k = first; k + 1 < nrhs; k += 2) {
     const mxArray **value = names(prhs[k], "outputs") ? &o.outputs : nullptr;
-    for (int j = 0; moving && value == nullptr && j < 5; ++j) {
+    for (size_t j = 0; moving && value == nullptr && j < moving_options; ++j) {
       if (names(prhs[k], names_of_moving[j])) value = values_of_moving[j];
     }
     if (value == nullptr) {
@@ -393,15 +394,17 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
   run_in_host_storage(job, plan, run_moving);
 }
 
-}  // namespace
-
-// Whether the name-value pairs from `first` on ask for the MAD, which gives two results.
+// Whether the name-value pairs from `first` on ask for the MAD, which gives two results: the
+// last 'statistic' given decides, as it does for the statistic computed.
 bool asks_for_mad(int first, int nrhs, const mxArray *prhs[]) {
+  bool mad = false;
   for (int k = first; k + 1 < nrhs; k += 2) {
-    if (names(prhs[k], "statistic") && names(prhs[k + 1], "mad")) return true;
+    if (names(prhs[k], "statistic")) mad = names(prhs[k + 1], "mad");
   }
-  return false;
+  return mad;
 }
+
+}  // namespace
 
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   const bool moving = nrhs >= kMovingArguments && names(prhs[0], "moving");
