@@ -36,20 +36,8 @@ bool has_long_windows(const FilterJob &job) {
   return window_length(job) > job.signals.length && window_length(job) > kLongestWindowAlwaysHeld;
 }
 
-// The samples of a 64-bit integer job, each as a signed key of the same order.
-int64_t integer_key(SampleType type, const void *x, int64_t i) {
-  if (type == kInt64Samples) return static_cast<const int64_t *>(x)[i];
-  return static_cast<int64_t>(static_cast<const uint64_t *>(x)[i] ^ (uint64_t{1} << 63));
-}
-
-int64_t fill_key(const FilterJob &job) {
-  if (job.type == kInt64Samples) return static_cast<int64_t>(job.fill);
-  return static_cast<int64_t>(static_cast<uint64_t>(job.fill) ^ (uint64_t{1} << 63));
-}
-
 bool needs_ranks(const FilterJob &job) {
-  return is_64_bit_integer(job.type) &&
-         holds_beyond_doubles(job.type, job.x, sample_count(job.signals));
+  return holds_beyond_doubles(job.type, job.x, sample_count(job.signals));
 }
 
 // Reads in place: doubles stored one after another, needing no ranks.
@@ -83,17 +71,9 @@ bool may_leave_windows_undecided(const FilterJob &job) {
 // Sorts the signal's keys (and the fill's) into `table` and writes each sample's rank to
 // `ranks`; returns the fill's rank.
 double rank_signal(const FilterJob &job, int64_t start, int64_t *table, double *ranks) {
-  const int64_t length = job.signals.length, stride = job.signals.stride;
-  for (int64_t t = 0; t < length; ++t) table[t] = integer_key(job.type, job.x, start + t * stride);
-  table[length] = fill_key(job);
-  std::sort(table, table + length + 1);
-  auto rank_of = [&](int64_t key) {
-    return static_cast<double>(std::lower_bound(table, table + length + 1, key) - table);
-  };
-  for (int64_t t = 0; t < length; ++t) {
-    ranks[t] = rank_of(integer_key(job.type, job.x, start + t * stride));
-  }
-  return rank_of(fill_key(job));
+  const int64_t keys = rank_integers(job.type, job.x, start, job.signals.stride, job.signals.length,
+                                     true, job.fill, table, ranks);
+  return rank_in(table, keys, integer_key_of(job.type, job.fill));
 }
 
 // Writes the samples whose ranks are given, from the table rank_signal sorted.

@@ -22,8 +22,7 @@ struct MovingRoom {
   double *samples;         // what a piece's windows reach (or their ranks)
   double *staged;          // its outputs
   double *staged_medians;  // and its windows' medians, with the MAD
-  int64_t *keys;           // exact integers: the keys of the samples, in order and sorted
-  int64_t *sorted_keys;
+  int64_t *sorted_keys;    // exact integers: the keys of the samples (and the fill), sorted
   char *engine;
 };
 
@@ -33,7 +32,6 @@ MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &
   room.samples = take<double>(s, gathers ? plan.span : 0);
   room.staged = take<double>(s, gathers ? plan.piece : 0);
   room.staged_medians = take<double>(s, gathers && job.medians ? plan.piece : 0);
-  room.keys = take<int64_t>(s, plan.exact ? plan.span : 0);
   room.sorted_keys = take<int64_t>(s, plan.exact ? plan.span + 1 : 0);
   room.engine = take_bytes(s, moving_statistics_storage_bytes(job.windows, job.statistic,
                                                               plan.exact, plan.span, plan.piece));
@@ -42,37 +40,18 @@ MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &
 
 // ---- Exact integers ----
 
-int64_t key_of_integer(SampleType type, const void *x, int64_t i) {
-  if (type == kInt64Samples) return static_cast<const int64_t *>(x)[i];
-  return static_cast<int64_t>(static_cast<const uint64_t *>(x)[i] ^ (uint64_t{1} << 63));
-}
-
-// The fill constant as a key of the class (it is a value of it, exactly a double).
-int64_t key_of_fill(SampleType type, double fill) {
-  if (type == kInt64Samples) return static_cast<int64_t>(fill);
-  return static_cast<int64_t>(static_cast<uint64_t>(fill) ^ (uint64_t{1} << 63));
-}
-
 // Replaces the samples at positions lo ... hi of a signal by their ranks among the keys they
 // (and the padding) hold; returns the arithmetic that reads the keys back, and sets the
 // windows' fill to its rank.
-ExactArithmetic rank_integers(const MovingJob &job, int64_t start, int64_t lo, int64_t hi,
-                              const MovingRoom &room, MovingWindows *windows) {
-  const int64_t count = hi - lo + 1;
-  for (int64_t t = 0; t < count; ++t) {
-    room.keys[t] = key_of_integer(job.x_type, job.x, start + (lo + t) * job.signals.stride);
+ExactArithmetic ranked_integers(const MovingJob &job, int64_t start, int64_t lo, int64_t hi,
+                                const MovingRoom &room, MovingWindows *windows) {
+  const int64_t stride = job.signals.stride;
+  const int64_t keys =
+      rank_integers(job.x_type, job.x, start + lo * stride, stride, hi - lo + 1, windows->padded,
+                    windows->fill, room.sorted_keys, room.samples);
+  if (windows->padded) {
+    windows->fill = rank_in(room.sorted_keys, keys, integer_key_of(job.x_type, windows->fill));
   }
-  std::copy(room.keys, room.keys + count, room.sorted_keys);
-  int64_t distinct = count;
-  if (windows->padded) room.sorted_keys[distinct++] = key_of_fill(job.x_type, windows->fill);
-  std::sort(room.sorted_keys, room.sorted_keys + distinct);
-  distinct = std::unique(room.sorted_keys, room.sorted_keys + distinct) - room.sorted_keys;
-  auto rank_of = [&](int64_t key) {
-    return static_cast<double>(
-        std::lower_bound(room.sorted_keys, room.sorted_keys + distinct, key) - room.sorted_keys);
-  };
-  for (int64_t t = 0; t < count; ++t) room.samples[t] = rank_of(room.keys[t]);
-  if (windows->padded) windows->fill = rank_of(key_of_fill(job.x_type, windows->fill));
   return {room.sorted_keys, job.x_type == kUint64Samples};
 }
 
@@ -128,7 +107,7 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
   if (windows.times) windows.times += lo;
   ExactArithmetic exact = {nullptr, false};
   if (run.plan->exact) {
-    exact = rank_integers(job, start, lo, hi, room, &windows);
+    exact = ranked_integers(job, start, lo, hi, room, &windows);
   } else {
     gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
                    room.samples);
@@ -156,8 +135,7 @@ bool is_empty(const MovingJob &job) {
 MovingPlan plan_moving(const MovingJob &job) {
   MovingPlan plan = {1, 0, 0, false, 0};
   if (is_empty(job)) return plan;
-  plan.exact = is_64_bit_integer(job.x_type) &&
-               holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals));
+  plan.exact = holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals));
   const int64_t signals = signal_count(job.signals);
   plan.workers = workers_for(signals * job.outputs, job.threads);
   const MovingWindows &w = job.windows;

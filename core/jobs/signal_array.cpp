@@ -74,6 +74,28 @@ bool holds_beyond_doubles(SampleType type, const void *x, int64_t count) {
   return false;
 }
 
+int64_t integer_key(SampleType type, const void *x, int64_t i) {
+  if (type == kInt64Samples) return static_cast<const int64_t *>(x)[i];
+  return static_cast<int64_t>(static_cast<const uint64_t *>(x)[i] ^ (uint64_t{1} << 63));
+}
+
+int64_t integer_key_of(SampleType type, double value) {
+  if (type == kInt64Samples) return static_cast<int64_t>(value);
+  return static_cast<int64_t>(static_cast<uint64_t>(value) ^ (uint64_t{1} << 63));
+}
+
+int64_t rank_integers(SampleType type, const void *x, int64_t start, int64_t stride, int64_t count,
+                      bool with_fill, double fill, int64_t *table, double *ranks) {
+  for (int64_t t = 0; t < count; ++t) table[t] = integer_key(type, x, start + t * stride);
+  const int64_t keys = count + (with_fill ? 1 : 0);
+  if (with_fill) table[count] = integer_key_of(type, fill);
+  std::sort(table, table + keys);
+  for (int64_t t = 0; t < count; ++t) {
+    ranks[t] = rank_in(table, keys, integer_key(type, x, start + t * stride));
+  }
+  return keys;
+}
+
 int32_t workers_for(int64_t samples, int32_t threads) {
   return samples < kFewestSamplesForThreads ? 1 : std::max(1, threads);
 }

@@ -75,6 +75,24 @@ void scatter_samples(SampleType type, void *y, int64_t stride, int64_t start, co
 // no double holds exactly.
 bool holds_beyond_doubles(SampleType type, const void *x, int64_t count);
 
+// ---- 64-bit integers beyond doubles, computed by their ranks ----
+
+// Element i of a 64-bit integer array x, or a value of its class given as a double (which
+// holds it exactly), as a signed key of the same order.
+int64_t integer_key(SampleType type, const void *x, int64_t i);
+int64_t integer_key_of(SampleType type, double value);
+
+// Sorts into `table` the keys of `count` samples of x (element `start`, then `stride` apart)
+// and, when `with_fill`, the key of `fill`; writes each sample's rank among them to ranks[] and
+// returns how many keys the table holds (count, or count+1).
+int64_t rank_integers(SampleType type, const void *x, int64_t start, int64_t stride, int64_t count,
+                      bool with_fill, double fill, int64_t *table, double *ranks);
+
+// The rank of `key` among the `keys` sorted keys of `table`: the first place that holds it.
+inline double rank_in(const int64_t *table, int64_t keys, int64_t key) {
+  return static_cast<double>(std::lower_bound(table, table + keys, key) - table);
+}
+
 // ---- Threads and pieces ----
 
 // The most outputs a piece computes unless the caller says otherwise.
