@@ -68,7 +68,7 @@ require_inputs(nargin, 2, caller, ...
 A = checked_signal(A, caller);
 fill = fill_method(fill, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
-[TF, L, U, C] = outlier_bounds(A, windows, threshold, caller);
+[TF, L, U, C, below] = outlier_bounds(A, windows, threshold, caller);
 B = A;
 if islogical(B)
   B = double(B);
@@ -78,8 +78,7 @@ if isnumeric(fill)
 elseif strcmp(fill, 'center')
   B(TF) = C(TF);
 elseif strcmp(fill, 'clip')
-  below = A < L;  % the outliers: NaN lie on neither side
-  above = A > U;
+  above = TF & ~below;
   B(below) = L(below);
   B(above) = U(above);
 else
