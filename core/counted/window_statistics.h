@@ -117,12 +117,12 @@ typename Arithmetic::Value window_quantile(Window &w, int64_t c, double p, int32
 // start a is the first where the deviation at its far end, a+h-1, exceeds the one at a, or the
 // run just before it. The next smallest deviation is next to that run. The run moves by a few
 // ranks from one window to the next, so it is found from the last window's start (kept in
-// `memory`). False where the median deviates by no number (no MAD).
+// `memory`). Where the median deviates by no number (no MAD), *mad is left as it is.
 template <class Window, class Arithmetic>
-bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, WindowMemory *memory,
+void window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, WindowMemory *memory,
                 const Arithmetic &arithmetic, typename Arithmetic::Deviation *mad) {
   typedef typename Arithmetic::Deviation Value;
-  if (!arithmetic.deviates(m)) return false;
+  if (!arithmetic.deviates(m)) return;
   struct Deviation {
     Value value;
     int64_t order;  // breaks ties
@@ -145,12 +145,12 @@ bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, Windo
     const Deviation first = deviation(kMiddleCursor, 0);
     if (c == 1) {
       *mad = first.value;
-      return true;
+      return;
     }
     const Deviation second = deviation(kMiddleCursor, 1);
     *mad = below(first, second) ? arithmetic.mean_of_deviations(first.value, second.value)
                                 : arithmetic.mean_of_deviations(second.value, first.value);
-    return true;
+    return;
   }
   const int64_t h = (c + 1) / 2;  // the h-th smallest deviation; for even c also the (h+1)-th
   auto reached = [&](int64_t a) {
@@ -171,7 +171,7 @@ bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, Windo
   }
   if (c % 2 == 1) {
     *mad = best.value;
-    return true;
+    return;
   }
   // The next smallest deviation lies just outside the best run, on one side or the other.
   Deviation next = {};
@@ -182,7 +182,6 @@ bool window_mad(Window &w, int64_t c, const typename Arithmetic::Value &m, Windo
     if (!before || below(beyond, next)) next = beyond;
   }
   *mad = arithmetic.mean_of_deviations(best.value, next.value);
-  return true;
 }
 
 #endif
