@@ -113,14 +113,22 @@ SignalArray signals_of(const mxArray *x, double dim) {
   return signals_along(mxGetDimensions(x), static_cast<int64_t>(mxGetNumberOfDimensions(x)), dim);
 }
 
-// The padding constant as a sample of class `type`: anything else is not a padding that class
-// can hold.
-double fill_argument(const mxArray *a, SampleType type) {
+// The padding constant as a sample of class `type`: a double that class holds or, for 64-bit
+// integers, a scalar of their own class, which *key carries exactly (a double holds only some of
+// their values). Anything else is not a padding that class can hold.
+double fill_argument(const mxArray *a, SampleType type, int64_t *key) {
+  *key = 0;
+  if (is_64_bit_integer(type) && mxGetClassID(a) == class_of(type) &&
+      mxGetNumberOfElements(a) == 1 && !mxIsComplex(a)) {
+    *key = integer_key(type, mxGetData(a), 0);
+    return value_of_key(type, *key);
+  }
   const double fill = scalar_argument(a, "fill");
   if (!fits_sample_type(type, fill)) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
                       "fill must be a value of the samples' class; %g is not.", fill);
   }
+  if (is_64_bit_integer(type)) *key = integer_key_of(type, fill);
   return fill;
 }
 
@@ -234,7 +242,7 @@ FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget) {
   const Padding paddings[] = {kConstantPadding, kReplicatePadding, kSymmetricPadding,
                               kPeriodicPadding};
   job.padding = paddings[static_cast<int>(padding)];
-  job.fill = fill_argument(prhs[3], job.type);
+  job.fill = fill_argument(prhs[3], job.type, &job.fill_key);
   const double dim = dim_argument(prhs[4]);
   job.include_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 0;
   job.block = static_cast<int64_t>(blocksize_argument(prhs[6]));
@@ -358,7 +366,8 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
     mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
                       "Windows in time are clipped to the signal: ends must be 0 with times.");
   }
-  w.fill = fill_argument(prhs[7], job.y_type);  // a sample like the results, which it may be
+  // A sample like the results, which it may be.
+  w.fill = fill_argument(prhs[7], job.y_type, &job.fill_key);
   w.forward_open = whole_argument(prhs[9], "forward_open", 0, 1) == 1;
   job.threads = static_cast<int32_t>(whole_argument(prhs[10], "threads", 1, kMostWorkers));
   job.block = options.blocksize ? static_cast<int64_t>(blocksize_argument(options.blocksize))

@@ -115,6 +115,7 @@ TEST(FilterJob, SixtyFourBitIntegersAreExactBeyondTwoToThe53) {
     std::unique_ptr<int64_t[]> in(new int64_t[x.size()]), out(new int64_t[x.size()]);
     for (size_t i = 0; i < x.size(); ++i) in[i] = static_cast<int64_t>(x[i]) + shift;
     job.fill = static_cast<double>(shift);  // the padding 2^60, which a double holds exactly
+    job.fill_key = shift;
     job.x = in.get();
     job.y = out.get();
     const FilterPlan plan = plan_filter(job);
@@ -275,6 +276,7 @@ TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
     job.y = y.data();
     job.medians = medians.data();
     job.windows.fill = double(shift);  // 2^60 + 0, which a double holds
+    job.fill_key = integer_key_of(job.x_type, job.windows.fill);
     const MovingPlan plan = plan_moving(job);
     ASSERT_TRUE(plan.exact);
     std::vector<char> storage(plan.workers * plan.worker_bytes + 1);

@@ -87,7 +87,8 @@ function y = plorvent(x, w, varargin)
 %   one of its window's samples, or the padding constant. Sparse X gives a
 %   full Y. For X of another class than double the padding constant C is
 %   first converted to X's class as the host converts (rounded and
-%   saturated for integers, NaN giving 0; for logical X it must be 0 or 1).
+%   saturated for integers, NaN giving 0, an int64 or uint64 C exactly; for
+%   logical X it must be 0 or 1).
 %   Complex X is refused, as its samples have no order. An empty X gives an
 %   empty Y of the same size. X itself is never changed.
 %

@@ -74,7 +74,7 @@ if islogical(B)
   B = double(B);
 end
 if isnumeric(fill)
-  B(TF) = fill;
+  B(TF) = cast(fill, class(B));  % as MATLAB converts it: B keeps its class
 elseif strcmp(fill, 'center')
   B(TF) = C(TF);
 elseif strcmp(fill, 'clip')
@@ -88,7 +88,7 @@ end
 end
 
 function fill = fill_method(given, caller)
-% The fill method in normal form: a method's name, or the constant as a double.
+% The fill method in normal form: a method's name, or the constant (as NUMBER_OR_CHOICE gives it).
 methods = {'center', 'clip', 'previous', 'next', 'nearest', 'linear', 'spline', 'pchip'};
 [fill, ok] = number_or_choice(given, methods);
 if ok

@@ -8,7 +8,9 @@ function y = plorvent_filter(varargin)
 %     X          a real numeric or logical array, full
 %     W          the window length: an odd whole number, 1 to 2147483647
 %     PADDING    0 the constant FILL, 1 replicate, 2 symmetric, 3 periodic
-%     FILL       the padding constant (a double holding a value of X's class)
+%     FILL       the padding constant: a double holding a value of X's
+%                class or, for int64 and uint64 X, a scalar of X's class,
+%                carried exactly (a double holds only some of its values)
 %     DIM        the dimension the signals lie along (beyond NDIMS(X):
 %                every sample is a signal of length 1)
 %     NANMODE    0: a window holding NaN gives NaN and is never computed;
@@ -18,7 +20,7 @@ function y = plorvent_filter(varargin)
 %     BUDGET     the most bytes of work memory the call may take (Inf
 %                allowed); fewer threads run where all would take more
 %
-%   W, PADDING, FILL, DIM, NANMODE, BLOCKSIZE, THREADS and BUDGET are real
+%   W, PADDING, DIM, NANMODE, BLOCKSIZE, THREADS and BUDGET are real
 %   double scalars. Y has the class and size of X. The outputs are the bits
 %   PLORVENT documents (with NANMODE 0 a zero median is -0 exactly when the
 %   window's zeros are all -0; with 1 it is the selection's), the same for
@@ -49,7 +51,7 @@ function y = plorvent_filter(varargin)
 %
 %   Y has the size of X and its class, but double for logical X; a zero
 %   median is -0 exactly when the window's counted zeros are all -0. FILL
-%   must be a value of Y's class. The signals along DIM hold at most
+%   is a value of Y's class, given as for the other mode. The signals along DIM hold at most
 %   2147483646 samples. 64-bit integers are exact however large: each
 %   result is one of the samples, or (a mean, or between two samples) the
 %   exact value rounded once, halves away from zero. The name-value pairs

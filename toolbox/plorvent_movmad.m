@@ -35,8 +35,9 @@ function M = plorvent_movmad(A, k, varargin)
 %   double, single, or A's integer class (rounded to the nearest, halves
 %   away from zero, and held within the class: int8([-128 127]) deviate by
 %   127.5, which gives 127); logical A gives double. An integer A converts
-%   a padding C (or the NaN of 'fill', which gives 0) to its class. The
-%   work is done by the compiled module PLORVENT_FILTER; in GNU Octave a
+%   a padding C (or the NaN of 'fill', which gives 0) to its class as the
+%   host converts, saturating (Inf gives INTMAX), and an int64 or uint64 C
+%   exactly. The work is done by the compiled module PLORVENT_FILTER; in GNU Octave a
 %   Ctrl-C stops a long call (plorvent_movmad:interrupted).
 %
 %   Example: windows of 3, then of 4 with NaN left out

@@ -51,7 +51,8 @@ function M = plorvent_movmedian(A, k, varargin)
 %   rounded to the nearest, halves away from zero; int64 and uint64 exactly
 %   however large); logical A gives double.
 %   An integer A converts a padding C (or the NaN of 'fill', which gives 0)
-%   to its class. The work is done by the compiled module PLORVENT_FILTER,
+%   to its class as the host converts, saturating (Inf gives INTMAX), and
+%   an int64 or uint64 C exactly. The work is done by the compiled module PLORVENT_FILTER,
 %   in pieces of 2^20 outputs: the work memory beyond A and M is, for each
 %   thread, about 16*2^20 bytes and 250*K more (K taken as at least 4096),
 %   whatever the length of A; with 'SamplePoints' K is the most elements a

@@ -49,7 +49,8 @@ function Q = plorvent_movquantile(A, p, k, varargin)
 %   Q has A's class: double, single, or A's integer class (a result between
 %   two elements rounded to the nearest, halves away from zero); logical A
 %   gives double; an integer A converts a padding C (or the NaN of 'fill',
-%   which gives 0) to its class. Q has the size of A (shorter along DIM
+%   which gives 0) to its class as the host converts, saturating (Inf gives
+%   INTMAX), and an int64 or uint64 C exactly. Q has the size of A (shorter along DIM
 %   with 'discard'), times NUMEL(P) along NDIMS(A)+1. The work is done by
 %   the compiled module PLORVENT_FILTER, one pass over A for each
 %   probability; in GNU Octave a Ctrl-C stops a long call

@@ -37,7 +37,8 @@ bool has_long_windows(const FilterJob &job) {
 }
 
 bool needs_ranks(const FilterJob &job) {
-  return holds_beyond_doubles(job.type, job.x, sample_count(job.signals));
+  return holds_beyond_doubles(job.type, job.x, sample_count(job.signals)) ||
+         (job.padding == kConstantPadding && key_beyond_doubles(job.type, job.fill_key));
 }
 
 // Reads in place: doubles stored one after another, needing no ranks.
@@ -72,8 +73,8 @@ bool may_leave_windows_undecided(const FilterJob &job) {
 // `ranks`; returns the fill's rank.
 double rank_signal(const FilterJob &job, int64_t start, int64_t *table, double *ranks) {
   const int64_t keys = rank_integers(job.type, job.x, start, job.signals.stride, job.signals.length,
-                                     true, job.fill, table, ranks);
-  return rank_in(table, keys, integer_key_of(job.type, job.fill));
+                                     true, job.fill_key, table, ranks);
+  return rank_in(table, keys, job.fill_key);
 }
 
 // Writes the samples whose ranks are given, from the table rank_signal sorted.

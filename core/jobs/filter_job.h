@@ -23,7 +23,8 @@ struct FilterJob {
   int64_t outputs;
   int32_t W2;
   Padding padding;   // a generated one: never kExtensionArrays
-  double fill;       // the constant padding, exactly representable in x's type
+  double fill;       // the constant padding, a value of x's type (rounded beyond 2^53)
+  int64_t fill_key;  // 64-bit integer types: the fill exactly, as integer_key orders it
   bool include_nan;  // windows holding NaN give not_a_number, and are never computed
   double not_a_number;
   int64_t block;  // the most outputs a piece computes

@@ -48,10 +48,8 @@ ExactArithmetic ranked_integers(const MovingJob &job, int64_t start, int64_t lo,
   const int64_t stride = job.signals.stride;
   const int64_t keys =
       rank_integers(job.x_type, job.x, start + lo * stride, stride, hi - lo + 1, windows->padded,
-                    windows->fill, room.sorted_keys, room.samples);
-  if (windows->padded) {
-    windows->fill = rank_in(room.sorted_keys, keys, integer_key_of(job.x_type, windows->fill));
-  }
+                    job.fill_key, room.sorted_keys, room.samples);
+  if (windows->padded) windows->fill = rank_in(room.sorted_keys, keys, job.fill_key);
   return {room.sorted_keys, job.x_type == kUint64Samples};
 }
 
@@ -135,7 +133,8 @@ bool is_empty(const MovingJob &job) {
 MovingPlan plan_moving(const MovingJob &job) {
   MovingPlan plan = {1, 0, 0, false, 0};
   if (is_empty(job)) return plan;
-  plan.exact = holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals));
+  plan.exact = holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals)) ||
+               (job.windows.padded && key_beyond_doubles(job.x_type, job.fill_key));
   const int64_t signals = signal_count(job.signals);
   plan.workers = workers_for(signals * job.outputs, job.threads);
   const MovingWindows &w = job.windows;

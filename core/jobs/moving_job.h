@@ -25,6 +25,7 @@ struct MovingJob {
   int64_t first_output;
   int64_t outputs;
   MovingWindows windows;  // its times, if any, one for each position along the signals
+  int64_t fill_key;       // 64-bit integer types: windows.fill exactly, as integer_key orders it
   MovingStatistic statistic;
   void *medians;
   int64_t block;  // the most outputs a piece computes

@@ -84,11 +84,23 @@ int64_t integer_key_of(SampleType type, double value) {
   return static_cast<int64_t>(static_cast<uint64_t>(value) ^ (uint64_t{1} << 63));
 }
 
+double value_of_key(SampleType type, int64_t key) {
+  if (type == kInt64Samples) return static_cast<double>(key);
+  return static_cast<double>(static_cast<uint64_t>(key) ^ (uint64_t{1} << 63));
+}
+
+bool key_beyond_doubles(SampleType type, int64_t key) {
+  const int64_t exact = int64_t{1} << 53;
+  if (type == kInt64Samples) return key > exact || key < -exact;
+  const uint64_t value = static_cast<uint64_t>(key) ^ (uint64_t{1} << 63);
+  return type == kUint64Samples && value > static_cast<uint64_t>(exact);
+}
+
 int64_t rank_integers(SampleType type, const void *x, int64_t start, int64_t stride, int64_t count,
-                      bool with_fill, double fill, int64_t *table, double *ranks) {
+                      bool with_fill, int64_t fill_key, int64_t *table, double *ranks) {
   for (int64_t t = 0; t < count; ++t) table[t] = integer_key(type, x, start + t * stride);
   const int64_t keys = count + (with_fill ? 1 : 0);
-  if (with_fill) table[count] = integer_key_of(type, fill);
+  if (with_fill) table[count] = fill_key;
   std::sort(table, table + keys);
   for (int64_t t = 0; t < count; ++t) {
     ranks[t] = rank_in(table, keys, integer_key(type, x, start + t * stride));

@@ -82,11 +82,16 @@ bool holds_beyond_doubles(SampleType type, const void *x, int64_t count);
 int64_t integer_key(SampleType type, const void *x, int64_t i);
 int64_t integer_key_of(SampleType type, double value);
 
+// The value a key stands for, as the nearest double; and whether that value lies beyond 2^53
+// in magnitude, where no double holds every value.
+double value_of_key(SampleType type, int64_t key);
+bool key_beyond_doubles(SampleType type, int64_t key);
+
 // Sorts into `table` the keys of `count` samples of x (element `start`, then `stride` apart)
-// and, when `with_fill`, the key of `fill`; writes each sample's rank among them to ranks[] and
+// and, when `with_fill`, `fill_key`; writes each sample's rank among them to ranks[] and
 // returns how many keys the table holds (count, or count+1).
 int64_t rank_integers(SampleType type, const void *x, int64_t start, int64_t stride, int64_t count,
-                      bool with_fill, double fill, int64_t *table, double *ranks);
+                      bool with_fill, int64_t fill_key, int64_t *table, double *ranks);
 
 // The rank of `key` among the `keys` sorted keys of `table`: the first place that holds it.
 inline double rank_in(const int64_t *table, int64_t keys, int64_t key) {

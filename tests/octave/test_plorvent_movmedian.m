@@ -113,3 +113,26 @@
 %!error id=plorvent_movmedian:invalidSamplePoints plorvent_movmedian(1:3, 2, 'SamplePoints', 1:4)
 %!error id=plorvent_movmedian:invalidInput plorvent_movmedian({1}, 2)
 %!error id=plorvent_medfilt1:invalidFlag plorvent_medfilt1(1:3, 3, 'omitnan', 'reflect')
+
+%!test
+%! % A padding converts to a 64-bit class as the host converts (saturating), and a 64-bit one is
+%! % carried exactly: windows [C 1 2], [1 2 3], ..., [4 5 C] worked out by hand.
+%! top = intmax('int64');
+%! for C = {Inf, 2^63, top, intmax('uint64')}
+%!   assert(plorvent_movmedian(int64(1:5), 3, 'Endpoints', C{1}), int64([2 2 3 4 5]));
+%!   assert(plorvent_movquantile(int64(1:5), 1, 3, 'Endpoints', C{1}), int64([top 3 4 5 top]));
+%!   assert(plorvent_movprctile(int64(1:5), 100, 3, 'Endpoints', C{1}), int64([top 3 4 5 top]));
+%!   assert(plorvent_movmad(int64(1:5), 3, 'Endpoints', C{1}), int64([1 1 1 1 1]));
+%!   assert(plorvent(int64(1:5), 3, C{1}), int64([2 2 3 4 5]));
+%! end
+%! assert(plorvent_movquantile(uint64(1:5), 0, 3, 'Endpoints', -Inf), uint64([0 1 2 3 0]));
+%! assert(plorvent_movprctile(uint64(1:5), 100, 3, 'Endpoints', 2^64), ...
+%!        [intmax('uint64') uint64([3 4 5]) intmax('uint64')]);
+%! x = int64(2)^60 + 1;                       % no double holds it
+%! assert(plorvent_movmedian([x-10 x+10], 5, 'Endpoints', x), [x x]);
+%! assert(plorvent_movquantile([x-10 x+10], 0.5, 5, 'Endpoints', x), [x x]);
+%! assert(plorvent([x-10 x+10], 5, x), [x x]);
+%! u = uint64(2)^63 + 1;
+%! assert(plorvent_movmedian(uint64([1 2]), 5, 'Endpoints', u), [u u]);
+%! assert(plorvent_filloutliers(int64([1 1 1 50 1 1 1]), x, 'movmedian', 3), int64([1 1 1 x 1 1 1]));
+%! assert(plorvent_filloutliers([1 1 1 50 1 1 1], int64(9), 'movmedian', 3), [1 1 1 9 1 1 1]);

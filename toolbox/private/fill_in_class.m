@@ -1,8 +1,13 @@
 function fill = fill_in_class(x, fill)
-%FILL_IN_CLASS The padding constant FILL (a double) as X's class holds it, passed on as a double:
-%   rounded and saturated for integers (NaN gives 0), rounded to single for single. Logical X
-%   keeps FILL as it is; its callers decide what a logical signal takes.
-if ~isa(x, 'double') && ~islogical(x)
+%FILL_IN_CLASS The padding constant FILL as X's class holds it, converted as the host converts
+%   (rounded and saturated for integers, NaN giving 0; rounded to single for single): a double, but
+%   for int64 and uint64 X a value of X's class, which holds each of theirs exactly where a double
+%   does not. Logical X takes FILL as a double; its callers decide what a logical signal takes.
+if isa(x, 'int64') || isa(x, 'uint64')
+  fill = cast(fill, class(x));
+elseif islogical(x)
+  fill = double(fill);
+else
   fill = double(cast(fill, class(x)));
 end
 end

@@ -26,8 +26,9 @@ m = filtered_signals(samples(:), w, inner, 1, options, half_width + [1, last - f
 end
 
 function samples = padded_samples(read, source, len, fill)
-% The samples at SOURCE (indices into [signal; fill]), each distinct one read once.
-samples = repmat(fill, numel(source), 1);
+% The samples at SOURCE (indices into [signal; fill]), each distinct one read once; the fill as
+% the double samples hold it.
+samples = repmat(double(fill), numel(source), 1);
 inside = source <= len;
 [k, ~, where] = unique(source(inside));
 values = read(k(:));
