@@ -147,6 +147,44 @@ TEST(MovingStatistics, TimeWindowsWithGapsAndRepeats) {
   }
 }
 
+// Far from zero a double steps by far more than 1 (by 256 at 1.7e18), so t + forward may round
+// back to t: there the windows must hold what they hold near zero. Times u near zero (halves)
+// become origin + 2*step*u, and reaches r (halves) 2*step*r + step/8, where a window open at its
+// forward end still holds the time 2*step*r ahead, which rounding to nearest would leave out.
+TEST(MovingStatistics, TimeWindowsFarFromZeroHoldWhatTheyHoldNearIt) {
+  std::mt19937 rng(6);
+  std::uniform_int_distribution<int64_t> length(1, 60), coin(0, 1);
+  std::uniform_real_distribution<double> reach(0, 8);
+  for (const double magnitude : {1e9, 1e15, 1.7e18}) {
+    const double step = 2 * (std::nextafter(magnitude, kInf) - magnitude);
+    const double origin = std::round(magnitude / step) * step;
+    for (int trial = 0; trial < 200; ++trial) {
+      const int64_t n = length(rng);
+      const std::vector<double> x = adversarial_signal(rng, n), t = uneven_times(rng, n);
+      MovingWindows near = count_windows(0, 0, coin(rng));
+      near.times = t.data();
+      near.time_back = std::round(2 * reach(rng)) / 2;
+      near.time_forward = std::round(2 * reach(rng)) / 2;
+      std::vector<double> far_times(n);
+      for (int64_t j = 0; j < n; ++j) far_times[j] = origin + 2 * step * t[j];
+      MovingWindows far = near;
+      far.times = far_times.data();
+      far.time_back = 2 * step * near.time_back + step / 8;
+      far.time_forward = 2 * step * near.time_forward + step / 8;
+      far.forward_open = coin(rng);
+      const MovingStatistic s = statistic_of_trial(rng, trial);
+      std::vector<char> storage(moving_statistics_storage_bytes(near, s, false, n, n) + 1);
+      std::vector<double> want(n), got(n);
+      moving_statistics(x.data(), n, near, s, nullptr, 0, n, want.data(), nullptr, storage.data());
+      moving_statistics(x.data(), n, far, s, nullptr, 0, n, got.data(), nullptr, storage.data());
+      for (int64_t i = 0; i < n; ++i) {
+        ASSERT_EQ(bits_of(got[i]), bits_of(want[i]))
+            << magnitude << " trial " << trial << " at " << i;
+      }
+    }
+  }
+}
+
 TEST(MovingStatistics, MeanOfMiddlesCannotOverflow) {
   EXPECT_EQ(mean_of_middles(1e308, 1.7e308), 1.35e308);
   EXPECT_EQ(mean_of_middles(-1.7e308, -1e308), -1.35e308);

@@ -167,8 +167,9 @@ std::vector<double> per_signal(const std::vector<double> &x, int64_t length, int
 
 inline bool in_moving_window(const MovingWindows &w, int64_t i, int64_t j) {
   if (w.times == nullptr) return j >= i - w.back && j <= i + w.forward;
-  const double lo = w.times[i] - w.time_back, hi = w.times[i] + w.time_forward;
-  return w.times[j] >= lo && (w.forward_open ? w.times[j] < hi : w.times[j] <= hi);
+  // Differences of nearby times are exact, where t + forward may round to t.
+  const double d = w.times[j] - w.times[i];
+  return d >= -w.time_back && (w.forward_open ? d < w.time_forward : d <= w.time_forward);
 }
 
 // Output i of a moving statistic of x: its window's counted samples gathered and sorted, the

@@ -16,6 +16,7 @@
 
 #include "core/counted/exact_integers.h"
 #include "core/counted/rank_set.h"
+#include "core/counted/window_times.h"
 #include "core/engines/nan_windows.h"
 #include "core/running_median.h"
 #include "core/support/keyed_sort.h"
@@ -59,12 +60,16 @@ bool within_forward(const MovingWindows &w, double t, double limit) {
   return w.forward_open ? t < limit : t <= limit;
 }
 
+TimeBounds time_bounds(const MovingWindows &w, int64_t i) {
+  return window_time_bounds(w.times[i], w.time_back, w.time_forward, w.forward_open);
+}
+
 Reach first_reach(const MovingWindows &w, int64_t n, int64_t i) {
   if (!has_times(w)) return {std::max<int64_t>(0, i - w.back), std::min(n - 1, i + w.forward)};
-  const double t = w.times[i];
-  const double *lo = std::lower_bound(w.times, w.times + n, t - w.time_back);
-  const double *hi = w.forward_open ? std::lower_bound(w.times, w.times + n, t + w.time_forward)
-                                    : std::upper_bound(w.times, w.times + n, t + w.time_forward);
+  const TimeBounds b = time_bounds(w, i);
+  const double *lo = std::lower_bound(w.times, w.times + n, b.low);
+  const double *hi = w.forward_open ? std::lower_bound(w.times, w.times + n, b.high)
+                                    : std::upper_bound(w.times, w.times + n, b.high);
   return {lo - w.times, (hi - w.times) - 1};
 }
 
@@ -73,9 +78,9 @@ void advance_reach(const MovingWindows &w, int64_t n, int64_t i, Reach *r) {
     *r = {std::max<int64_t>(0, i - w.back), std::min(n - 1, i + w.forward)};
     return;
   }
-  const double t = w.times[i];
-  while (r->lo < n && w.times[r->lo] < t - w.time_back) ++r->lo;
-  while (r->hi + 1 < n && within_forward(w, w.times[r->hi + 1], t + w.time_forward)) ++r->hi;
+  const TimeBounds b = time_bounds(w, i);
+  while (r->lo < n && w.times[r->lo] < b.low) ++r->lo;
+  while (r->hi + 1 < n && within_forward(w, w.times[r->hi + 1], b.high)) ++r->hi;
 }
 
 // Copies of the padding constant in output i's window.

@@ -46,9 +46,8 @@ MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &
 ExactArithmetic ranked_integers(const MovingJob &job, int64_t start, int64_t lo, int64_t hi,
                                 const MovingRoom &room, MovingWindows *windows) {
   const int64_t stride = job.signals.stride;
-  const int64_t keys =
-      rank_integers(job.x_type, job.x, start + lo * stride, stride, hi - lo + 1, windows->padded,
-                    job.fill_key, room.sorted_keys, room.samples);
+  const int64_t keys = rank_integers(job.x_type, job.x, start + lo * stride, stride, hi - lo + 1,
+                                     windows->padded, job.fill_key, room.sorted_keys, room.samples);
   if (windows->padded) windows->fill = rank_in(room.sorted_keys, keys, job.fill_key);
   return {room.sorted_keys, job.x_type == kUint64Samples};
 }

@@ -136,3 +136,31 @@
 %! assert(plorvent_movmedian(uint64([1 2]), 5, 'Endpoints', u), [u u]);
 %! assert(plorvent_filloutliers(int64([1 1 1 50 1 1 1]), x, 'movmedian', 3), int64([1 1 1 x 1 1 1]));
 %! assert(plorvent_filloutliers([1 1 1 50 1 1 1], int64(9), 'movmedian', 3), [1 1 1 9 1 1 1]);
+
+%!test
+%! % Sample points far from zero, where a double steps by 2^-23 (1e9), 1/8 (1e15) or 256
+%! % (1.7e18): each window holds its own sample, and exactly the times within its reach.
+%! assert(plorvent_movmedian(1:3, 100, 'SamplePoints', 1.7e18 + [0 1000 2000]), [1 2 3]);
+%! [~, ~, ~, center] = plorvent_isoutlier([1 2 3 40], 'movmedian', 100, 'SamplePoints', ...
+%!                                       1.7e18 + (0:3) * 1000);
+%! assert(center, [1 2 3 40]);
+%! randn('seed', 11);
+%! x = randn(1, 12);
+%! x(6) = 30;
+%! for magnitude = [1e9 1e15 1.7e18]
+%!   q = 2 * eps(magnitude);                 % two steps of a double there
+%!   t = round(magnitude / q) * q + q * (0:11);
+%!   % K/2 = 2q + q/16: t + K/2 rounds to t + 2q, which the window still holds.
+%!   assert(plorvent_movmedian(x, 4 * q + q / 8, 'SamplePoints', t), plorvent_movmedian(x, [2 2]));
+%!   [tf, lower, upper, center] = plorvent_isoutlier(x, 'movmedian', 4 * q + q / 8, 'SamplePoints', t);
+%!   [tf2, lower2, upper2, center2] = plorvent_isoutlier(x, 'movmedian', [2 2]);
+%!   assert({tf, lower, upper, center}, {tf2, lower2, upper2, center2});
+%!   % Back q + q/8 from the second time reaches past the first: that window is discarded.
+%!   inner = plorvent_movmedian(x, 3);
+%!   assert(plorvent_movmedian(x, 2 * q + q / 4, 'SamplePoints', t, 'Endpoints', 'discard'), ...
+%!          inner(3:end - 2));
+%! end
+%! % Integer times (nanoseconds) are exact however large; as doubles they would step by 256.
+%! t = int64(1.7e18) + int64(0:11) * 1000;
+%! assert(plorvent_movmedian(x, 2001, 'SamplePoints', t), plorvent_movmedian(x, 3));
+%! assert(plorvent_movmedian(x, 2001, 'SamplePoints', uint64(t)), plorvent_movmedian(x, 3));

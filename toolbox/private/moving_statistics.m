@@ -68,14 +68,35 @@ end
 
 function keep = whole_windows(n, windows)
 % The first and last of the N outputs whose windows lie wholly inside the signal (they follow
-% one another: the times ascend); the first is after the last where there are none.
+% one another: the times ascend); the first is after the last where there are none. In time, a
+% window at t lies inside when t - back >= t(1) and t + forward <= t(end), decided exactly: far
+% from zero t - back may round to a time the window does not reach.
 times = windows.times;
 if isempty(times)
   keep = [1 + windows.back, n - windows.forward];
 else
-  inside = find(times - windows.back >= times(1) & times + windows.forward <= times(end));
+  inside = find(at_least_sum(times, times(1), windows.back) & ...
+                at_most_sum(times, times(end), -windows.forward));
   keep = [min([inside(:); n + 1]), max([inside(:); 0])];
 end
+end
+
+function yes = at_least_sum(t, a, b)
+% Whether each T >= A + B, the exact sum: T lies above its rounding S, or is S where S rounded up.
+[s, e] = sum_and_error(a, b);
+yes = t > s | (t == s & e <= 0);
+end
+
+function yes = at_most_sum(t, a, b)
+[s, e] = sum_and_error(a, b);
+yes = t < s | (t == s & e >= 0);
+end
+
+function [s, e] = sum_and_error(a, b)
+% A + B rounded, and the exact error A + B - S (Knuth's two-sum); where S is infinite, no time is S.
+s = a + b;
+b_part = s - a;
+e = (a - (s - b_part)) + (b - b_part);
 end
 
 function x = part_along(x, dim, positions)
