@@ -1,4 +1,4 @@
-function y = plorvent(x, w, varargin)
+function [y, varargout] = plorvent(x, w, varargin)
 %PLORVENT Running median of a signal, or of each column of an array.
 %   Y = PLORVENT(X, W) replaces each sample of X by the median of the W
 %   samples centred on it. W, the window length, is a positive odd integer.
@@ -125,7 +125,7 @@ function y = plorvent(x, w, varargin)
 %   See also PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1, PLORVENT_FILE, PLORVENT_FILTER,
 %   PLORVENT_CORE, MEDIAN.
 
-require_inputs(nargin, 2, 'plorvent', 'y = plorvent(x, w)');
+require_arguments(nargin, nargout, [2 Inf 1], 'plorvent', 'y = plorvent(x, w, ...)');
 x = checked_signal(x, 'plorvent');
 [half_width, padding, dim, options] = filter_settings(w, varargin, size(x));
 y = filtered_signals(x, 2 * half_width + 1, padding, dim, options);

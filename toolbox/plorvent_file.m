@@ -1,4 +1,4 @@
-function count = plorvent_file(input_file, output_file, w, varargin)
+function [count, varargout] = plorvent_file(input_file, output_file, w, varargin)
 %PLORVENT_FILE Running median of a signal stored in a file, written to another file.
 %   PLORVENT_FILE(INPUT, OUTPUT, W) reads the signal stored in the file
 %   INPUT as raw little-endian doubles (8 bytes a sample, no header) and
@@ -102,7 +102,7 @@ function count = plorvent_file(input_file, output_file, w, varargin)
 %
 %   See also PLORVENT, PLORVENT_CORE, MEMMAPFILE, FREAD.
 
-require_inputs(nargin, 3, 'plorvent', 'plorvent_file(input, output, w)');
+require_arguments(nargin, nargout, [3 Inf 1], 'plorvent', 'n = plorvent_file(input, output, w, ...)');
 input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
 [half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], file_option_table());

@@ -1,4 +1,4 @@
-function [B, TF, L, U, C] = plorvent_filloutliers(A, fill, varargin)
+function [B, TF, L, U, C, varargout] = plorvent_filloutliers(A, fill, varargin)
 %PLORVENT_FILLOUTLIERS Outliers by a moving median replaced, as FILLOUTLIERS does with 'movmedian'.
 %   B = PLORVENT_FILLOUTLIERS(A, FILLMETHOD, 'movmedian', WINDOW) replaces
 %   the outliers of A that PLORVENT_ISOUTLIER(A, 'movmedian', WINDOW) finds
@@ -11,7 +11,9 @@ function [B, TF, L, U, C] = plorvent_filloutliers(A, fill, varargin)
 %     'nearest'   the nearest one
 %     'linear', 'spline', 'pchip'
 %                 interpolated (INTERP1) from the elements that are neither
-%                 outliers nor NaN, extrapolated past the first and last
+%                 outliers nor NaN, extrapolated past the first and last;
+%                 'spline' and 'pchip' from the finite ones only (through an
+%                 infinite value they would give NaN everywhere)
 %     V           the number V
 %   Interpolation runs along the signal, at the sample points where given
 %   (of several elements at one point, the first counts), at the elements'
@@ -63,8 +65,8 @@ function [B, TF, L, U, C] = plorvent_filloutliers(A, fill, varargin)
 %   FILLOUTLIERS.
 
 caller = 'plorvent_filloutliers';
-require_inputs(nargin, 2, caller, ...
-               'B = plorvent_filloutliers(A, fillmethod, ''movmedian'', window)');
+require_arguments(nargin, nargout, [2 Inf 5], caller, ...
+                  '[B, TF, L, U, C] = plorvent_filloutliers(A, fillmethod, ''movmedian'', window, ...)');
 A = checked_signal(A, caller);
 fill = fill_method(fill, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
@@ -104,9 +106,10 @@ end
 
 function B = interpolated(B, TF, method, windows)
 % Each outlier of B replaced by interpolating, along the signal, the samples that are neither
-% outliers nor NaN, at the sample points (their positions where there are none). 'previous' and
-% 'next' leave an outlier with no such sample before or after it as it is; the others
-% extrapolate. A signal with fewer than two such samples at distinct points is left as it is.
+% outliers nor NaN (nor infinite, for 'spline' and 'pchip'), at the sample points (their
+% positions where there are none). 'previous' and 'next' leave an outlier with no such sample
+% before or after it as it is; the others extrapolate. A signal with fewer than two such samples
+% at distinct points is left as it is.
 dim = windows.dim;
 n = size(B, dim);
 order = [dim, setdiff(1:max(ndims(B), dim), dim)];
@@ -116,9 +119,14 @@ t = windows.times;
 if isempty(t)
   t = (1:n)';
 end
+% A spline or pchip through one infinite value is NaN everywhere: those fill from finite values.
+usable = @(v) ~isnan(v);
+if any(strcmp(method, {'spline', 'pchip'}))
+  usable = @isfinite;
+end
 for c = find(any(outliers, 1))
   signal = signals(:, c);
-  known = ~outliers(:, c) & ~isnan(signal);
+  known = ~outliers(:, c) & usable(signal);
   points = t(known);
   values = double(signal(known));
   first = [true; diff(points) > 0];  % the first sample at each point
@@ -147,6 +155,9 @@ end
 %! [B, TF] = plorvent_filloutliers(A, 0, 'movmedian', 5);
 %! assert(B, [1 2 4 -1 -2 0 -1 3 2 1 0]);
 %! assert(TF, logical([0 0 0 0 0 1 0 0 0 0 1]));
+%! [B, TF] = plorvent_filloutliers([1 2 1 50 1 2 Inf], 'pchip', 'movmedian', 3);
+%! assert(TF, logical([0 1 0 1 0 0 0]));
+%! assert(B, [1 1 1 1 1 2 Inf]);             % pchip through (1,1) (3,1) (5,1) (6,2)
 %!error id=plorvent_filloutliers:invalidFillMethod plorvent_filloutliers(1:5, 'cubic', 'movmedian', 3)
 %!error id=plorvent_filloutliers:unsupportedMethod plorvent_filloutliers(1:5, 'linear', 'grubbs')
 

@@ -1,17 +1,19 @@
-function [y, j, xmedian, xsigma] = plorvent_hampel(x, k, nsigma)
+function [y, j, xmedian, xsigma, varargout] = plorvent_hampel(x, k, nsigma, varargin)
 %PLORVENT_HAMPEL Hampel filter: outliers replaced by their window's median, as HAMPEL does.
 %   Y = PLORVENT_HAMPEL(X) replaces each outlier of the signal X by the median
 %   of the window of 7 samples centred on it (3 on each side). A sample is an
-%   outlier unless it lies within 3 standard deviations of that median:
-%   |X(i) - XMEDIAN(i)| <= 3*XSIGMA(i), where XSIGMA(i) = kappa*MAD(i), the
+%   outlier where it lies more than 3 standard deviations from that median:
+%   |X(i) - XMEDIAN(i)| > 3*XSIGMA(i), where XSIGMA(i) = kappa*MAD(i), the
 %   median absolute deviation of the window's samples from their median
 %   scaled by kappa = -1/(sqrt(2)*erfcinv(3/2)), about 1.4826, so that it
 %   estimates the standard deviation of normally distributed samples.
 %   Near the ends the windows shrink to the samples that exist. NaN are left
-%   out of both statistics; a NaN sample is an outlier (it lies within no
-%   distance of the median) and is replaced by its window's median (NaN when
-%   the window holds only NaN). A matrix X is filtered column by column, each
-%   column a channel; a row or column vector is one signal.
+%   out of both statistics, and a NaN sample is no outlier (the comparison
+%   above is false for it): it stays NaN, as in HAMPEL (earlier versions
+%   flagged it and replaced it by its window's median). A window whose
+%   median is infinite has a NaN XSIGMA and flags nothing. A matrix X is
+%   filtered column by column, each column a channel; a row or column
+%   vector is one signal.
 %
 %   Y = PLORVENT_HAMPEL(X, K) uses K samples on each side (a whole number, 0
 %   or more; default 3): windows of up to 2*K+1 samples.
@@ -37,11 +39,11 @@ function [y, j, xmedian, xsigma] = plorvent_hampel(x, k, nsigma)
 %   memory); in GNU Octave a Ctrl-C stops a long call
 %   (plorvent_hampel:interrupted).
 %
-%   Example: a spike and a NaN replaced
+%   Example: a spike replaced, a NaN kept
 %     x = [4 8 NaN 6 -1 -40 -2 -3];
 %     [y, j] = plorvent_hampel(x)
-%       % y:  4  8  4  6  -1  -2  -2  -3
-%       % j:  0  0  1  0  0   1   0   0
+%       % y:  4  8  NaN  6  -1  -2  -2  -3
+%       % j:  0  0  0    0  0   1   0   0
 %     [y, j, xmedian, xsigma] = plorvent_hampel([1 2 4 -1 -2 30 -1 3 2 1], 2);
 %       % y:       1  2    4  -1  -2  -1  -1  3  2    1
 %       % xmedian: 2  1.5  1   2  -1  -1   2  2  1.5  2
@@ -62,7 +64,8 @@ function [y, j, xmedian, xsigma] = plorvent_hampel(x, k, nsigma)
 %   HAMPEL.
 
 caller = 'plorvent_hampel';
-require_inputs(nargin, 1, caller, 'y = plorvent_hampel(x)');
+require_arguments(nargin, nargout, [1 3 4], caller, ...
+                  '[y, j, xmedian, xsigma] = plorvent_hampel(x, k, nsigma)');
 if nargin < 2 || selects_default(k)
   k = 3;
 end
@@ -80,7 +83,7 @@ end
 nsigma = threshold_value(nsigma, 'NSIGMA', caller);
 windows = moving_windows(full(double(k)), full(double(k)), dim_argument([], size(x), caller));
 [xmedian, xsigma, samples] = outlier_statistics(x, windows, caller);
-j = ~(abs(samples - xmedian) <= nsigma * xsigma);
+j = abs(samples - xmedian) > nsigma * xsigma;  % false for NaN: a NaN sample stays
 filtered = x;
 if islogical(x)
   filtered = samples;
@@ -115,8 +118,8 @@ end
 
 %!test
 %! [y, j] = plorvent_hampel([4 8 NaN 6 -1 -40 -2 -3]);
-%! assert(y, [4 8 4 6 -1 -2 -2 -3]);
-%! assert(j, logical([0 0 1 0 0 1 0 0]));
+%! assert(y, [4 8 NaN 6 -1 -2 -2 -3]);
+%! assert(j, logical([0 0 0 0 0 1 0 0]));
 %! [y, j, xmedian, xsigma] = plorvent_hampel([1 2 4 -1 -2 30 -1 3 2 1], 2);
 %! assert(y, [1 2 4 -1 -2 -1 -1 3 2 1]);
 %! assert(xmedian, [2 1.5 1 2 -1 -1 2 2 1.5 2]);

@@ -1,4 +1,4 @@
-function [TF, L, U, C] = plorvent_isoutlier(A, varargin)
+function [TF, L, U, C, varargout] = plorvent_isoutlier(A, varargin)
 %PLORVENT_ISOUTLIER Outliers by a moving median, as ISOUTLIER finds them with 'movmedian'.
 %   TF = PLORVENT_ISOUTLIER(A, 'movmedian', WINDOW) is true where an element
 %   of A lies more than 3 scaled MAD from the median of its window: below
@@ -59,7 +59,8 @@ function [TF, L, U, C] = plorvent_isoutlier(A, varargin)
 %   ISOUTLIER.
 
 caller = 'plorvent_isoutlier';
-require_inputs(nargin, 1, caller, 'TF = plorvent_isoutlier(A, ''movmedian'', window)');
+require_arguments(nargin, nargout, [1 Inf 4], caller, ...
+                  '[TF, L, U, C] = plorvent_isoutlier(A, ''movmedian'', window, ...)');
 A = checked_signal(A, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
 [TF, L, U, C] = outlier_bounds(A, windows, threshold, caller);

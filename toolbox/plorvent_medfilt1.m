@@ -1,4 +1,4 @@
-function y = plorvent_medfilt1(x, varargin)
+function [y, varargout] = plorvent_medfilt1(x, varargin)
 %PLORVENT_MEDFILT1 One-dimensional median filter, called and answering as MEDFILT1 does.
 %   Y = PLORVENT_MEDFILT1(X) is the median filter of order 3 of X.
 %
@@ -57,7 +57,7 @@ function y = plorvent_medfilt1(x, varargin)
 %   See also PLORVENT_MOVMEDIAN, PLORVENT, MEDFILT1.
 
 caller = 'plorvent_medfilt1';
-require_inputs(nargin, 1, caller, 'y = plorvent_medfilt1(x, n)');
+require_arguments(nargin, nargout, [1 Inf 1], caller, 'y = plorvent_medfilt1(x, n, ...)');
 x = checked_signal(x, caller);
 % N, BLKSZ and DIM are the arguments before the first text; a fourth one is refused as a flag.
 given = cell(1, 3);

@@ -1,4 +1,4 @@
-function M = plorvent_movmad(A, k, varargin)
+function [M, varargout] = plorvent_movmad(A, k, varargin)
 %PLORVENT_MOVMAD Moving median absolute deviation, called and answering as MOVMAD does.
 %   M = PLORVENT_MOVMAD(A, K) replaces each element of A by the median
 %   absolute deviation of a window of K elements around it: with m the
@@ -29,7 +29,10 @@ function M = plorvent_movmad(A, k, varargin)
 %   count the mean of the two middle values (as PLORVENT_MOVMEDIAN computes
 %   it). The work is done in double: for integer A every step is exact and
 %   the result is rounded once to A's class. A window whose median is
-%   infinite gives NaN, since its deviations hold Inf - Inf.
+%   infinite gives NaN, since its deviations hold Inf - Inf, a NaN: with
+%   'omitnan' too, which leaves out the NaN among the window's samples, not
+%   this one (as MAD(W, 1), the median of ABS(W - MEDIAN(W)), gives NaN for
+%   the window's counted samples W).
 %
 %   M has the size of A (shorter along DIM with 'discard') and A's class:
 %   double, single, or A's integer class (rounded to the nearest, halves
@@ -60,7 +63,7 @@ function M = plorvent_movmad(A, k, varargin)
 %
 %   See also PLORVENT_MOVMEDIAN, PLORVENT_MOVQUANTILE, MOVMAD, MAD.
 
-require_inputs(nargin, 2, 'plorvent_movmad', 'M = plorvent_movmad(A, k)');
+require_arguments(nargin, nargout, [2 Inf 1], 'plorvent_movmad', 'M = plorvent_movmad(A, k, ...)');
 A = checked_signal(A, 'plorvent_movmad');
 windows = moving_settings(A, k, varargin, 'plorvent_movmad');
 windows.statistic = 'mad';
@@ -76,6 +79,7 @@ end
 %! B = [4 8 NaN -1 -2 -3 NaN 3 4 5];
 %! assert(plorvent_movmad(B, 3), [2 NaN NaN NaN 1 NaN NaN NaN 1 0.5]);
 %! assert(plorvent_movmad(B, 3, "omitnan"), [2 2 4.5 0.5 1 0.5 3 0.5 1 0.5]);
+%! assert(plorvent_movmad([1 Inf Inf 2 3], 3, 'omitnan'), [NaN NaN NaN 1 0.5]);  % Inf - Inf is NaN
 %! assert(plorvent_movmad(int8([1 2 4 7]), [1 0]), int8([0 1 1 2]));
 %! assert(plorvent_movmad(int8([-128 127]), [1 0]), int8([0 127]));   % 127.5 saturates
 %!error id=plorvent_movmad:invalidWindow plorvent_movmad(1:5, -1)

@@ -1,4 +1,4 @@
-function M = plorvent_movmedian(A, k, varargin)
+function [M, varargout] = plorvent_movmedian(A, k, varargin)
 %PLORVENT_MOVMEDIAN Moving median, called and answering as MOVMEDIAN does.
 %   M = PLORVENT_MOVMEDIAN(A, K) replaces each element of A by the median of
 %   a window of K elements around it. For odd K the window is centred on the
@@ -96,7 +96,8 @@ function M = plorvent_movmedian(A, k, varargin)
 %
 %   See also PLORVENT_MEDFILT1, PLORVENT, MOVMEDIAN.
 
-require_inputs(nargin, 2, 'plorvent_movmedian', 'M = plorvent_movmedian(A, k)');
+require_arguments(nargin, nargout, [2 Inf 1], 'plorvent_movmedian', ...
+                  'M = plorvent_movmedian(A, k, ...)');
 A = checked_signal(A, 'plorvent_movmedian');
 windows = moving_settings(A, k, varargin, 'plorvent_movmedian');
 M = moving_statistics(A, windows, 'plorvent_movmedian');

@@ -1,4 +1,4 @@
-function Q = plorvent_movprctile(A, p, k, varargin)
+function [Q, varargout] = plorvent_movprctile(A, p, k, varargin)
 %PLORVENT_MOVPRCTILE Moving percentile, with the windows and options of MOVMEDIAN.
 %   Q = PLORVENT_MOVPRCTILE(A, P, K) replaces each element of A by the P-th
 %   percentile (0 <= P <= 100) of a window of K elements around it: it is
@@ -7,7 +7,7 @@ function Q = plorvent_movprctile(A, p, k, varargin)
 %
 %   A vector P gives one result per percentage, stacked along the first
 %   dimension beyond A's, NDIMS(A)+1: Q(:, ..., :, j) is the result for
-%   P(j).
+%   P(j). An empty P stands for [0 25 50 75 100], as PRCTILE takes it.
 %
 %   Q has A's class: double, single, or A's integer class (a result between
 %   two elements rounded to the nearest, halves away from zero); logical A
@@ -31,7 +31,8 @@ function Q = plorvent_movprctile(A, p, k, varargin)
 %
 %   See also PLORVENT_MOVQUANTILE, PLORVENT_MOVMEDIAN, PRCTILE.
 
-require_inputs(nargin, 3, 'plorvent_movprctile', 'Q = plorvent_movprctile(A, p, k)');
+require_arguments(nargin, nargout, [3 Inf 1], 'plorvent_movprctile', ...
+                  'Q = plorvent_movprctile(A, p, k, ...)');
 Q = moving_quantiles(A, p, 100, k, varargin, 'plorvent_movprctile');
 end
 
@@ -41,6 +42,7 @@ end
 %! assert(plorvent_movprctile(A, 90, [2 0], 'Method', 1), [4 8 8 8 6 -1 -1 3 4 5]);
 %! assert(plorvent_movprctile(A, [30 70], 4, 'omitnan', 'Method', 8), ...
 %!        plorvent_movquantile(A, [0.3 0.7], 4, 'omitnan', 'Method', 8));
+%! assert(plorvent_movprctile(A, zeros(1, 0), 3), plorvent_movprctile(A, [0 25 50 75 100], 3));
 %!error id=plorvent_movprctile:invalidProbability plorvent_movprctile(1:5, 101, 3)
 %!error id=plorvent_movprctile:notEnoughInputs plorvent_movprctile(1:5, 50)
 

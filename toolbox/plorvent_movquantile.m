@@ -1,4 +1,4 @@
-function Q = plorvent_movquantile(A, p, k, varargin)
+function [Q, varargout] = plorvent_movquantile(A, p, k, varargin)
 %PLORVENT_MOVQUANTILE Moving quantile, with the windows and options of MOVMEDIAN.
 %   Q = PLORVENT_MOVQUANTILE(A, P, K) replaces each element of A by the
 %   quantile of probability P (0 <= P <= 1) of a window of K elements around
@@ -13,7 +13,8 @@ function Q = plorvent_movquantile(A, p, k, varargin)
 %
 %   A vector P gives one result per probability, stacked along the first
 %   dimension beyond A's, NDIMS(A)+1: Q(:, ..., :, j) is the result for
-%   P(j). For a row A, Q is 1-by-N-by-NUMEL(P).
+%   P(j). For a row A, Q is 1-by-N-by-NUMEL(P). An empty P stands for
+%   [0 0.25 0.5 0.75 1], as QUANTILE takes it.
 %
 %   Q = PLORVENT_MOVQUANTILE(..., DIM), (..., NANFLAG),
 %   (..., 'Endpoints', E) and (..., 'SamplePoints', T) take what
@@ -78,7 +79,8 @@ function Q = plorvent_movquantile(A, p, k, varargin)
 %
 %   See also PLORVENT_MOVPRCTILE, PLORVENT_MOVMEDIAN, PLORVENT_MOVMAD, QUANTILE.
 
-require_inputs(nargin, 3, 'plorvent_movquantile', 'Q = plorvent_movquantile(A, p, k)');
+require_arguments(nargin, nargout, [3 Inf 1], 'plorvent_movquantile', ...
+                  'Q = plorvent_movquantile(A, p, k, ...)');
 Q = moving_quantiles(A, p, 1, k, varargin, 'plorvent_movquantile');
 end
 
@@ -92,6 +94,7 @@ end
 %! assert(plorvent_movquantile(A, 0.5, 4, "omitnan", "End", "discard"), ...
 %!        plorvent_movmedian(A, 4, 'omitnan', 'Endpoints', 'discard'));
 %! assert(size(plorvent_movquantile(ones(2, 3), [0.1 0.5 0.9], 2)), [2 3 3]);
+%! assert(plorvent_movquantile(A, [], 3), plorvent_movquantile(A, [0 0.25 0.5 0.75 1], 3));
 %!error id=plorvent_movquantile:invalidProbability plorvent_movquantile(1:5, 1.5, 3)
 %!error id=plorvent_movquantile:invalidOptionValue plorvent_movquantile(1:5, 0.5, 3, 'Method', 10)
 

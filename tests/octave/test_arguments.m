@@ -77,7 +77,8 @@
 %!                          fo, {x, 'center'}; fo, {x, 'center', 'quartiles'}; ...
 %!                          fo, {x, 'makima', mov, 3}}
 %!   'invalidFillMethod',  {fo, {x, 'cubic', mov, 3}; fo, {x, {}, mov, 3}}
-%!   'windowTooLong',      {pv, {[-0; 1; 2], 2^31 - 1, 'NaN', 'raw'}}};
+%!   'windowTooLong',      {pv, {[-0; 1; 2], 2^31 - 1, 'NaN', 'raw'}}
+%!   'tooManyInputs',      {hp, {x, 3, 3, 1}}};
 %! addpath(host_classes());
 %! unwind_protect
 %!   for row = 1:rows(faults)
@@ -95,6 +96,25 @@
 %! unwind_protect_cleanup
 %!   rmpath(host_classes());
 %! end_unwind_protect
+
+%!test  # more results than a function gives: its own identifier, as for too few arguments
+%! x = [4 8 6 -1 -2];
+%! calls = {'plorvent', {x, 3}, 1; 'plorvent_file', {'in.bin', 'out.bin', 3}, 1; ...
+%!          'plorvent_movmedian', {x, 3}, 1; 'plorvent_medfilt1', {x}, 1; 'plorvent_movmad', {x, 3}, 1; ...
+%!          'plorvent_movquantile', {x, 0.5, 3}, 1; 'plorvent_movprctile', {x, 50, 3}, 1; ...
+%!          'plorvent_hampel', {x}, 4; 'plorvent_isoutlier', {x, 'movmedian', 3}, 4; ...
+%!          'plorvent_filloutliers', {x, 'center', 'movmedian', 3}, 5};
+%! for c = 1:rows(calls)
+%!   [name, args, most] = calls{c, :};
+%!   results = cell(1, most + 1);
+%!   id = '';
+%!   try
+%!     [results{:}] = feval(name, args{:});
+%!   catch err
+%!     id = err.identifier;
+%!   end
+%!   assert(id, [regexprep(name, '^plorvent_file$', 'plorvent') ':tooManyOutputs']);
+%! end
 
 %!test  # string scalars, any case and unique prefixes of option names: the character rows' results
 %! rand('seed', 21);

@@ -245,7 +245,6 @@
 %! assert(size(plorvent_movquantile(zeros(0, 3), [0.2 0.4], 3)), [0 3 2]);
 %! assert(class(plorvent_movmad(true(2, 2), 2)), 'double');
 
-%!error id=plorvent_movquantile:invalidProbability plorvent_movquantile(1:5, [], 3)
 %!error id=plorvent_movquantile:invalidProbability plorvent_movquantile(1:5, ones(2), 3)
 %!error id=plorvent_movquantile:invalidProbability plorvent_movquantile(1:5, 0.5i, 3)
 %!error id=plorvent_movprctile:invalidProbability plorvent_movprctile(1:5, [50 100.5], 3)
