@@ -105,7 +105,7 @@ function [count, varargout] = plorvent_file(input_file, output_file, w, varargin
 require_arguments(nargin, nargout, [3 Inf 1], 'plorvent', 'n = plorvent_file(input, output, w, ...)');
 input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
-[half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], file_option_table());
+[half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], file_options());
 
 [input_id, n, input_file] = open_signal(input_file);
 close_input = onCleanup(@() fclose(input_id));
@@ -128,12 +128,11 @@ started = tic();
 
 if whole_file
   % The whole signal: written to a part file that replaces OUTPUT once complete.
-  require_replaceable(output_file);
-  [output_id, part_file] = open_part(output_file);
+  [output_id, part_file] = open_part_file(output_file);
   discard = onCleanup(@() discard_part(output_id, part_file));
   target = part_file;
 else
-  output_id = open_for_range(output_file, n);
+  output_id = open_range_output(output_file, n);
   target = output_file;
   close_output = onCleanup(@() close_if_open(output_id));
 end
@@ -148,9 +147,10 @@ if workers > 1
   run_ranges(worker_args, split_range(range, workers), verbose);
 elseif whole_signal
   % Every window holds the whole signal: filtered at once, its padding counted, not built.
-  m = filtered_signals(read_all(input_file, input_id, n), 2 * half_width + 1, padding, 1, ...
-                       options, range);
-  write_at(output_id, m, range(1), output_file);
+  read = sample_reader(input_file, input_id, n);
+  m = filtered_signals(read((1:n)'), 2 * half_width + 1, padding, 1, options, range);
+  seek_output(output_id, range(1), output_file);
+  write_outputs(output_id, m, range(1), range(2), output_file);
 else
   filter_blocks(sample_reader(input_file, input_id, n), n, range, half_width, padding, ...
                 options, output_id, output_file);
@@ -175,62 +175,12 @@ end
 
 function filter_blocks(read, n, range, half_width, padding, options, output_id, output_file)
 % Filters the outputs in RANGE a block at a time and writes them at their offsets.
-seek_to(output_id, range(1), output_file);
+seek_output(output_id, range(1), output_file);
 for first = range(1):options.BlockSize:range(2)
   last = min(first + options.BlockSize - 1, range(2));
   m = filter_span(read, n, first, last, half_width, padding, options);
-  write_block(output_id, m, first, last, output_file);
+  write_outputs(output_id, m, first, last, output_file);
 end
-end
-
-function write_at(id, m, first, output_file)
-seek_to(id, first, output_file);
-write_block(id, m, first, first + numel(m) - 1, output_file);
-end
-
-function seek_to(id, first, output_file)
-% Positions ID at output FIRST: a file written from its start (maybe a pipe) is there already;
-% a file a range is written into holds every position the range may name.
-if first > 1 && fseek(id, (first - 1) * 8, 'bof') ~= 0
-  error('plorvent:writeFailed', 'Could not reach sample %d of ''%s''.', first, output_file);
-end
-end
-
-function samples = read_all(file, id, n)
-read = sample_reader(file, id, n);
-samples = read((1:n)');
-end
-
-function write_block(id, m, first, last, output_file)
-if fwrite(id, m, 'double') ~= numel(m)
-  error('plorvent:writeFailed', 'Could not write samples %d to %d to ''%s''.', first, last, ...
-        output_file);
-end
-end
-
-function table = file_option_table()
-% The options of files alone, as OPTION_VALUES reads them: name, default, check.
-table = {'Range', [], @range_option; 'Workers', 1, @workers_option; 'Verbose', [], @verbose_option};
-end
-
-function range = range_option(value, caller)
-if ~(isnumeric(value) && isreal(value) && numel(value) == 2 && all(isfinite(value)) && ...
-     all(value == fix(value)))
-  error([caller ':invalidOptionValue'], ...
-        'The value of option ''Range'' must be [FIRST LAST], two whole numbers.');
-end
-range = full(double(value(:)'));
-end
-
-function workers = workers_option(value, caller)
-workers = whole_option(value, 'Workers', 1, 1024, caller);
-end
-
-function verbose = verbose_option(value, caller)
-if ~((islogical(value) || isnumeric(value)) && isreal(value) && isscalar(value) && ~isnan(value))
-  error([caller ':invalidOptionValue'], 'The value of option ''Verbose'' must be true or false.');
-end
-verbose = logical(value);
 end
 
 function range = range_of(range, n)
@@ -252,259 +202,10 @@ edges = round(linspace(range(1) - 1, range(2), parts + 1));
 ranges = arrayfun(@(k) [edges(k) + 1, edges(k + 1)], 1:parts, 'UniformOutput', false);
 end
 
-function id = open_for_range(file, n)
-% Opens OUTPUT to write a range of it in place: a regular file of the input's length, made (all
-% zeros) when missing. Every process writing a range of one output opens it so. A missing output
-% is made whole under a name of its own and only then linked into place, so that no process
-% meets a part-made output or replaces one that another process has begun to fill.
-kind = file_kind(file);
-if ~any(strcmp(kind, {'regular', 'missing'}))
-  error('plorvent:cannotWriteFile', ...
-        '''%s'' is not a regular file, in which a range is written at its own offset.', file);
-end
-if strcmp(kind, 'missing')
-  make_file_of_zeros(file, 8 * n);
-end
-id = fopen(file, 'r+', 'ieee-le');
-if id < 0
-  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', file);
-end
-bytes = open_file_bytes(id);
-if bytes ~= 8 * n
-  fclose(id);
-  error('plorvent:wrongOutputSize', ...
-        ['''%s'' holds %d bytes, not the %d of the filtered signal (%d samples), into which a ' ...
-         'range is written. Remove it or name another output.'], file, bytes, 8 * n, n);
-end
-frewind(id);
-end
-
-function make_file_of_zeros(file, bytes)
-[folder, name, ext] = fileparts(file);
-[~, unique_part] = fileparts(tempname());
-part_file = fullfile(folder, [name ext '.' unique_part '.part']);
-id = fopen(part_file, 'w');
-if id < 0
-  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', part_file);
-end
-fclose(id);
-remove_part = onCleanup(@() discard_part(-1, part_file));
-extend_file(part_file, bytes);
-if is_octave()
-  if link(part_file, file) ~= 0 && ~isfile(file)
-    rename(part_file, file);  % a file system without hard links
-  end
-else
-  publish_with_java(part_file, file);
-end
-end
-
-function publish_with_java(part_file, file)
-% A hard link fails where FILE exists; so does a move that does not replace, used where links are
-% not supported. Either way an output another process made first is kept.
-from = javaMethod('toPath', java_file(part_file));
-to = javaMethod('toPath', java_file(file));
-try
-  javaMethod('createLink', 'java.nio.file.Files', to, from);
-catch
-  if ~isfile(file)
-    javaMethod('move', 'java.nio.file.Files', from, to, ...
-               javaArray('java.nio.file.CopyOption', 0));
-  end
-end
-end
-
 function name = file_name_of(name, what)
 [is_text, name] = text_value(name);
 if ~is_text || isempty(name)
   error('plorvent:invalidFileName', '%s must be a file name: a character row or a string.', what);
-end
-end
-
-function require_same_size(id, n, file)
-% Samples read from a file that grows or shrinks meanwhile are no longer one signal: the blocks
-% already written may come from another version of it.
-bytes = open_file_bytes(id);
-if bytes ~= 8 * n
-  error('plorvent:inputChanged', ...
-        '''%s'' changed while it was read: it held %d bytes, now %d.', file, 8 * n, bytes);
-end
-end
-
-function require_other_file(input_file, output_file)
-% Replacing the input would lose the signal (and change what its other names hold).
-if same_file(input_file, output_file)
-  error('plorvent:sameFile', 'OUTPUT must not be the input file ''%s''.', input_file);
-end
-end
-
-function same = same_file(a, b)
-% Whether the existing file A and the file B (if there is one) are one file, whatever the names:
-% the same device and inode in Octave; in MATLAB Java's file identity (on Windows the volume serial
-% number and file index), or without Java the same absolute name.
-if is_octave()
-  [a_info, a_err] = stat(a);
-  [b_info, b_err] = stat(b);
-  same = a_err == 0 && b_err == 0 && a_info.dev == b_info.dev && a_info.ino == b_info.ino;
-elseif usejava('jvm')
-  b_file = java_file(b);
-  same = javaMethod('exists', b_file) && ...
-         javaMethod('isSameFile', 'java.nio.file.Files', javaMethod('toPath', java_file(a)), ...
-                    javaMethod('toPath', b_file));
-else
-  same = strcmp(full_name(a), full_name(b));
-end
-end
-
-function name = absolute_name(name)
-if isempty(regexp(name, '^([\\/]|[A-Za-z]:)', 'once'))
-  name = fullfile(pwd, name);
-end
-end
-
-function name = full_name(file)
-% The absolute name of an existing file.
-[ok, info] = fileattrib(file);
-name = file;
-if ok && numel(info) == 1
-  name = info.Name;
-end
-end
-
-function require_replaceable(file)
-% Refuses up front, before any filtering, an OUTPUT that could not be written in place: a folder,
-% or an existing file the caller may not write (opening it to append changes nothing).
-writable = ~isfolder(file);
-if writable && isfile(file)
-  id = fopen(file, 'a');
-  writable = id >= 0;
-  if writable
-    fclose(id);
-  end
-end
-if ~writable
-  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', file);
-end
-end
-
-function [id, part_file] = open_part(output_file)
-% Opens the file the samples are written to: a new one beside OUTPUT (so that the final move is
-% a rename within one file system) with a name of its own (so that calls writing the same OUTPUT
-% at once do not meet); or, PART_FILE empty, OUTPUT itself where it is a device, a pipe or a
-% socket, which holds nothing to keep and must not be replaced by a file.
-part_file = '';
-target = output_file;
-if ~is_stream(output_file)
-  [folder, name, ext] = fileparts(output_file);
-  [~, unique_part] = fileparts(tempname());
-  part_file = fullfile(folder, [name ext '.' unique_part '.part']);
-  target = part_file;
-end
-id = fopen(target, 'w', 'ieee-le');
-if id < 0
-  error('plorvent:cannotWriteFile', 'Cannot open ''%s'' for writing.', target);
-end
-end
-
-function stream = is_stream(name)
-% Whether NAME is a pipe, a device or a socket.
-stream = strcmp(file_kind(name), 'other');
-end
-
-function move_into_place(id, part_file, n, output_file)
-% Renames the finished file to OUTPUT, replacing it, once every sample is known to be in it: the
-% writes went out, and the closed file has the size of the signal (a full disk or a file-size
-% limit has been seen to cut a file short with no write reporting it).
-written = closed_after_writes(id);
-if isempty(part_file)
-  if ~written
-    error('plorvent:writeFailed', 'Could not write all %d samples to ''%s''.', n, output_file);
-  end
-  return;  % written in place
-end
-if ~written || size_of(part_file) ~= 8 * n
-  error('plorvent:writeFailed', 'Could not write all %d samples for ''%s''; it was not replaced.', ...
-        n, output_file);
-end
-if is_octave()
-  [status, message] = rename(part_file, output_file);
-  moved = status == 0;
-else
-  [moved, message] = movefile(part_file, output_file, 'f');
-end
-if ~moved
-  error('plorvent:moveFailed', 'Could not replace ''%s'' by the filtered samples: %s', ...
-        output_file, message);
-end
-end
-
-function bytes = size_of(file)
-% The size in bytes of FILE, or -1 if it cannot be opened.
-bytes = -1;
-id = fopen(file, 'r');
-if id >= 0
-  bytes = open_file_bytes(id);
-  fclose(id);
-end
-end
-
-function written = closed_after_writes(id)
-% Closes ID and tells whether every write to it went out. Writes are buffered, and the last ones
-% go out as ID is flushed, which Octave's FFLUSH and FCLOSE do without telling whether they could;
-% its FSEEK tells, as it flushes before it moves (on a pipe it then fails to move, errno ESPIPE,
-% once the buffer went out).
-[~, error_number] = ferror(id);
-written = error_number == 0;
-if is_octave()
-  written = written && (fseek(id, 0, 'cof') == 0 || errno() == errno('ESPIPE'));
-end
-written = fclose(id) == 0 && written;
-end
-
-function close_if_open(id)
-if any(fopen('all') == id)
-  fclose(id);
-end
-end
-
-function discard_part(id, part_file)
-% Closes and deletes the file written unless it was moved into place.
-close_if_open(id);
-if isempty(part_file) || ~isfile(part_file)
-  return;
-end
-if is_octave()
-  unlink(part_file);  % Octave's DELETE takes the name as a pattern ([ ] in a folder's name)
-else
-  delete(part_file);
-end
-end
-
-function read = sample_reader(file, id, n)
-% READ(K): the samples at the ascending indices K, as a column. MATLAB reads through a memory map
-% (which it cannot make of an empty file), Octave with FREAD.
-read = @(k) read_runs(id, k, n, file);
-if ~is_octave() && n > 0
-  map = memmapfile(file, 'Format', 'double');
-  read = @(k) map.Data(k);
-end
-end
-
-function samples = read_runs(id, k, n, file)
-% Reads each run of consecutive indices in K with one FREAD.
-samples = zeros(numel(k), 1);
-ends = [find(diff(k) ~= 1); numel(k)];
-first = 1;
-for r = 1:numel(ends)
-  count = ends(r) - first + 1;
-  fseek(id, (k(first) - 1) * 8, 'bof');
-  [run, got] = fread(id, count, 'double');
-  if got ~= count
-    require_same_size(id, n, file);
-    error('plorvent:readFailed', 'Could not read samples %d to %d.', k(first), k(ends(r)));
-  end
-  samples(first:ends(r)) = run;
-  first = ends(r) + 1;
 end
 end
 

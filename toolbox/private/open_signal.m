@@ -28,10 +28,11 @@ file = fopen(id);
 end
 
 function file = found_on_path(file)
-% FILE where something has that name or the name is rooted (absolute, ~, ./ or ../); else the
-% first of that name in a folder on the path, where FOPEN looks for a file to read.
-if ~strcmp(file_kind(file), 'missing') || ...
-   ~isempty(regexp(file, '^([\\/~]|[A-Za-z]:|\.\.?([\\/]|$))', 'once'))
+% FILE where something has that name, where it is rooted, or where it starts from the home or the
+% current folder by name (~, ./ or ../); else the first of that name in a folder on the path,
+% where FOPEN looks for a file to read.
+if ~strcmp(file_kind(file), 'missing') || is_rooted(file) || ...
+   ~isempty(regexp(file, '^(~|\.\.?([\\/]|$))', 'once'))
   return;
 end
 folders = strsplit(path(), pathsep());

@@ -21,7 +21,7 @@ for hop = 1:40
   if isempty(target)
     return;
   end
-  if isempty(regexp(target, '^([\\/]|[A-Za-z]:)', 'once'))
+  if ~is_rooted(target)
     target = fullfile(fileparts(name), target);  % relative to the link's folder
   end
   name = target;
