@@ -12,8 +12,11 @@
 //
 // Checks every argument before anything is allocated, plans the job, refuses one that would need
 // more work memory than the budget allows (with fewer threads if those fit), then runs it on
-// worker threads into a new array. x is only read. A pending Ctrl-C (in GNU Octave) stops the
-// work between pieces and raises plorvent_filter:interrupted.
+// worker threads into a new array. x is only read. With 'length', N in either mode the call is
+// planned only, for signals of N samples of x's class (x holds none along dim), and returns the
+// bytes of work memory its plan takes, or refuses it as the call itself would be refused: so a
+// signal too long for memory is refused before it is read. A pending Ctrl-C (in GNU Octave) stops
+// the work between pieces and raises plorvent_filter:interrupted.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -30,9 +33,9 @@ namespace {
 
 const char kUsage[] =
     "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget, "
-    "['outputs', [first last]])\n"
+    "['outputs', [first last]], ['length', N])\n"
     "   or: [y, medians] = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, "
-    "times, forward_open, threads, ['outputs', [first last]], ['blocksize', B], "
+    "times, forward_open, threads, ['outputs', [first last]], ['length', N], ['blocksize', B], "
     "['budget', BYTES], ['statistic', 'median' | 'quantile' | 'mad'], ['p', P], ['method', M])";
 
 // The arguments before the name-value pairs, in each mode.
@@ -151,6 +154,20 @@ void outputs_argument(const mxArray *a, int64_t length, int64_t *first, int64_t 
   *count = static_cast<int64_t>(to - from + 1);
 }
 
+// 'length', N: the job planned, not run, for signals of N samples along dim, from x's class and
+// its other sizes (x holds no sample along dim); there are no samples to read.
+bool plans_length(const mxArray *a, SignalArray *signals, const void **x) {
+  if (a == nullptr) return false;
+  const double n = whole_argument(a, "length", 0, 9007199254740992.0);
+  if (signals->length != 0) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "x must hold no samples along dim where 'length' plans the call.");
+  }
+  signals->length = static_cast<int64_t>(n);
+  *x = nullptr;
+  return true;
+}
+
 // Whether a is the character row `name` (read as the host stores characters: 16 bits each in
 // MATLAB, 8 in GNU Octave).
 bool names(const mxArray *a, const char *name) {
@@ -167,6 +184,7 @@ bool names(const mxArray *a, const char *name) {
 // The name-value pairs after the arguments of a mode (null where not given).
 struct Options {
   const mxArray *outputs;
+  const mxArray *length;
   const mxArray *blocksize;
   const mxArray *budget;
   const mxArray *statistic;
@@ -175,18 +193,20 @@ struct Options {
 };
 
 Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
-  Options o = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+  Options o = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
   const char *const names_of_moving[] = {"blocksize", "budget", "statistic", "p", "method"};
   const mxArray **values_of_moving[] = {&o.blocksize, &o.budget, &o.statistic, &o.p, &o.method};
   const size_t moving_options = sizeof names_of_moving / sizeof *names_of_moving;
   for (int k = first; k + 1 < nrhs; k += 2) {
-    const mxArray **value = names(prhs[k], "outputs") ? &o.outputs : nullptr;
+    const mxArray **value = names(prhs[k], "outputs")  ? &o.outputs
+                            : names(prhs[k], "length") ? &o.length
+                                                       : nullptr;
     for (size_t j = 0; moving && value == nullptr && j < moving_options; ++j) {
       if (names(prhs[k], names_of_moving[j])) value = values_of_moving[j];
     }
     if (value == nullptr) {
       mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                        "Argument %d must name an option: 'outputs'%s.", k + 1,
+                        "Argument %d must name an option: 'outputs', 'length'%s.", k + 1,
                         moving ? ", 'blocksize', 'budget', 'statistic', 'p' or 'method'" : "");
     }
     *value = prhs[k + 1];
@@ -228,7 +248,7 @@ double blocksize_argument(const mxArray *a) {
 }
 
 // Checks the arguments and describes the job; nothing is allocated.
-FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget) {
+FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget, bool *planning) {
   const Options options = options_after(kFilterArguments, nrhs, prhs, false);
   FilterJob job;
   job.type = require_signal(prhs[0]);
@@ -250,6 +270,7 @@ FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget) {
   *budget = budget_argument(prhs[8]);
   job.not_a_number = mxGetNaN();
   job.signals = signals_of(prhs[0], dim);
+  *planning = plans_length(options.length, &job.signals, &job.x);
   outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
   return job;
 }
@@ -337,13 +358,15 @@ SampleType moving_result_type(SampleType x_type) {
   return x_type == kLogicalSamples ? kDoubleSamples : x_type;
 }
 
-MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *budget) {
+MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *budget,
+                                    bool *planning) {
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
   MovingJob job;
   job.x_type = require_signal(prhs[1]);
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
   job.signals = signals_of(prhs[1], dim_argument(prhs[4]));
+  *planning = plans_length(options.length, &job.signals, &job.x);
   if (job.signals.length > kMostMovingSamples && sample_count(job.signals) > 0) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
                       "The signals along dim hold %lld samples; moving medians serve at most "
@@ -388,11 +411,23 @@ MovingPlan plan_for(MovingJob job, bool medians_taken) {
   return plan_moving(job);
 }
 
+// The bytes of work memory a planned job takes, as the result of a call that plans only.
+mxArray *planned_bytes(int32_t workers, size_t worker_bytes) {
+  mxArray *bytes = mxCreateDoubleMatrix(1, 1, mxREAL);
+  mxGetPr(bytes)[0] = static_cast<double>(workers) * static_cast<double>(worker_bytes);
+  return bytes;
+}
+
 void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
   double budget = 0;
-  MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget);
+  bool planning = false;
+  MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget, &planning);
   MovingPlan plan = plan_for(job, nlhs > 1);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
+  if (planning) {
+    plhs[0] = planned_bytes(plan.workers, plan.worker_bytes);
+    return;
+  }
   const double dim = mxGetPr(prhs[4])[0];
   plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);
   job.y = mxGetData(plhs[0]);
@@ -427,7 +462,8 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
     return;
   }
   double budget = 0;
-  FilterJob job = job_from_arguments(nrhs, prhs, &budget);
+  bool planning = false;
+  FilterJob job = job_from_arguments(nrhs, prhs, &budget, &planning);
   FilterPlan plan = plan_filter(job);
   if (plan.unserved) {
     mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
@@ -445,6 +481,10 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
                : "A running median with windows of %d samples",
            2 * job.W2 + 1);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, what);
+  if (planning) {
+    plhs[0] = planned_bytes(plan.workers, plan.worker_bytes);
+    return;
+  }
   plhs[0] = new_result(prhs[0], mxGetPr(prhs[4])[0], job.outputs, job.type);
   job.y = mxGetData(plhs[0]);
   run_in_host_storage(job, plan, run_filter);

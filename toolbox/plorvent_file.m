@@ -31,8 +31,10 @@ function [count, varargout] = plorvent_file(input_file, output_file, w, varargin
 %   read whole and filtered at once, its padding counted rather than built:
 %   about 37 bytes a sample in all (the samples, the result, and PLORVENT's
 %   count of them, 21 bytes a sample, which 'MemoryBudget', BYTES bounds as
-%   PLORVENT's work, refusing more with plorvent:windowTooLong). 'Threads'
-%   is taken as PLORVENT takes it.
+%   PLORVENT's work, refusing more with plorvent:windowTooLong: from the
+%   file's size, before any sample is read, so that a file larger than
+%   memory is refused rather than read). 'Threads' is taken as PLORVENT
+%   takes it.
 %   PLORVENT_FILE(..., 'NaN', MODE) treats windows holding a NaN as
 %   PLORVENT does ('includenan', the default, or 'raw'); so do the flags
 %   'omitnan' and 'includenan', and the padding 'shrink'. The outputs are
@@ -146,7 +148,10 @@ if workers > 1
   worker_args = [{absolute_name(input_file), absolute_name(target), w}, varargin, {'Workers', 1}];
   run_ranges(worker_args, split_range(range, workers), verbose);
 elseif whole_signal
-  % Every window holds the whole signal: filtered at once, its padding counted, not built.
+  % Every window holds the whole signal: filtered at once, its padding counted, not built. The
+  % module plans the call from the length first, so that a signal whose work the budget cannot
+  % hold is refused before it is read (it may be larger than memory).
+  filtered_signals(zeros(0, 1), 2 * half_width + 1, padding, 1, options, range, n);
   read = sample_reader(input_file, input_id, n);
   m = filtered_signals(read((1:n)'), 2 * half_width + 1, padding, 1, options, range);
   seek_output(output_id, range(1), output_file);

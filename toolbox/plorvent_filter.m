@@ -31,6 +31,14 @@ function y = plorvent_filter(varargin)
 %   and holds the bits of those outputs of the whole call. The name-value
 %   pair may follow the arguments of either mode.
 %
+%   BYTES = PLORVENT_FILTER(..., 'length', N), in either mode, plans the call
+%   for signals of N samples along DIM without computing it: X (of the
+%   signals' class) holds no sample along DIM, and BYTES is the work memory
+%   the plan takes for samples that need no extra (no 64-bit integer beyond
+%   2^53, no window the key order leaves undecided), or the call is refused
+%   as it would be. PLORVENT_FILE so refuses a signal too long for its
+%   budget before it reads it.
+%
 %   Y = PLORVENT_FILTER('moving', X, BACK, FORWARD, DIM, NANMODE, ENDS, FILL,
 %                       TIMES, FORWARD_OPEN, THREADS, ...)
 %   is the moving mode, the work of PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1 and

@@ -37,7 +37,7 @@ bool has_long_windows(const FilterJob &job) {
 }
 
 bool needs_ranks(const FilterJob &job) {
-  return holds_beyond_doubles(job.type, job.x, sample_count(job.signals)) ||
+  return (job.x && holds_beyond_doubles(job.type, job.x, sample_count(job.signals))) ||
          (job.padding == kConstantPadding && key_beyond_doubles(job.type, job.fill_key));
 }
 
@@ -55,7 +55,7 @@ bool counts_zeros(const FilterJob &job) {
 // Whether some long window may be left undecided by the key order: it must then be selected in
 // a window of its own.
 bool may_leave_windows_undecided(const FilterJob &job) {
-  if (counts_zeros(job) || !is_floating_point(job.type)) return false;
+  if (counts_zeros(job) || !is_floating_point(job.type) || !job.x) return false;
   SpecialsSeen seen = no_specials_seen();
   const int64_t total = sample_count(job.signals);
   if (job.type == kDoubleSamples) {

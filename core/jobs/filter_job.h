@@ -32,7 +32,8 @@ struct FilterJob {
 };
 
 // What a job needs before it runs, decided from the job alone (and, for windows longer than the
-// signals, a scan of its samples).
+// signals, a scan of its samples). A job whose x is null is planned from its shape alone, for
+// samples that need no ranks and leave no long window undecided: the least such a job needs.
 struct FilterPlan {
   int32_t workers;
   bool ranks;           // 64-bit integers beyond 2^53 in magnitude: filtered by their ranks

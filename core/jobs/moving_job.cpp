@@ -132,7 +132,7 @@ bool is_empty(const MovingJob &job) {
 MovingPlan plan_moving(const MovingJob &job) {
   MovingPlan plan = {1, 0, 0, false, 0};
   if (is_empty(job)) return plan;
-  plan.exact = holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals)) ||
+  plan.exact = (job.x && holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals))) ||
                (job.windows.padded && key_beyond_doubles(job.x_type, job.fill_key));
   const int64_t signals = signal_count(job.signals);
   plan.workers = workers_for(signals * job.outputs, job.threads);

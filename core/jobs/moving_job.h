@@ -43,6 +43,8 @@ struct MovingPlan {
   size_t worker_bytes;
 };
 
+// A job whose x is null is planned from its shape alone, for samples no double misses: the least
+// such a job needs.
 MovingPlan plan_moving(const MovingJob &job);
 
 // Runs the job with plan.workers x plan.worker_bytes bytes of storage (aligned for any type).

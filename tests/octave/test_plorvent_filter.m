@@ -155,3 +155,26 @@
 %!error id=plorvent_filter:invalidInput plorvent_filter([1i 2], 3, 0, 0, 1, 0, 1, 1, 1)
 %!error id=plorvent_filter:invalidInput plorvent_filter(sparse([1 2]), 3, 0, 0, 1, 0, 1, 1, 1)
 %!error id=plorvent_filter:invalidInput plorvent_filter('ab', 3, 0, 0, 1, 0, 1, 1, 1)
+
+%!test  # 'length' plans a call without samples: its bytes are the least budget the call runs in
+%! x = randn(5000, 1);
+%! % Each call as a function of its signal and budget.
+%! calls = {@(v, b) plorvent_filter(v, 20001, 0, 0, 1, 0, 2^20, 1, b), ...
+%!          @(v, b) plorvent_filter(v, 101, 1, 0, 1, 0, 1000, 2, b), ...
+%!          @(v, b) plorvent_filter('moving', v, 30000, 0, 1, 1, 0, 0, [], 0, 1, 'budget', b), ...
+%!          @(v, b) plorvent_filter('moving', v, 50, 49, 1, 0, 1, 2, [], 1, 2, 'budget', b)};
+%! plans = {@(n) plorvent_filter(x(1:0), 20001, 0, 0, 1, 0, 2^20, 1, Inf, 'length', n), ...
+%!          @(n) plorvent_filter(x(1:0), 101, 1, 0, 1, 0, 1000, 2, Inf, 'length', n), ...
+%!          @(n) plorvent_filter('moving', x(1:0), 30000, 0, 1, 1, 0, 0, [], 0, 1, 'length', n), ...
+%!          @(n) plorvent_filter('moving', x(1:0), 50, 49, 1, 0, 1, 2, [], 1, 2, 'length', n)};
+%! for c = 1:numel(calls)
+%!   bytes = plans{c}(numel(x));
+%!   assert(bytes > 0);
+%!   assert(calls{c}(x, bytes), calls{c}(x, Inf));
+%!   try
+%!     calls{c}(x, bytes - 1);
+%!     error('call %d ran within %d bytes', c, bytes - 1);
+%!   catch err
+%!     assert(err.identifier, 'plorvent_filter:windowTooLong');
+%!   end
+%! end

@@ -1,10 +1,16 @@
-function y = filtered_signals(x, w, padding, dim, options, outputs)
+function y = filtered_signals(x, w, padding, dim, options, outputs, planned_length)
 %FILTERED_SIGNALS The running median of every signal of X along DIM with window length W, the
 %   PADDING and the OPTIONS of PLORVENT in normal form, computed by the plorvent_filter module in
 %   X's class; its faults raised under plorvent's name. OUTPUTS = [FIRST LAST], when given and
-%   not empty, computes only those outputs of each signal.
+%   not empty, computes only those outputs of each signal. With PLANNED_LENGTH, X is an empty
+%   column of the signal's class and the call is only planned, for one signal of that length:
+%   Y is the bytes of work memory it takes, or the call is refused as it would be (a signal too
+%   long for the budget is refused before it is read).
 if nargin < 6
   outputs = [];
+end
+if nargin < 7
+  planned_length = [];
 end
 threads = options.Threads;
 if isempty(threads)
@@ -12,7 +18,11 @@ if isempty(threads)
 end
 budget = options.MemoryBudget;
 if isempty(budget)
-  budget = max(2^27, 32 * numel(x));
+  elements = numel(x);
+  if ~isempty(planned_length)
+    elements = planned_length;
+  end
+  budget = max(2^27, 32 * elements);
 end
 if counts_samples(padding, options)
   half_width = (w - 1) / 2;
@@ -23,6 +33,7 @@ if counts_samples(padding, options)
   windows.block = options.BlockSize;
   windows.budget = budget;
   windows.outputs = outputs;
+  windows.planned_length = planned_length;
   if strcmp(padding.mode, 'constant')
     windows.ends = padding.fill;
   end
@@ -38,6 +49,9 @@ args = {x, w, codes.(padding.mode), fill_in_class(x, padding.fill), dim, ...
         double(strcmp(options.NaN, 'raw')), options.BlockSize, threads, budget};
 if ~isempty(outputs)
   args = [args, {'outputs', outputs}];
+end
+if ~isempty(planned_length)
+  args = [args, {'length', planned_length}];
 end
 try
   y = plorvent_filter(args{:});

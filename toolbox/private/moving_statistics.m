@@ -14,7 +14,7 @@ if windows.discard
     windows.outputs = keep;
   end
 end
-if isempty(x)
+if isempty(x) && isempty(windows.planned_length)
   % Nothing to compute; the times and reaches of an empty signal are not the module's to check.
   % Means of two samples are not logical: logical signals give doubles, as the module does.
   result_class = class(x);
@@ -40,7 +40,8 @@ if padded
 end
 args = {'moving', x, windows.back, windows.forward, windows.dim, double(windows.omit_nan), ...
         double(padded), fill, windows.times(:), double(windows.open), threads};
-options = {'outputs', windows.outputs; 'blocksize', windows.block; 'budget', windows.budget};
+options = {'outputs', windows.outputs; 'blocksize', windows.block; 'budget', windows.budget; ...
+           'length', windows.planned_length};
 if ~strcmp(windows.statistic, 'median')
   options = [options; {'statistic', windows.statistic; 'p', windows.p; 'method', windows.method}];
 end

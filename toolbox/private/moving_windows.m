@@ -12,10 +12,13 @@ function windows = moving_windows(back, forward, dim)
 %     block     [] or the most outputs a piece computes
 %     budget    [] or the most bytes of work memory the call may take
 %     outputs   [] or [FIRST LAST]: only those outputs of each signal are computed
+%     planned_length
+%               [] or N: the call is only planned, for signals of N samples (X holds none
+%               along DIM), and gives the bytes of work memory it takes
 %     statistic 'median' (the default), 'quantile' (of probability p, from 0 to 1, by method
 %               1 to 9 as QUANTILE numbers them) or 'mad' (the median absolute deviation)
 windows = struct('back', back, 'forward', forward, 'dim', dim, 'open', false, ...
                  'omit_nan', false, 'ends', 'shrink', 'discard', false, 'times', [], ...
-                 'threads', [], 'block', [], 'budget', [], 'outputs', [], ...
+                 'threads', [], 'block', [], 'budget', [], 'outputs', [], 'planned_length', [], ...
                  'statistic', 'median', 'p', 0.5, 'method', 5);
 end
