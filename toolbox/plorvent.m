@@ -99,10 +99,11 @@ function [y, varargout] = plorvent(x, w, varargin)
 %   'omitmissing' and 'includemissing'; a second one is refused.
 %
 %   Errors carry the identifiers plorvent:notEnoughInputs,
-%   plorvent:invalidInput, plorvent:invalidWindow, plorvent:invalidPadding,
-%   plorvent:invalidDim, plorvent:invalidFlag, plorvent:unknownOption,
-%   plorvent:missingOptionValue, plorvent:invalidOptionValue,
-%   plorvent:windowTooLong and plorvent:interrupted; the README's table
+%   plorvent:tooManyOutputs, plorvent:invalidInput, plorvent:invalidWindow,
+%   plorvent:invalidPadding, plorvent:invalidDim, plorvent:invalidFlag,
+%   plorvent:unknownOption, plorvent:missingOptionValue,
+%   plorvent:invalidOptionValue, plorvent:windowTooLong,
+%   plorvent:interrupted and plorvent:moduleNotFound; the README's table
 %   "Errors" says when each is raised, in every function of the toolbox.
 %
 %   The work is done by the compiled module PLORVENT_FILTER beside this

@@ -45,6 +45,9 @@ function m = plorvent_core(varargin)
 %     plorvent_core:tooManyElements      X holds more than 2147483647 elements
 %     plorvent_core:interrupted          a Ctrl-C stopped the call (GNU
 %                                        Octave; MATLAB lets no module see one)
+%     plorvent_core:moduleNotFound       this file ran: the module is missing
+%                                        beside it, or it stands ahead of the
+%                                        module's folder on the path
 %
 %   This file holds the help only. The compiled module plorvent_core.mex
 %   (plorvent_core.mexa64 and so on in MATLAB) beside it is what runs: in

@@ -76,20 +76,24 @@ function [count, varargout] = plorvent_file(input_file, output_file, w, varargin
 %   (plorvent_file("in.bin", "out.bin", 101, "Workers", 2)); option names
 %   match in any case and by any prefix that names one option.
 %
-%   Errors carry the identifiers of PLORVENT and plorvent:invalidFileName,
-%   plorvent:fileNotFound, plorvent:notARegularFile (INPUT is a folder, a
-%   pipe or a device), plorvent:cannotReadFile (INPUT exists but the caller
-%   may not read it), plorvent:invalidFileSize, plorvent:sameFile,
-%   plorvent:cannotWriteFile, plorvent:readFailed, plorvent:writeFailed
-%   (also when the disk or device filled up or a file-size limit cut the
-%   file short),
+%   Errors carry the identifiers plorvent:notEnoughInputs,
+%   plorvent:tooManyOutputs, plorvent:invalidWindow,
+%   plorvent:invalidPadding, plorvent:invalidFlag, plorvent:unknownOption,
+%   plorvent:missingOptionValue, plorvent:invalidOptionValue,
+%   plorvent:invalidFileName, plorvent:fileNotFound,
+%   plorvent:notARegularFile (INPUT is a folder, a pipe or a device),
+%   plorvent:cannotReadFile (INPUT exists but the caller may not read it),
+%   plorvent:invalidFileSize, plorvent:sameFile, plorvent:cannotWriteFile,
+%   plorvent:readFailed, plorvent:writeFailed (also when the disk or device
+%   filled up or a file-size limit cut the file short),
 %   plorvent:inputChanged (INPUT grew or shrank during the call),
 %   plorvent:moveFailed (the finished file could not replace OUTPUT),
 %   plorvent:windowTooLong, plorvent:rangeOutsideSignal (a 'Range' below 1
-%   or past the last sample), plorvent:reversedRange (FIRST > LAST) and
-%   plorvent:wrongOutputSize (an existing OUTPUT of another length than
-%   the input, for 'Range'); the README's table "Errors" says when each is
-%   raised, in every function of the toolbox.
+%   or past the last sample), plorvent:reversedRange (FIRST > LAST),
+%   plorvent:wrongOutputSize (an existing OUTPUT of another length than the
+%   input, for 'Range'), plorvent:interrupted and plorvent:moduleNotFound;
+%   the README's table "Errors" says when each is raised, in every function
+%   of the toolbox.
 %
 %   Example: 10^7 samples written to a file, filtered into another
 %     input = [tempname() '.bin'];

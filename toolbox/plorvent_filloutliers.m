@@ -56,10 +56,11 @@ function [B, TF, L, U, C, varargout] = plorvent_filloutliers(A, fill, varargin)
 %   option names may be shortened to any prefix that names one option.
 %
 %   Errors carry the identifiers plorvent_filloutliers:notEnoughInputs,
-%   :invalidInput, :invalidFillMethod, :unsupportedMethod, :invalidWindow,
-%   :invalidDim, :invalidThreshold, :unknownOption, :missingOptionValue and
-%   :invalidSamplePoints; the README's table "Errors" says when each is
-%   raised, in every function of the toolbox.
+%   :tooManyOutputs, :invalidInput, :invalidFillMethod, :unsupportedMethod,
+%   :invalidWindow, :invalidDim, :invalidThreshold, :unknownOption,
+%   :missingOptionValue, :invalidSamplePoints, :interrupted and
+%   :moduleNotFound; the README's table "Errors" says when each is raised,
+%   in every function of the toolbox.
 %
 %   See also PLORVENT_ISOUTLIER, PLORVENT_HAMPEL, PLORVENT_MOVMEDIAN,
 %   FILLOUTLIERS.

@@ -73,7 +73,8 @@ function y = plorvent_filter(varargin)
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
 %                                      mode) and name-value pairs, or more
-%                                      than 1 result
+%                                      results than the call gives (2 with
+%                                      'statistic', 'mad', else 1)
 %     plorvent_filter:invalidInput     X is not a real, full, numeric or
 %                                      logical array
 %     plorvent_filter:invalidArgument  another argument is not a real double
@@ -82,6 +83,11 @@ function y = plorvent_filter(varargin)
 %                                      BUDGET (the message says how many)
 %     plorvent_filter:interrupted      a Ctrl-C stopped the call (GNU
 %                                      Octave; MATLAB lets no module see one)
+%     plorvent_filter:moduleNotFound   this file ran: the module is missing
+%                                      beside it, or it stands ahead of the
+%                                      module's folder on the path (the
+%                                      toolbox's functions pass this on as
+%                                      <their name>:moduleNotFound)
 %
 %   This file holds the help only; the compiled module plorvent_filter.mex
 %   (.mexa64, .mexw64, ...) beside it is what runs.

@@ -56,9 +56,10 @@ function [y, j, xmedian, xsigma, varargout] = plorvent_hampel(x, k, nsigma, vara
 %     plorvent_hampel(x, 5)
 %
 %   Errors carry the identifiers plorvent_hampel:notEnoughInputs,
-%   :invalidInput (X not a real numeric or logical vector or matrix),
-%   :invalidWindow (K) and :invalidThreshold (NSIGMA); the README's table
-%   "Errors" says when each is raised, in every function of the toolbox.
+%   :tooManyInputs, :tooManyOutputs, :invalidInput (X not a real numeric or
+%   logical vector or matrix), :invalidWindow (K), :invalidThreshold
+%   (NSIGMA), :interrupted and :moduleNotFound; the README's table "Errors"
+%   says when each is raised, in every function of the toolbox.
 %
 %   See also PLORVENT_ISOUTLIER, PLORVENT_FILLOUTLIERS, PLORVENT_MOVMEDIAN,
 %   HAMPEL.

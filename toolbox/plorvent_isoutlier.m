@@ -50,10 +50,11 @@ function [TF, L, U, C, varargout] = plorvent_isoutlier(A, varargin)
 %   ("Thr" for 'ThresholdFactor').
 %
 %   Errors carry the identifiers plorvent_isoutlier:notEnoughInputs,
-%   :invalidInput, :unsupportedMethod, :invalidWindow, :invalidDim,
-%   :invalidThreshold, :unknownOption, :missingOptionValue and
-%   :invalidSamplePoints; the README's table "Errors" says when each is
-%   raised, in every function of the toolbox.
+%   :tooManyOutputs, :invalidInput, :unsupportedMethod, :invalidWindow,
+%   :invalidDim, :invalidThreshold, :unknownOption, :missingOptionValue,
+%   :invalidSamplePoints, :interrupted and :moduleNotFound; the README's
+%   table "Errors" says when each is raised, in every function of the
+%   toolbox.
 %
 %   See also PLORVENT_FILLOUTLIERS, PLORVENT_HAMPEL, PLORVENT_MOVMEDIAN,
 %   ISOUTLIER.

@@ -50,9 +50,10 @@ function [y, varargout] = plorvent_medfilt1(x, varargin)
 %   case: plorvent_medfilt1(B, 3, "omitnan", "truncate") gives the same.
 %
 %   Errors carry the identifiers plorvent_medfilt1:notEnoughInputs,
-%   :invalidInput, :invalidWindow (N), :invalidBlockSize, :invalidDim and
-%   :invalidFlag; the README's table "Errors" says when each is raised, in
-%   every function of the toolbox.
+%   :tooManyOutputs, :invalidInput, :invalidWindow (N), :invalidBlockSize,
+%   :invalidDim, :invalidFlag, :interrupted and :moduleNotFound; the
+%   README's table "Errors" says when each is raised, in every function of
+%   the toolbox.
 %
 %   See also PLORVENT_MOVMEDIAN, PLORVENT, MEDFILT1.
 

@@ -56,10 +56,11 @@ function [M, varargout] = plorvent_movmad(A, k, varargin)
 %   and option names any prefix that names one option ("End").
 %
 %   Errors carry the identifiers plorvent_movmad:notEnoughInputs,
-%   :invalidInput, :invalidWindow, :invalidDim, :invalidFlag,
-%   :unknownOption, :missingOptionValue, :invalidOptionValue and
-%   :invalidSamplePoints; the README's table "Errors" says when each is
-%   raised, in every function of the toolbox.
+%   :tooManyOutputs, :invalidInput, :invalidWindow, :invalidDim,
+%   :invalidFlag, :unknownOption, :missingOptionValue, :invalidOptionValue,
+%   :invalidSamplePoints, :interrupted and :moduleNotFound; the README's
+%   table "Errors" says when each is raised, in every function of the
+%   toolbox.
 %
 %   See also PLORVENT_MOVMEDIAN, PLORVENT_MOVQUANTILE, MOVMAD, MAD.
 

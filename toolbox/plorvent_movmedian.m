@@ -89,10 +89,11 @@ function [M, varargout] = plorvent_movmedian(A, k, varargin)
 %     plorvent_movmedian(A, minutes(3), 'SamplePoints', t)
 %
 %   Errors carry the identifiers plorvent_movmedian:notEnoughInputs,
-%   :invalidInput, :invalidWindow, :invalidDim, :invalidFlag,
-%   :unknownOption, :missingOptionValue, :invalidOptionValue and
-%   :invalidSamplePoints; the README's table "Errors" says when each is
-%   raised, in every function of the toolbox.
+%   :tooManyOutputs, :invalidInput, :invalidWindow, :invalidDim,
+%   :invalidFlag, :unknownOption, :missingOptionValue, :invalidOptionValue,
+%   :invalidSamplePoints, :interrupted and :moduleNotFound; the README's
+%   table "Errors" says when each is raised, in every function of the
+%   toolbox.
 %
 %   See also PLORVENT_MEDFILT1, PLORVENT, MOVMEDIAN.
 

@@ -24,8 +24,10 @@ function [Q, varargout] = plorvent_movprctile(A, p, k, varargin)
 %       % 4  8  8  8  6  -1  -1  3  4  5
 %
 %   Errors carry the identifiers plorvent_movprctile:notEnoughInputs,
-%   :invalidInput, :invalidProbability (P not from 0 to 100), and those
-%   PLORVENT_MOVQUANTILE names for the arguments after K; the README's
+%   :tooManyOutputs, :invalidInput, :invalidProbability (P not from 0 to
+%   100), :invalidWindow, :invalidDim, :invalidFlag, :unknownOption,
+%   :missingOptionValue, :invalidOptionValue (also a method other than 1 to
+%   9), :invalidSamplePoints, :interrupted and :moduleNotFound; the README's
 %   table "Errors" says when each is raised, in every function of the
 %   toolbox.
 %

@@ -71,11 +71,12 @@ function [Q, varargout] = plorvent_movquantile(A, p, k, varargin)
 %   and option names any prefix that names one option ("Meth", "End").
 %
 %   Errors carry the identifiers plorvent_movquantile:notEnoughInputs,
-%   :invalidInput, :invalidProbability, :invalidWindow, :invalidDim,
-%   :invalidFlag, :unknownOption, :missingOptionValue, :invalidOptionValue
-%   (also a method other than 1 to 9) and :invalidSamplePoints; the
-%   README's table "Errors" says when each is raised, in every function of
-%   the toolbox.
+%   :tooManyOutputs, :invalidInput, :invalidProbability, :invalidWindow,
+%   :invalidDim, :invalidFlag, :unknownOption, :missingOptionValue,
+%   :invalidOptionValue (also a method other than 1 to 9),
+%   :invalidSamplePoints, :interrupted and :moduleNotFound; the README's
+%   table "Errors" says when each is raised, in every function of the
+%   toolbox.
 %
 %   See also PLORVENT_MOVPRCTILE, PLORVENT_MOVMEDIAN, PLORVENT_MOVMAD, QUANTILE.
 

@@ -205,6 +205,12 @@
 %!   catch err
 %!     assert(err.identifier, 'plorvent_core:moduleNotFound');
 %!   end
+%!   try                                % the toolbox's functions pass it on under their names
+%!     plorvent_movmedian([3 1 2], 3);
+%!     error('the help-only file ran without an error');
+%!   catch err
+%!     assert(err.identifier, 'plorvent_movmedian:moduleNotFound');
+%!   end
 %! unwind_protect_cleanup
 %!   rmpath(sources);
 %! end_unwind_protect
