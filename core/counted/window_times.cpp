@@ -3,8 +3,11 @@
 #include "core/counted/window_times.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
+
+const double kInfinity = std::numeric_limits<double>::infinity();
 
 // The exact value of (a + b) - s, where s is a + b rounded and finite.
 double rounding_error(double a, double b, double s) {
@@ -17,13 +20,13 @@ double rounding_error(double a, double b, double s) {
 double sum_rounded_up(double a, double b) {
   const double s = a + b;
   if (!std::isfinite(s)) return s;
-  return rounding_error(a, b, s) > 0 ? std::nextafter(s, INFINITY) : s;
+  return rounding_error(a, b, s) > 0 ? std::nextafter(s, kInfinity) : s;
 }
 
 double sum_rounded_down(double a, double b) {
   const double s = a + b;
   if (!std::isfinite(s)) return s;
-  return rounding_error(a, b, s) < 0 ? std::nextafter(s, -INFINITY) : s;
+  return rounding_error(a, b, s) < 0 ? std::nextafter(s, -kInfinity) : s;
 }
 
 }  // namespace
