@@ -108,7 +108,8 @@ function [count, varargout] = plorvent_file(input_file, output_file, w, varargin
 %
 %   See also PLORVENT, PLORVENT_CORE, MEMMAPFILE, FREAD.
 
-require_arguments(nargin, nargout, [3 Inf 1], 'plorvent', 'n = plorvent_file(input, output, w, ...)');
+require_arguments(nargin, nargout, [3 Inf 1], 'plorvent', ...
+                  'n = plorvent_file(input, output, w, ...)');
 input_file = file_name_of(input_file, 'INPUT');
 output_file = file_name_of(output_file, 'OUTPUT');
 [half_width, padding, ~, options] = filter_settings(w, varargin, [Inf 1], file_options());

@@ -66,8 +66,8 @@ function [B, TF, L, U, C, varargout] = plorvent_filloutliers(A, fill, varargin)
 %   FILLOUTLIERS.
 
 caller = 'plorvent_filloutliers';
-require_arguments(nargin, nargout, [2 Inf 5], caller, ...
-                  '[B, TF, L, U, C] = plorvent_filloutliers(A, fillmethod, ''movmedian'', window, ...)');
+require_arguments(nargin, nargout, [2 Inf 5], caller, ['[B, TF, L, U, C] = ', ...
+                  'plorvent_filloutliers(A, fillmethod, ''movmedian'', window, ...)']);
 A = checked_signal(A, caller);
 fill = fill_method(fill, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
