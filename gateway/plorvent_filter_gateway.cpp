@@ -413,7 +413,8 @@ MovingPlan plan_for(MovingJob job, bool medians_taken) {
 
 // The bytes of work memory a planned job takes, as the result of a call that plans only.
 mxArray *planned_bytes(int32_t workers, size_t worker_bytes) {
-  mxArray *bytes = mxCreateDoubleMatrix(1, 1, mxREAL);
+  const mwSize one[2] = {1, 1};
+  mxArray *bytes = mxCreateNumericArray(2, one, mxDOUBLE_CLASS, mxREAL);
   mxGetPr(bytes)[0] = static_cast<double>(workers) * static_cast<double>(worker_bytes);
   return bytes;
 }
