@@ -17,7 +17,11 @@
 #include <vector>
 
 #include "core/running_median.h"
-// Built against earlier trees too, where running_median.h declared select_middle.
+// Built against earlier trees too, where running_median.h declared select_middle (and
+// running_median_per_window, which per_window_medians.h declares now).
+#if __has_include("core/selection/per_window_medians.h")
+#include "core/selection/per_window_medians.h"
+#endif
 #if __has_include("core/selection/select_middle.h")
 #include "core/selection/select_middle.h"
 #endif

@@ -22,12 +22,6 @@
 void running_median(const double *x, double *out, const double *xic, const double *xfc, int32_t n,
                     int32_t W, int32_t W2);
 
-// The same contract and the same bits, computed the direct way: every window gathered afresh
-// and passed to select_middle, in one scratch window obtained and released on every call (n <= 0
-// too). O(W) per sample; kept as the reference the fast paths are checked against.
-void running_median_per_window(const double *x, double *out, const double *xic, const double *xfc,
-                               int32_t n, int32_t W, int32_t W2);
-
 // The same bits for any extended signal e (window length W = 2*e.W2+1), computed for outputs first
 // ... last-1 only (0 <= first <= last <= e.n) into out[0 ... last-first-1], reading only the
 // samples of their windows. It obtains nothing: `storage` holds running_median_storage_bytes(e, W,

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "core/selection/per_window_medians.h"
 #include "standin_host.h"
 #include "test_support.h"
 

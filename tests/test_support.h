@@ -15,6 +15,7 @@
 
 #include "core/counted/moving_statistics.h"
 #include "core/running_median.h"
+#include "core/selection/per_window_medians.h"
 #include "mex.h"
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();

@@ -2,7 +2,6 @@
 // selects its middle element in one scratch window.
 #include "core/selection/per_window_medians.h"
 
-#include "core/running_median.h"
 #include "core/selection/select_middle.h"
 #include "core/selection/select_middle_by_blocks.h"
 #include "core/support/host_alloc.h"

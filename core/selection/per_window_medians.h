@@ -8,6 +8,13 @@
 
 #include "core/support/extended_signal.h"
 
+// running_median's contract and bits (core/running_median.h), computed the direct way: every
+// window gathered afresh and passed to select_middle, in one scratch window obtained and released
+// on every call (n <= 0 too). O(W) per sample; kept as the reference the fast paths are checked
+// against.
+void running_median_per_window(const double *x, double *out, const double *xic, const double *xfc,
+                               int32_t n, int32_t W, int32_t W2);
+
 // Outputs first ... last-1 of e (window length W) into out[0 ...], each window gathered into
 // `window` (W doubles) and passed to select_middle.
 void per_window_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/running_median.h"
+#include "core/selection/per_window_medians.h"
 #include "fuzz_values.h"
 #include "standin_host.h"
 #include "test_support.h"
