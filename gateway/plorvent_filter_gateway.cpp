@@ -38,6 +38,11 @@ const char kUsage[] =
     "times, forward_open, threads, ['outputs', [first last]], ['length', N], ['blocksize', B], "
     "['budget', BYTES], ['statistic', 'median' | 'quantile' | 'mad'], ['p', P], ['method', M])";
 
+// Raises the usage error (the host's error call does not return).
+void refuse_usage() {
+  mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
+}
+
 // The arguments before the name-value pairs, in each mode.
 const int kFilterArguments = 9;
 const int kMovingArguments = 11;
@@ -214,23 +219,41 @@ Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
   return o;
 }
 
-// The statistic of the moving mode: the median unless another is named.
-MovingStatistic statistic_argument(const Options &o) {
-  MovingStatistic s = median_statistic();
-  if (o.statistic == nullptr) return s;
-  if (names(o.statistic, "quantile")) {
-    s.kind = kQuantileStatistic;
-    s.p = o.p ? scalar_argument(o.p, "p") : 0.5;
-    if (!(s.p >= 0 && s.p <= 1)) {
-      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "p must be from 0 to 1; it is %g.", s.p);
+// The statistic that `a` names (the median where none is named), with its default parameters.
+MovingStatistic named_statistic(const mxArray *a, const char **name) {
+  const char *const kinds[] = {"median", "quantile", "mad"};
+  const MovingStatistic statistics[] = {median_statistic(), quantile_statistic(0.5, 5),
+                                        mad_statistic()};
+  for (int k = 0; k < 3; ++k) {
+    if (a == nullptr || names(a, kinds[k])) {
+      *name = kinds[k];
+      return statistics[k];
     }
-    s.method = o.method ? static_cast<int32_t>(whole_argument(o.method, "method", 1, 9)) : 5;
-  } else if (names(o.statistic, "mad")) {
-    s.kind = kMadStatistic;
-  } else if (!names(o.statistic, "median")) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "statistic must be 'median', 'quantile' or 'mad'.");
   }
+  mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                    "statistic must be 'median', 'quantile' or 'mad'.");
+  return median_statistic();
+}
+
+// The statistic of the moving mode, read from its name-value pairs once. A probability and a
+// method are a quantile's alone.
+MovingStatistic statistic_argument(const Options &o) {
+  const char *name = nullptr;
+  MovingStatistic s = named_statistic(o.statistic, &name);
+  if (s.kind != kQuantileStatistic) {
+    if (o.p != nullptr || o.method != nullptr) {
+      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                        "'%s' goes only with 'statistic', 'quantile'; the statistic is '%s'.",
+                        o.p != nullptr ? "p" : "method", name);
+    }
+    return s;
+  }
+  if (o.p) s.quantile.p = scalar_argument(o.p, "p");
+  if (!(s.quantile.p >= 0 && s.quantile.p <= 1)) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "p must be from 0 to 1; it is %g.",
+                      s.quantile.p);
+  }
+  if (o.method) s.quantile.method = static_cast<int32_t>(whole_argument(o.method, "method", 1, 9));
   return s;
 }
 
@@ -358,10 +381,12 @@ SampleType moving_result_type(SampleType x_type) {
   return x_type == kLogicalSamples ? kDoubleSamples : x_type;
 }
 
-MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *budget,
+MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], double *budget,
                                     bool *planning) {
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
   MovingJob job;
+  job.statistic = statistic_argument(options);
+  if (nlhs > statistic_results(job.statistic)) refuse_usage();
   job.x_type = require_signal(prhs[1]);
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
@@ -397,7 +422,6 @@ MovingJob moving_job_from_arguments(int nrhs, const mxArray *prhs[], double *bud
                                 : kDefaultBlock;
   *budget = options.budget ? budget_argument(options.budget) : INFINITY;
   outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
-  job.statistic = statistic_argument(options);
   job.medians = nullptr;
   return job;
 }
@@ -422,7 +446,7 @@ mxArray *planned_bytes(int32_t workers, size_t worker_bytes) {
 void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
   double budget = 0;
   bool planning = false;
-  MovingJob job = moving_job_from_arguments(nrhs, prhs, &budget, &planning);
+  MovingJob job = moving_job_from_arguments(nlhs, nrhs, prhs, &budget, &planning);
   MovingPlan plan = plan_for(job, nlhs > 1);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   if (planning) {
@@ -439,25 +463,13 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
   run_in_host_storage(job, plan, run_moving);
 }
 
-// Whether the name-value pairs from `first` on ask for the MAD, which gives two results: the
-// last 'statistic' given decides, as it does for the statistic computed.
-bool asks_for_mad(int first, int nrhs, const mxArray *prhs[]) {
-  bool mad = false;
-  for (int k = first; k + 1 < nrhs; k += 2) {
-    if (names(prhs[k], "statistic")) mad = names(prhs[k + 1], "mad");
-  }
-  return mad;
-}
-
 }  // namespace
 
 void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   const bool moving = nrhs >= kMovingArguments && names(prhs[0], "moving");
   const int arguments = moving ? kMovingArguments : kFilterArguments;
-  const int most_results = moving && asks_for_mad(arguments, nrhs, prhs) ? 2 : 1;
-  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || nlhs > most_results) {
-    mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
-  }
+  // The moving mode's statistic decides how many results it gives.
+  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || (!moving && nlhs > 1)) refuse_usage();
   if (moving) {
     moving_statistics_entry(nlhs, nrhs, plhs, prhs);
     return;

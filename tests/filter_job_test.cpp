@@ -199,8 +199,8 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
                    rng() % 2 == 0};
     job.block = big ? 5000 : 1 + rng() % 20;
     job.threads = 1 + rng() % 8;
-    const MovingStatistic statistics[] = {
-        median_statistic(), {kQuantileStatistic, 0.3, 7}, {kMadStatistic, 0, 0}};
+    const MovingStatistic statistics[] = {median_statistic(), quantile_statistic(0.3, 7),
+                                          mad_statistic()};
     job.statistic = statistics[trial % 3];
     const bool mad = job.statistic.kind == kMadStatistic;
     const std::vector<double> x =
@@ -259,10 +259,8 @@ TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
         int64_t(rng() % 6), int64_t(rng() % 6), nullptr, 0, 0, false, rng() % 2 == 0, 3, false};
     job.block = 1 + rng() % 10;
     job.threads = 1 + rng() % 4;
-    const MovingStatistic statistics[] = {median_statistic(),
-                                          {kQuantileStatistic, 0.37, 7},
-                                          {kQuantileStatistic, 0.5, 2},
-                                          {kMadStatistic, 0, 0}};
+    const MovingStatistic statistics[] = {median_statistic(), quantile_statistic(0.37, 7),
+                                          quantile_statistic(0.5, 2), mad_statistic()};
     job.statistic = statistics[trial % 4];
     const int64_t count = sample_count(job.signals);
     const uint64_t shift = uint64_t{1} << 60;

@@ -47,12 +47,12 @@ std::vector<double> uneven_times(std::mt19937 &rng, int64_t n) {
 // The statistics in turn: the median, a quantile of a random probability and method, the MAD.
 MovingStatistic statistic_of_trial(std::mt19937 &rng, int trial) {
   if (trial % 3 == 0) return median_statistic();
-  if (trial % 3 == 1) return {kMadStatistic, 0, 0};
+  if (trial % 3 == 1) return mad_statistic();
   const double probabilities[] = {0, 1, 0.5, 0.25, 0.1, 0.9, 1.0 / 3};
   std::uniform_int_distribution<int> pick(0, 6), method(1, 9);
   std::uniform_real_distribution<double> uniform(0, 1);
   const int which = pick(rng);
-  return {kQuantileStatistic, which == 6 ? uniform(rng) : probabilities[which], method(rng)};
+  return quantile_statistic(which == 6 ? uniform(rng) : probabilities[which], method(rng));
 }
 
 void expect_reference(const std::vector<double> &x, const MovingWindows &w, int64_t first,
@@ -81,9 +81,9 @@ void expect_reference(const std::vector<double> &x, const MovingWindows &w, int6
     ASSERT_TRUE(same_result(want, got) &&
                 (s.kind != kMadStatistic || same_result(median, medians[i - first])))
         << "output " << i << " of " << n << ": " << got << ", not " << want << " (statistic "
-        << s.kind << " p " << s.p << " method " << s.method << ", back " << w.back << ", forward "
-        << w.forward << ", padded " << w.padded << ", omit " << w.omit_nan << ", times "
-        << (w.times != nullptr) << ")";
+        << s.kind << " p " << s.quantile.p << " method " << s.quantile.method << ", back " << w.back
+        << ", forward " << w.forward << ", padded " << w.padded << ", omit " << w.omit_nan
+        << ", times " << (w.times != nullptr) << ")";
   }
 }
 

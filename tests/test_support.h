@@ -208,7 +208,7 @@ inline double reference_moving_statistic(const std::vector<double> &x, const Mov
   if (s.kind == kMedianStatistic) return signed_zero(m);
   if (s.kind == kQuantileStatistic) {
     const QuantilePosition q =
-        quantile_position(static_cast<int64_t>(counted.size()), s.p, s.method);
+        quantile_position(static_cast<int64_t>(counted.size()), s.quantile.p, s.quantile.method);
     return signed_zero(interpolated(counted[q.lower], counted[q.upper], q.weight));
   }
   if (median) *median = signed_zero(m);

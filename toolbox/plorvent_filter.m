@@ -66,9 +66,10 @@ function y = plorvent_filter(varargin)
 %   'blocksize', B and 'budget', BYTES (by default 2^20 and Inf) act as
 %   BLOCKSIZE and BUDGET above. 'statistic', S chooses what each window
 %   gives: 'median' (the default), 'quantile' (of probability 'p', P, by
-%   'method', M: 1 to 9 as QUANTILE numbers them, by default 5) or 'mad'
-%   (the median absolute deviation around the window's median, not scaled;
-%   [Y, MEDIANS] = ... returns the medians too).
+%   'method', M: 1 to 9 as QUANTILE numbers them, by default 5; 'p' and
+%   'method' go with a quantile only) or 'mad' (the median absolute
+%   deviation around the window's median, not scaled; [Y, MEDIANS] = ...
+%   returns the medians too).
 %
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
@@ -78,7 +79,9 @@ function y = plorvent_filter(varargin)
 %     plorvent_filter:invalidInput     X is not a real, full, numeric or
 %                                      logical array
 %     plorvent_filter:invalidArgument  another argument is not a real double
-%                                      scalar in its range
+%                                      scalar in its range; also 'p' or
+%                                      'method' with a statistic other than
+%                                      'quantile'
 %     plorvent_filter:windowTooLong    the work would need more bytes than
 %                                      BUDGET (the message says how many)
 %     plorvent_filter:interrupted      a Ctrl-C stopped the call (GNU

@@ -248,8 +248,8 @@ void finish_exact_window(Window &window, int64_t count, const Outputs &o, int64_
       store_bits(o.values + i, a.result(window_median(window, count, a)));
       break;
     case kQuantileStatistic:
-      store_bits(o.values + i, a.result(window_quantile(window, count, o.statistic.p,
-                                                        o.statistic.method, a, memory)));
+      store_bits(o.values + i,
+                 a.result(window_quantile(window, count, o.statistic.quantile, a, memory)));
       break;
     case kMadStatistic: {
       const ExactValue m = window_median(window, count, a);
@@ -285,8 +285,7 @@ void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &
       o.values[i] = signed_zero(window_median(window, count, a));
       break;
     case kQuantileStatistic:
-      o.values[i] =
-          signed_zero(window_quantile(window, count, o.statistic.p, o.statistic.method, a, memory));
+      o.values[i] = signed_zero(window_quantile(window, count, o.statistic.quantile, a, memory));
       break;
     case kMadStatistic: {
       const double m = window_median(window, count, a);

@@ -11,29 +11,7 @@
 #include <cstdint>
 #include <limits>
 
-enum StatisticKind : int32_t {
-  kMedianStatistic,
-  kQuantileStatistic,  // of probability p by method 1 ... 9 (Hyndman and Fan's numbering)
-  kMadStatistic,       // the median absolute deviation around the window's median
-};
-
-struct MovingStatistic {
-  StatisticKind kind;
-  double p;
-  int32_t method;
-};
-
-inline MovingStatistic median_statistic() {
-  return {kMedianStatistic, 0.5, 5};
-}
-
-// The methods whose quantile of probability 1/2 is the median for every count, so that the
-// fixed-window engines may serve it.
-inline MovingStatistic normalised_statistic(MovingStatistic s) {
-  const bool median_position = s.method == 2 || (s.method >= 5 && s.method <= 7) || s.method == 9;
-  if (s.kind == kQuantileStatistic && s.p == 0.5 && median_position) return median_statistic();
-  return s;
-}
+#include "core/counted/statistic.h"
 
 // The mean of the two middle values a <= b: a + (b-a)/2 when both are finite and of one sign (a
 // zero counting as either; b-a cannot overflow), (a+b)/2 otherwise (a+b cannot overflow;
@@ -97,10 +75,10 @@ typename Arithmetic::Value window_median(Window &w, int64_t c, const Arithmetic 
 }
 
 template <class Window, class Arithmetic>
-typename Arithmetic::Value window_quantile(Window &w, int64_t c, double p, int32_t method,
+typename Arithmetic::Value window_quantile(Window &w, int64_t c, const QuantileChoice &choice,
                                            const Arithmetic &a, WindowMemory *memory) {
   if (memory->quantile_count != c) {
-    memory->quantile = quantile_position(c, p, method);
+    memory->quantile = quantile_position(c, choice.p, choice.method);
     memory->quantile_count = c;
   }
   const QuantilePosition q = memory->quantile;

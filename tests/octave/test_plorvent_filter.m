@@ -151,6 +151,7 @@
 %! assert(isequal(x, keep));
 %!error id=plorvent_filter:usage plorvent_filter([1 2 3], 3)
 %!error id=plorvent_filter:usage [a, b] = plorvent_filter('moving', [1 2 3], 1, 1, 1, 0, 0, 0, [], 0, 1, 'statistic', 'mad', 'statistic', 'median')
+%!error id=plorvent_filter:invalidArgument plorvent_filter('moving', [1 2 3], 1, 1, 1, 0, 0, 0, [], 0, 1, 'statistic', 'mad', 'p', 0.5)
 %!error id=plorvent_filter:invalidInput plorvent_filter({1}, 3, 0, 0, 1, 0, 1, 1, 1)
 %!error id=plorvent_filter:invalidInput plorvent_filter([1i 2], 3, 0, 0, 1, 0, 1, 1, 1)
 %!error id=plorvent_filter:invalidInput plorvent_filter(sparse([1 2]), 3, 0, 0, 1, 0, 1, 1, 1)

@@ -43,7 +43,10 @@ args = {'moving', x, windows.back, windows.forward, windows.dim, double(windows.
 options = {'outputs', windows.outputs; 'blocksize', windows.block; 'budget', windows.budget; ...
            'length', windows.planned_length};
 if ~strcmp(windows.statistic, 'median')
-  options = [options; {'statistic', windows.statistic; 'p', windows.p; 'method', windows.method}];
+  options = [options; {'statistic', windows.statistic}];
+end
+if strcmp(windows.statistic, 'quantile')  % the module takes p and method with a quantile only
+  options = [options; {'p', windows.p; 'method', windows.method}];
 end
 given = ~cellfun(@isempty, options(:, 2));
 args = [args, reshape(options(given, :)', 1, [])];
