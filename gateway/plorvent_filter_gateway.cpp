@@ -384,9 +384,10 @@ SampleType moving_result_type(SampleType x_type) {
 MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], double *budget,
                                     bool *planning) {
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
-  MovingJob job;
+  MovingJob job{};
   job.statistic = statistic_argument(options);
   if (nlhs > statistic_results(job.statistic)) refuse_usage();
+  job.results = std::max(nlhs, 1);
   job.x_type = require_signal(prhs[1]);
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
@@ -422,17 +423,7 @@ MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], d
                                 : kDefaultBlock;
   *budget = options.budget ? budget_argument(options.budget) : INFINITY;
   outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
-  job.medians = nullptr;
   return job;
-}
-
-// The plan of the job, whose workers stage the medians too where the caller takes them.
-// plan_moving sees that by a non-null job.medians, which is marked so here: the array itself is
-// made only once the budget holds the plan, so that a refused call leaves none behind.
-MovingPlan plan_for(MovingJob job, bool medians_taken) {
-  static char taken;
-  job.medians = medians_taken ? &taken : nullptr;
-  return plan_moving(job);
 }
 
 // The bytes of work memory a planned job takes, as the result of a call that plans only.
@@ -447,18 +438,17 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
   double budget = 0;
   bool planning = false;
   MovingJob job = moving_job_from_arguments(nlhs, nrhs, prhs, &budget, &planning);
-  MovingPlan plan = plan_for(job, nlhs > 1);
+  MovingPlan plan = plan_moving(job);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   if (planning) {
     plhs[0] = planned_bytes(plan.workers, plan.worker_bytes);
     return;
   }
+  // The results are made only once the budget holds the plan: a refused call leaves none behind.
   const double dim = mxGetPr(prhs[4])[0];
-  plhs[0] = new_result(prhs[1], dim, job.outputs, job.y_type);
-  job.y = mxGetData(plhs[0]);
-  if (nlhs > 1) {
-    plhs[1] = new_result(prhs[1], dim, job.outputs, job.y_type);
-    job.medians = mxGetData(plhs[1]);
+  for (int32_t r = 0; r < job.results; ++r) {
+    plhs[r] = new_result(prhs[1], dim, job.outputs, job.y_type);
+    job.y[r] = mxGetData(plhs[r]);
   }
   run_in_host_storage(job, plan, run_moving);
 }

@@ -212,8 +212,9 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
     std::unique_ptr<int16_t[]> y16(new int16_t[y.size()]), m16(new int16_t[y.size()]);
     const bool doubles = job.x_type == kDoubleSamples;
     job.x = doubles ? static_cast<const void *>(x.data()) : x16.get();
-    job.y = doubles ? static_cast<void *>(y.data()) : y16.get();
-    job.medians = !mad ? nullptr : doubles ? static_cast<void *>(m.data()) : m16.get();
+    job.y[0] = doubles ? static_cast<void *>(y.data()) : y16.get();
+    job.y[1] = doubles ? static_cast<void *>(m.data()) : m16.get();
+    job.results = mad ? 2 : 1;
     const MovingPlan plan = plan_moving(job);
     std::vector<char> storage(plan.workers * plan.worker_bytes + 1);
     run_moving(job, plan, storage.data());
@@ -226,8 +227,8 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
                                                              job.signals.length, job.outputs) +
                              1);
       moving_statistics(signal.data(), job.signals.length, job.windows, job.statistic, nullptr,
-                        job.first_output, job.first_output + job.outputs, want.data(),
-                        medians.data(), room.data());
+                        job.first_output, job.first_output + job.outputs,
+                        {{want.data(), medians.data()}}, room.data());
       auto in_class = [&](double v) { return doubles ? v : double(from_double<int16_t>(v)); };
       for (int64_t t = 0; t < job.outputs; ++t) {
         const int64_t at = signal_start(result, s) + t * result.stride;
@@ -271,8 +272,9 @@ TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
       big[i] = static_cast<uint64_t>(small[i]) + shift;
     }
     job.x = big.data();
-    job.y = y.data();
-    job.medians = medians.data();
+    job.y[0] = y.data();
+    job.y[1] = medians.data();
+    job.results = statistic_results(job.statistic);
     job.windows.fill = double(shift);  // 2^60 + 0, which a double holds
     job.fill_key = integer_key_of(job.x_type, job.windows.fill);
     const MovingPlan plan = plan_moving(job);
@@ -282,8 +284,8 @@ TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
     MovingJob reference = job;
     reference.x_type = reference.y_type = kDoubleSamples;
     reference.x = small.data();
-    reference.y = want.data();
-    reference.medians = want_medians.data();
+    reference.y[0] = want.data();
+    reference.y[1] = want_medians.data();
     reference.windows.fill = 0;
     const MovingPlan reference_plan = plan_moving(reference);
     std::vector<char> room(reference_plan.workers * reference_plan.worker_bytes + 1);

@@ -62,7 +62,7 @@ void expect_reference(const std::vector<double> &x, const MovingWindows &w, int6
   const auto signal = exact_copy(x);
   std::vector<double> out(last - first), medians(last - first);
   double *medians_out = s.kind == kMadStatistic ? medians.data() : nullptr;
-  moving_statistics(signal.get(), n, w, s, nullptr, first, last, out.data(), medians_out,
+  moving_statistics(signal.get(), n, w, s, nullptr, first, last, {{out.data(), medians_out}},
                     storage.data());
   if (first < last) {  // the same bits from only the samples the windows reach
     int64_t lo = 0, hi = 0;
@@ -72,7 +72,7 @@ void expect_reference(const std::vector<double> &x, const MovingWindows &w, int6
     if (w.times) shifted.times += lo;
     std::vector<double> from_reach(last - first);
     moving_statistics(exact_copy(reached).get(), hi - lo + 1, shifted, s, nullptr, first - lo,
-                      last - lo, from_reach.data(), nullptr, storage.data());
+                      last - lo, {{from_reach.data(), nullptr}}, storage.data());
     ASSERT_TRUE(same_bits(from_reach, out)) << "outputs " << first << " to " << last;
   }
   for (int64_t i = first; i < last; ++i) {

@@ -187,15 +187,19 @@ void change(Counted *c, int64_t p, int32_t delta) {
   }
 }
 
-// What the windows give, and where: the statistic for each output and, with the MAD, each
-// window's median too (or nothing). With exact integers the samples are ranks into their keys,
+// What the windows give, and where. With exact integers the samples are ranks into their keys,
 // and each output slot receives the 64 bits of the result in its integer class.
 struct Outputs {
   MovingStatistic statistic;
   const ExactArithmetic *exact;
-  double *values;
-  double *medians;
+  double *values;   // the statistic of each output
+  double *medians;  // with the MAD, each window's median (null where not taken)
 };
+
+Outputs outputs_to(const MovingStatistic &s, const ExactArithmetic *exact,
+                   const StatisticResults &results) {
+  return {s, exact, results.at[0], s.kind == kMadStatistic ? results.at[1] : nullptr};
+}
 
 Outputs from(const Outputs &o, int64_t offset) {
   return {o.statistic, o.exact, o.values + offset, o.medians ? o.medians + offset : nullptr};
@@ -515,7 +519,7 @@ size_t moving_statistics_storage_bytes(const MovingWindows &windows,
 
 void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
                        const MovingStatistic &statistic, const ExactArithmetic *exact,
-                       int64_t first, int64_t last, double *values, double *medians,
+                       int64_t first, int64_t last, const StatisticResults &results,
                        void *storage) {
   if (first >= last) return;
   const MovingWindows w = normalised(windows, n);
@@ -524,7 +528,7 @@ void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
   const Reach reach = reach_of_outputs(w, n, first, last);
   const MovingRoom moving =
       carve_moving_room(layout, w, s, exact != nullptr, reach.hi - reach.lo + 1, last - first);
-  const Outputs out = {s, exact, values, medians};
+  const Outputs out = outputs_to(s, exact, results);
   if (!fixed_engine_serves(w, s, exact != nullptr, n)) {
     counted_statistics(x, n, w, first, last, out, moving.counted);
     return;
@@ -532,6 +536,6 @@ void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
   const FixedWindows f = fixed_windows(x, n, w);
   const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
   counted_statistics(x, n, w, first, a, out, moving.counted);
-  fixed_medians(x, n, w, f, a, b, values + (a - first), moving.fixed, moving.counted);
+  fixed_medians(x, n, w, f, a, b, out.values + (a - first), moving.fixed, moving.counted);
   counted_statistics(x, n, w, b, last, from(out, b - first), moving.counted);
 }

@@ -41,18 +41,24 @@ void moving_reach(const MovingWindows &w, int64_t n, int64_t first, int64_t last
 size_t moving_statistics_storage_bytes(const MovingWindows &w, const MovingStatistic &statistic,
                                        bool exact, int64_t span, int64_t outputs);
 
-// Outputs first ... last-1 (0 <= first <= last <= n, n < 2^31) into values[0 ...] and, for the
-// MAD, each window's median into medians[0 ...] (unless null). Medians of windows of an odd
-// length that hold no omitted sample take the fixed-window engines; the other windows are
-// counted: the samples a segment of outputs reaches are sorted once into ranks, and each
-// window's order statistics are found from the previous window's, a few bit scans a sample (a
-// scan over ranks no window holds skips 4096 of them a word). Every window's output has the
+// Where the results of outputs first ... last-1 go: result r of output first+j to at[r][j], for
+// the statistic's results (statistic_results). The first is always taken; a later one is null
+// where the caller does not take it.
+struct StatisticResults {
+  double *at[kMostStatisticResults];
+};
+
+// Outputs first ... last-1 (0 <= first <= last <= n, n < 2^31) into `results`. Medians of
+// windows of an odd length that hold no omitted sample take the fixed-window engines; the other
+// windows are counted: the samples a segment of outputs reaches are sorted once into ranks, and
+// each window's order statistics are found from the previous window's, a few bit scans a sample
+// (a scan over ranks no window holds skips 4096 of them a word). Every window's output has the
 // same bits whichever way computes it. With `exact` (null for doubles), x holds ranks into
 // exact->keys, all windows are counted, and each output slot receives the 64 bits of the result
 // in its integer class (core/counted/exact_integers.h). Obtains nothing: `storage` is the
 // caller's, aligned for any type.
 void moving_statistics(const double *x, int64_t n, const MovingWindows &w,
                        const MovingStatistic &statistic, const ExactArithmetic *exact,
-                       int64_t first, int64_t last, double *values, double *medians, void *storage);
+                       int64_t first, int64_t last, const StatisticResults &results, void *storage);
 
 #endif

@@ -19,10 +19,9 @@ bool in_place(const MovingJob &job) {
 }
 
 struct MovingRoom {
-  double *samples;         // what a piece's windows reach (or their ranks)
-  double *staged;          // its outputs
-  double *staged_medians;  // and its windows' medians, with the MAD
-  int64_t *sorted_keys;    // exact integers: the keys of the samples (and the fill), sorted
+  double *samples;                        // what a piece's windows reach (or their ranks)
+  double *staged[kMostStatisticResults];  // the results of its outputs that the job takes
+  int64_t *sorted_keys;  // exact integers: the keys of the samples (and the fill), sorted
   char *engine;
 };
 
@@ -30,8 +29,9 @@ MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &
   const bool gathers = !in_place(job) || plan.exact;
   MovingRoom room;
   room.samples = take<double>(s, gathers ? plan.span : 0);
-  room.staged = take<double>(s, gathers ? plan.piece : 0);
-  room.staged_medians = take<double>(s, gathers && job.medians ? plan.piece : 0);
+  for (int32_t r = 0; r < kMostStatisticResults; ++r) {
+    room.staged[r] = take<double>(s, gathers && r < job.results ? plan.piece : 0);
+  }
   room.sorted_keys = take<int64_t>(s, plan.exact ? plan.span + 1 : 0);
   room.engine = take_bytes(s, moving_statistics_storage_bytes(job.windows, job.statistic,
                                                               plan.exact, plan.span, plan.piece));
@@ -91,11 +91,13 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
   const int64_t y_at = signal_start(with_length(job.signals, job.outputs), piece.signal) +
                        piece.first * job.signals.stride;
   const int64_t first = job.first_output + piece.first, last = job.first_output + piece.last;
+  StatisticResults results = {};
   if (in_place(job) && !run.plan->exact) {
-    double *medians = job.medians ? static_cast<double *>(job.medians) + y_at : nullptr;
+    for (int32_t r = 0; r < job.results; ++r) {
+      results.at[r] = static_cast<double *>(job.y[r]) + y_at;
+    }
     moving_statistics(static_cast<const double *>(job.x) + start, job.signals.length, job.windows,
-                      job.statistic, nullptr, first, last, static_cast<double *>(job.y) + y_at,
-                      medians, room.engine);
+                      job.statistic, nullptr, first, last, results, room.engine);
     return;
   }
   int64_t lo = 0, hi = 0;
@@ -109,18 +111,18 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
     gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
                    room.samples);
   }
-  double *medians = job.medians ? room.staged_medians : nullptr;
+  for (int32_t r = 0; r < job.results; ++r) results.at[r] = room.staged[r];
   moving_statistics(room.samples, hi - lo + 1, windows, job.statistic,
-                    run.plan->exact ? &exact : nullptr, first - lo, last - lo, room.staged, medians,
+                    run.plan->exact ? &exact : nullptr, first - lo, last - lo, results,
                     room.engine);
   const int64_t stride = job.signals.stride, count = last - first;
-  if (run.plan->exact) {
-    scatter_bits(job.y, stride, y_at, room.staged, count);
-    if (medians) scatter_bits(job.medians, stride, y_at, medians, count);
-    return;
+  for (int32_t r = 0; r < job.results; ++r) {
+    if (run.plan->exact) {
+      scatter_bits(job.y[r], stride, y_at, room.staged[r], count);
+    } else {
+      scatter_samples(job.y_type, job.y[r], stride, y_at, room.staged[r], count);
+    }
   }
-  scatter_samples(job.y_type, job.y, stride, y_at, room.staged, count);
-  if (medians) scatter_samples(job.y_type, job.medians, stride, y_at, medians, count);
 }
 
 bool is_empty(const MovingJob &job) {

@@ -11,23 +11,24 @@
 #include "core/jobs/sample_types.h"
 #include "core/jobs/signal_array.h"
 
-// Outputs first_output ... first_output+outputs-1 of every signal of x, written to y (laid out
-// as x but with `outputs` samples along the signals' dimension); with the MAD, each window's
-// median to `medians` (laid out as y) unless it is null. The class of y may differ from x's (a
-// mean of two logical samples is not logical); 64-bit integers give their own class, each result
-// exact, rounded once (halves away from zero) where it is a mean or between two samples.
+// Outputs first_output ... first_output+outputs-1 of every signal of x. The statistic gives
+// statistic_results of them for each output (with the MAD: the MAD, then the window's median);
+// the job takes the first `results` of those, result r into y[r], each laid out as x but with
+// `outputs` samples along the signals' dimension. The class of the results may differ from x's
+// (a mean of two logical samples is not logical); 64-bit integers give their own class, each
+// result exact, rounded once (halves away from zero) where it is a mean or between two samples.
 struct MovingJob {
   const void *x;
   SampleType x_type;
-  void *y;
   SampleType y_type;
+  int32_t results;  // 1 ... statistic_results(statistic)
+  void *y[kMostStatisticResults];
   SignalArray signals;  // of at most kMostMovingSamples samples each
   int64_t first_output;
   int64_t outputs;
   MovingWindows windows;  // its times, if any, one for each position along the signals
   int64_t fill_key;       // 64-bit integer types: windows.fill exactly, as integer_key orders it
   MovingStatistic statistic;
-  void *medians;
   int64_t block;  // the most outputs a piece computes
   int32_t threads;
 };
