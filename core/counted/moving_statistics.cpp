@@ -205,9 +205,36 @@ Outputs from(const Outputs &o, int64_t offset) {
   return {o.statistic, o.exact, o.values + offset, o.medians ? o.medians + offset : nullptr};
 }
 
+// How a window's results are stored: doubles as they are, a zero median or quantile signed by
+// the window's zeros and NaN where a window gives none; exact integers as the 64 bits of their
+// class, 0 where a window gives none (as the host converts NaN).
+struct DoubleResults {
+  DoubleArithmetic arithmetic;
+
+  void value(double *slot, double v, const SpecialCounts &specials) const {
+    *slot = signed_by_count(v, specials);
+  }
+  void deviation(double *slot, double d) const { *slot = d; }
+  void none(double *slot) const { *slot = kNaN; }
+  double no_deviation() const { return kNaN; }
+};
+
 void store_bits(double *slot, uint64_t bits) {
   std::memcpy(slot, &bits, sizeof bits);
 }
+
+struct ExactResults {
+  ExactArithmetic arithmetic;
+
+  void value(double *slot, const ExactValue &v, const SpecialCounts &) const {
+    store_bits(slot, arithmetic.result(v));
+  }
+  void deviation(double *slot, const ExactDeviation &d) const {
+    store_bits(slot, arithmetic.result(d));
+  }
+  void none(double *slot) const { store_bits(slot, 0); }
+  ExactDeviation no_deviation() const { return {0, 0}; }
+};
 
 // A counted window, with `padding` copies of the fill among its samples, as the statistics read
 // it: the k-th smallest value found by moving one of its cursors.
@@ -235,70 +262,45 @@ struct CountedWindow {
   }
 };
 
-// A window's output in exact integers (which hold no NaN; a window counting nothing gives 0,
-// as the host converts NaN).
-template <class Window>
-void finish_exact_window(Window &window, int64_t count, const Outputs &o, int64_t i,
-                         WindowMemory *memory) {
-  const ExactArithmetic &a = *o.exact;
+// A window's output: none where it holds a NaN that counts, or nothing at all; the statistic
+// otherwise. `specials` and `count` take in the padding.
+template <class Window, class Results>
+void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &specials,
+                   int64_t count, const Outputs &o, int64_t i, WindowMemory *memory,
+                   const Results &results) {
+  const auto &a = results.arithmetic;
   double *median = o.medians ? o.medians + i : nullptr;
-  if (count == 0) {
-    store_bits(o.values + i, 0);
-    if (median) store_bits(median, 0);
+  if ((!w.omit_nan && specials.nan > 0) || count == 0) {
+    results.none(o.values + i);
+    if (median) results.none(median);
     return;
   }
   switch (o.statistic.kind) {
     case kMedianStatistic:
-      store_bits(o.values + i, a.result(window_median(window, count, a)));
+      results.value(o.values + i, window_median(window, count, a), specials);
       break;
     case kQuantileStatistic:
-      store_bits(o.values + i,
-                 a.result(window_quantile(window, count, o.statistic.quantile, a, memory)));
+      results.value(o.values + i, window_quantile(window, count, o.statistic.quantile, a, memory),
+                    specials);
       break;
     case kMadStatistic: {
-      const ExactValue m = window_median(window, count, a);
-      ExactDeviation mad = {0, 0};
+      const auto m = window_median(window, count, a);
+      auto mad = results.no_deviation();
       window_mad(window, count, m, memory, a, &mad);
-      store_bits(o.values + i, a.result(mad));
-      if (median) store_bits(median, a.result(m));
+      results.deviation(o.values + i, mad);
+      if (median) results.value(median, m, specials);
       break;
     }
   }
 }
 
-// A window's output: NaN where it holds one that counts or nothing at all; the statistic
-// otherwise, a zero median or quantile taking the sign of the window's zeros. `specials` and
-// `count` take in the padding.
 template <class Window>
 void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &specials,
                    int64_t count, const Outputs &o, int64_t i, WindowMemory *memory) {
   if (o.exact) {
-    finish_exact_window(window, count, o, i, memory);
-    return;
-  }
-  double *median = o.medians ? o.medians + i : nullptr;
-  if ((!w.omit_nan && specials.nan > 0) || count == 0) {
-    o.values[i] = kNaN;
-    if (median) *median = kNaN;
-    return;
-  }
-  const DoubleArithmetic a;
-  auto signed_zero = [&](double v) { return signed_by_count(v, specials); };
-  switch (o.statistic.kind) {
-    case kMedianStatistic:
-      o.values[i] = signed_zero(window_median(window, count, a));
-      break;
-    case kQuantileStatistic:
-      o.values[i] = signed_zero(window_quantile(window, count, o.statistic.quantile, a, memory));
-      break;
-    case kMadStatistic: {
-      const double m = window_median(window, count, a);
-      double mad = kNaN;
-      window_mad(window, count, m, memory, a, &mad);
-      o.values[i] = mad;
-      if (median) *median = signed_zero(m);
-      break;
-    }
+    finish_window(window, w, specials, count, o, i, memory, ExactResults{*o.exact});
+  } else {
+    finish_window(window, w, specials, count, o, i, memory, DoubleResults{});
   }
 }
 
