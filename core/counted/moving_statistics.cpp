@@ -131,8 +131,11 @@ struct Counted {
   int64_t below_fill;      // the window's samples below it
   int64_t count;           // counted samples in the window (padding aside)
   SpecialCounts specials;  // its NaN and zeros
-  bool follows_runs;       // the run cursors are kept (for the MAD)
-  RankCursor runs[2];      // the ends of the run of values nearest the median
+  // The places in the window's order that the statistic follows from window to window (by
+  // WindowCursor: the middle, and with the MAD the ends of the run of values nearest the
+  // median), the first `followed` of them kept up to date.
+  RankCursor cursors[kWindowCursors];
+  int32_t followed;
   WindowMemory memory;
 };
 
@@ -165,7 +168,7 @@ void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, 
   c->below_fill = 0;
   c->count = 0;
   c->specials = {0, 0, 0};
-  c->runs[0] = c->runs[1] = {0, 0};
+  for (RankCursor &cursor : c->cursors) cursor = {0, 0};
   c->memory = fresh_window_memory();
 }
 
@@ -180,10 +183,10 @@ void change(Counted *c, int64_t p, int32_t delta) {
   if (rank < c->fill_rank) c->below_fill += delta;
   if (delta > 0) {
     insert_rank(&c->set, rank);
-    if (c->follows_runs) count_entering(&c->runs[0], rank), count_entering(&c->runs[1], rank);
+    for (int32_t k = 0; k < c->followed; ++k) count_entering(&c->cursors[k], rank);
   } else {
     erase_rank(&c->set, rank);
-    if (c->follows_runs) count_leaving(&c->runs[0], rank), count_leaving(&c->runs[1], rank);
+    for (int32_t k = 0; k < c->followed; ++k) count_leaving(&c->cursors[k], rank);
   }
 }
 
@@ -243,9 +246,7 @@ struct CountedWindow {
   const MovingWindows *w;
   int64_t padding;
 
-  RankCursor *cursor(WindowCursor which) {
-    return which == kMiddleCursor ? &c->set.middle : &c->runs[which - 1];
-  }
+  RankCursor *cursor(WindowCursor which) { return &c->cursors[which]; }
 
   double value(WindowCursor which, int64_t k) {
     RankCursor *at = cursor(which);
@@ -312,7 +313,7 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
   Counted c;
   c.room = room;
   rank_span(x, reach.lo, last.hi, w, &c);
-  c.follows_runs = out.statistic.kind == kMadStatistic;
+  c.followed = out.statistic.kind == kMadStatistic ? kWindowCursors : 1;
   int64_t in_lo = reach.lo, in_hi = reach.lo - 1;  // the positions the set holds
   for (int64_t i = a; i < b; ++i) {
     if (i > a) advance_reach(w, n, i, &reach);

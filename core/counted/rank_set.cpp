@@ -10,7 +10,6 @@ RankSet carve_rank_set(StorageLayout &storage, int64_t capacity) {
   RankSet s;
   s.bits = take<uint64_t>(storage, words);
   s.summary = take<uint64_t>(storage, words_for(words));
-  s.middle = {0, 0};
   return s;
 }
 
@@ -18,5 +17,4 @@ void clear_rank_set(RankSet *s, int32_t size) {
   const int32_t words = words_for(size);
   std::memset(s->bits, 0, static_cast<size_t>(words) * 8);
   std::memset(s->summary, 0, static_cast<size_t>(words_for(words)) * 8);
-  s->middle = {0, 0};
 }

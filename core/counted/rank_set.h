@@ -20,7 +20,6 @@ struct RankCursor {
 struct RankSet {
   uint64_t *bits;     // bit r of word r/64: rank r is in the set
   uint64_t *summary;  // bit w of word w/64: word w is not empty
-  RankCursor middle;  // the cursor the set keeps up to date itself
 };
 
 struct StorageLayout;
@@ -88,7 +87,8 @@ inline int32_t previous_rank(const RankSet &s, int32_t r) {
 
 // ---- Changes and questions ----
 
-// A rank entering or leaving the set, for a cursor other than the set's own.
+// A rank entering or leaving the set, as a cursor counts it (the set keeps no cursor: its user
+// tells each of its cursors).
 inline void count_entering(RankCursor *c, int32_t rank) {
   if (rank < c->rank) ++c->below;
 }
@@ -101,14 +101,12 @@ inline void insert_rank(RankSet *s, int32_t rank) {
   const int32_t w = rank / 64;
   s->bits[w] |= uint64_t{1} << (rank % 64);
   s->summary[w / 64] |= uint64_t{1} << (w % 64);
-  count_entering(&s->middle, rank);
 }
 
 inline void erase_rank(RankSet *s, int32_t rank) {
   const int32_t w = rank / 64;
   s->bits[w] &= ~(uint64_t{1} << (rank % 64));
   if (s->bits[w] == 0) s->summary[w / 64] &= ~(uint64_t{1} << (w % 64));
-  count_leaving(&s->middle, rank);
 }
 
 // The k-th smallest rank of the set (k below its size), found by moving cursor c there.

@@ -65,7 +65,7 @@ struct DoubleArithmetic {
 
 // The cursors a window keeps for the statistics below: the middle, and the two ends of the run
 // of values nearest the median.
-enum WindowCursor : int32_t { kMiddleCursor, kRunStartCursor, kRunEndCursor };
+enum WindowCursor : int32_t { kMiddleCursor, kRunStartCursor, kRunEndCursor, kWindowCursors };
 
 template <class Window, class Arithmetic>
 typename Arithmetic::Value window_median(Window &w, int64_t c, const Arithmetic &a) {
