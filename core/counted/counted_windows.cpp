@@ -9,6 +9,12 @@
 
 namespace {
 
+// The MAD's runs may jump far from one window to the next: its set keeps the counts that seat a
+// cursor afresh.
+bool needs_counts(const MovingStatistic &statistic) {
+  return statistic.kind == kMadStatistic;
+}
+
 // Sorts the counted samples of x[lo ... hi] into ranks.
 void rank_span(const double *x, int64_t lo, int64_t hi, const MovingWindows &w, Counted *c) {
   const CountedRoom &room = c->room;
@@ -60,6 +66,10 @@ void change(Counted *c, int64_t p, int32_t delta) {
   }
 }
 
+// A cursor further than this many ranks from where it is asked to go is seated afresh from the
+// set's counts, where the set keeps them, rather than walked.
+const int64_t kLongestWalk = 32;
+
 // A counted window, with `padding` copies of the fill among its samples, as the statistics read
 // it: the k-th smallest value found by moving one of its cursors.
 struct CountedWindow {
@@ -69,30 +79,44 @@ struct CountedWindow {
 
   RankCursor *cursor(WindowCursor which) { return &c->cursors[which]; }
 
-  double value(WindowCursor which, int64_t k) {
+  // The k-th smallest rank of the set, by cursor `which`.
+  int32_t rank_of(WindowCursor which, int64_t k) {
     RankCursor *at = cursor(which);
-    if (padding == 0 || k < c->below_fill) return c->room.sorted[kth_rank(c->set, at, k)];
+    const int64_t distance = k > at->below ? k - at->below : at->below - k;
+    if (distance > kLongestWalk && c->set.counts) {
+      *at = {select_rank(c->set, k, &c->steps), k};
+      return at->rank;
+    }
+    c->steps += distance + 1;
+    return kth_rank(c->set, at, k);
+  }
+
+  double value(WindowCursor which, int64_t k) {
+    if (padding == 0 || k < c->below_fill) return c->room.sorted[rank_of(which, k)];
     if (k < c->below_fill + padding) return w->fill;
-    return c->room.sorted[kth_rank(c->set, at, k - padding)];
+    return c->room.sorted[rank_of(which, k - padding)];
   }
 
   // The (k+1)-th value, just after a value(which, k): without padding the next rank in the set,
   // found without moving the cursor.
   double value_after(WindowCursor which, int64_t k) {
-    if (padding == 0) return c->room.sorted[next_rank_after(c->set, cursor(which)->rank)];
+    if (padding == 0) {
+      ++c->steps;
+      return c->room.sorted[next_rank_after(c->set, cursor(which)->rank)];
+    }
     return value(which, k + 1);
   }
 };
 
 }  // namespace
 
-CountedRoom carve_counted_room(StorageLayout &s, int64_t span) {
+CountedRoom carve_counted_room(StorageLayout &s, int64_t span, const MovingStatistic &statistic) {
   CountedRoom room;
   room.keys = take<int64_t>(s, span);
   room.order = take<int32_t>(s, span);
   room.scratch = take<int32_t>(s, 2 * span + 1);
   room.rank_at = take<int32_t>(s, span);
-  room.set = carve_rank_set(s, span);
+  room.set = carve_rank_set(s, span, needs_counts(statistic));
   room.sorted = take<double>(s, span);
   return room;
 }
@@ -104,6 +128,7 @@ void start_counted(const double *x, int64_t lo, int64_t hi, const MovingWindows 
   c->in_lo = lo;
   c->in_hi = lo - 1;
   c->followed = statistic.kind == kMadStatistic ? kWindowCursors : 1;
+  c->steps = 0;
 }
 
 void slide_counted(Counted *c, int64_t lo, int64_t hi) {

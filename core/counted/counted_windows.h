@@ -27,7 +27,8 @@ struct CountedRoom {
   double *sorted;    // the value of each rank
 };
 
-CountedRoom carve_counted_room(StorageLayout &s, int64_t span);
+// For a statistic on segments that reach up to `span` samples.
+CountedRoom carve_counted_room(StorageLayout &s, int64_t span, const MovingStatistic &statistic);
 
 // One segment's ranks and the window that slides over them.
 struct Counted {
@@ -40,11 +41,14 @@ struct Counted {
   int64_t count;           // counted samples in the window (padding aside)
   SpecialCounts specials;  // its NaN and zeros
   // The places in the window's order that the statistic follows from window to window (by
-  // WindowCursor: the middle, and with the MAD the ends of the run of values nearest the
-  // median), the first `followed` of them kept up to date.
+  // WindowCursor: the middle, and with the MAD the ends of its runs), the first `followed` of
+  // them kept up to date.
   RankCursor cursors[kWindowCursors];
   int32_t followed;
   WindowMemory memory;
+  // The work done so far: ranks a cursor walked past, and the steps of each selection afresh.
+  // Tests bound it window by window.
+  int64_t steps;
 };
 
 // Ranks the counted samples of x[lo ... hi], the positions a segment's windows reach, for windows

@@ -213,7 +213,7 @@ MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
     fixed_bytes = running_median_storage_bytes(f.e, f.W, outputs);
   }
   room.fixed = take_bytes(s, fixed_bytes);
-  room.counted = carve_counted_room(s, segment_span(w, span, outputs));
+  room.counted = carve_counted_room(s, segment_span(w, span, outputs), statistic);
   return room;
 }
 

@@ -1,8 +1,12 @@
-// A set of ranks 0 ... size-1 (each in it once at most) that answers "the k-th smallest" by
-// moving a cursor from where the last answer left it: a sliding window's middle moves by a rank
-// or two a step, so each answer costs a few bit scans. The ranks are bits in 64-bit words, and a
-// second level marks the words that hold any, so a scan across a sparse stretch skips 4096 ranks
-// a word.
+// A set of ranks 0 ... size-1 (each in it once at most) that answers "the k-th smallest" two
+// ways: by moving a cursor from where the last answer left it (a sliding window's order
+// statistics move by a rank or two a step, so each costs a bit scan or two), and, where the set
+// keeps counts, by selecting it afresh in O(log size) steps, for a cursor that must jump far.
+//
+// The ranks are bits in 64-bit words; each level above marks the words of the level below that
+// are not empty, up to a level of one word, so that a scan across any stretch of absent ranks
+// reads a few words (at most two a level) however long it is. The counts are a Fenwick tree over
+// blocks of 512 ranks.
 #ifndef PLORVENT_CORE_COUNTED_RANK_SET_H
 #define PLORVENT_CORE_COUNTED_RANK_SET_H
 
@@ -17,15 +21,25 @@ struct RankCursor {
   int64_t below;
 };
 
+// Levels enough for 2^31 ranks (64^6 > 2^31).
+const int32_t kRankLevels = 6;
+
+// Ranks counted together in the Fenwick tree: 8 words.
+const int32_t kRanksPerBlock = 512;
+
 struct RankSet {
-  uint64_t *bits;     // bit r of word r/64: rank r is in the set
-  uint64_t *summary;  // bit w of word w/64: word w is not empty
+  uint64_t *level[kRankLevels];  // level[0] bit r: rank r is in the set; level[l+1] bit w: word
+                                 // w of level[l] is not empty
+  int32_t levels;                // those in use
+  int32_t *counts;               // null (no counts kept), or counts[1 ... blocks]: the Fenwick tree
+  int32_t blocks;
+  int32_t top_block;  // the largest power of two not above blocks
 };
 
 struct StorageLayout;
 
-// Room for a set of up to `capacity` ranks, carved from `storage`.
-RankSet carve_rank_set(StorageLayout &storage, int64_t capacity);
+// Room for a set of up to `capacity` ranks, carved from `storage`, with counts where `counted`.
+RankSet carve_rank_set(StorageLayout &storage, int64_t capacity, bool counted);
 
 // Empties the set, now of `size` ranks (at most its capacity).
 void clear_rank_set(RankSet *s, int32_t size);
@@ -47,42 +61,35 @@ inline uint64_t to_bit(uint64_t word, int to) {
   return word & (~uint64_t{0} >> (63 - to));
 }
 
-// The first word at or after w that is not empty; one exists.
-inline int32_t next_word(const RankSet &s, int32_t w) {
-  int32_t sw = w / 64;
-  uint64_t marks = from_bit(s.summary[sw], w % 64);
-  while (marks == 0) marks = s.summary[++sw];
-  return sw * 64 + lowest_bit(marks);
-}
-
-// The last word at or before w that is not empty; one exists.
-inline int32_t previous_word(const RankSet &s, int32_t w) {
-  int32_t sw = w / 64;
-  uint64_t marks = to_bit(s.summary[sw], w % 64);
-  while (marks == 0) marks = s.summary[--sw];
-  return sw * 64 + highest_bit(marks);
-}
-
-// The smallest rank in the set at or above r; one exists.
+// The smallest rank in the set at or above r; one exists. Climbs the levels until a word holds a
+// mark at or after the place, then descends along the lowest marks.
 inline int32_t next_rank(const RankSet &s, int32_t r) {
-  int32_t w = r / 64;
-  uint64_t word = from_bit(s.bits[w], r % 64);
-  if (word == 0) {
-    w = next_word(s, w + 1);
-    word = s.bits[w];
+  int32_t place = r, l = 0;
+  uint64_t word = from_bit(s.level[0][place / 64], place % 64);
+  while (word == 0) {
+    place = place / 64 + 1;
+    word = from_bit(s.level[++l][place / 64], place % 64);
   }
-  return w * 64 + lowest_bit(word);
+  place = (place & ~63) + lowest_bit(word);
+  while (l > 0) place = place * 64 + lowest_bit(s.level[--l][place]);
+  return place;
 }
 
 // The largest rank in the set below r; one exists.
 inline int32_t previous_rank(const RankSet &s, int32_t r) {
-  int32_t w = (r - 1) / 64;
-  uint64_t word = to_bit(s.bits[w], (r - 1) % 64);
-  if (word == 0) {
-    w = previous_word(s, w - 1);
-    word = s.bits[w];
+  int32_t place = r - 1, l = 0;
+  uint64_t word = to_bit(s.level[0][place / 64], place % 64);
+  while (word == 0) {
+    place = place / 64 - 1;
+    word = to_bit(s.level[++l][place / 64], place % 64);
   }
-  return w * 64 + highest_bit(word);
+  place = (place & ~63) + highest_bit(word);
+  while (l > 0) place = place * 64 + highest_bit(s.level[--l][place]);
+  return place;
+}
+
+inline bool holds_rank(const RankSet &s, int32_t rank) {
+  return s.level[0][rank / 64] >> (rank % 64) & 1;
 }
 
 // ---- Changes and questions ----
@@ -97,25 +104,39 @@ inline void count_leaving(RankCursor *c, int32_t rank) {
   if (rank < c->rank) --c->below;
 }
 
+inline void add_to_count(RankSet *s, int32_t rank, int32_t delta) {
+  for (int32_t b = rank / kRanksPerBlock + 1; b <= s->blocks; b += b & -b) s->counts[b] += delta;
+}
+
 inline void insert_rank(RankSet *s, int32_t rank) {
-  const int32_t w = rank / 64;
-  s->bits[w] |= uint64_t{1} << (rank % 64);
-  s->summary[w / 64] |= uint64_t{1} << (w % 64);
+  int32_t place = rank;
+  for (int32_t l = 0; l < s->levels; ++l, place /= 64) {
+    uint64_t &word = s->level[l][place / 64];
+    const bool was_empty = word == 0;
+    word |= uint64_t{1} << (place % 64);
+    if (!was_empty) break;
+  }
+  if (s->counts) add_to_count(s, rank, 1);
 }
 
 inline void erase_rank(RankSet *s, int32_t rank) {
-  const int32_t w = rank / 64;
-  s->bits[w] &= ~(uint64_t{1} << (rank % 64));
-  if (s->bits[w] == 0) s->summary[w / 64] &= ~(uint64_t{1} << (w % 64));
+  int32_t place = rank;
+  for (int32_t l = 0; l < s->levels; ++l, place /= 64) {
+    uint64_t &word = s->level[l][place / 64];
+    word &= ~(uint64_t{1} << (place % 64));
+    if (word != 0) break;
+  }
+  if (s->counts) add_to_count(s, rank, -1);
 }
 
-// The k-th smallest rank of the set (k below its size), found by moving cursor c there.
+// The k-th smallest rank of the set (k below its size), found by moving cursor c there: one bit
+// scan for each rank of the set it passes.
 inline int32_t kth_rank(const RankSet &s, RankCursor *c, int64_t k) {
   while (c->below > k) {
     c->rank = previous_rank(s, c->rank);
     --c->below;
   }
-  if (!(s.bits[c->rank / 64] >> (c->rank % 64) & 1)) c->rank = next_rank(s, c->rank);
+  if (!holds_rank(s, c->rank)) c->rank = next_rank(s, c->rank);
   while (c->below < k) {
     ++c->below;
     c->rank = next_rank(s, c->rank + 1);
@@ -127,5 +148,9 @@ inline int32_t kth_rank(const RankSet &s, RankCursor *c, int64_t k) {
 inline int32_t next_rank_after(const RankSet &s, int32_t r) {
   return next_rank(s, r + 1);
 }
+
+// The k-th smallest rank of a set that keeps counts (k below its size), found afresh: down the
+// Fenwick tree to its block, then across the block's words. Adds the steps taken to *steps.
+int32_t select_rank(const RankSet &s, int64_t k, int64_t *steps);
 
 #endif

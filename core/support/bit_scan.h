@@ -1,5 +1,6 @@
 // The lowest and highest set bit of a 64-bit word, with each compiler's own instruction: GCC's
-// and clang's builtins, MSVC's bit-scan intrinsics; elsewhere a plain loop.
+// and clang's builtins, MSVC's bit-scan intrinsics; elsewhere a plain loop. Also the count of its
+// set bits, and where its k-th one lies.
 #ifndef PLORVENT_CORE_SUPPORT_BIT_SCAN_H
 #define PLORVENT_CORE_SUPPORT_BIT_SCAN_H
 
@@ -46,6 +47,34 @@ inline int highest_bit(uint64_t word) {
 #else
   return highest_bit_by_loop(word);
 #endif
+}
+
+// The number of set bits of a word: the processor's instruction where the compiler may assume
+// one, else by adding bits in parallel (no x86-64 processor is assumed to count bits itself).
+inline int bit_count(uint64_t word) {
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__POPCNT__) || defined(__aarch64__))
+  return __builtin_popcountll(word);
+#else
+  word = word - ((word >> 1) & 0x5555555555555555u);
+  word = (word & 0x3333333333333333u) + ((word >> 2) & 0x3333333333333333u);
+  word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<int>((word * 0x0101010101010101u) >> 56);
+#endif
+}
+
+// The position of set bit k (0: the lowest) of a word holding more than k set bits, found by
+// halving: six counts.
+inline int kth_bit(uint64_t word, int k) {
+  int position = 0;
+  for (int half = 32; half > 0; half >>= 1) {
+    const int below = bit_count(word & ((uint64_t{1} << half) - 1));
+    if (k >= below) {
+      k -= below;
+      word >>= half;
+      position += half;
+    }
+  }
+  return position;
 }
 
 #endif
