@@ -104,6 +104,7 @@ void counted_segment(const double *x, int64_t n, const MovingWindows &w, int64_t
   Counted c;
   start_counted(x, reach.lo, last.hi, w, out.statistic, room, &c);
   for (int64_t i = a; i < b; ++i) {
+    if ((i - a) % kWindowsBetweenPolls == kWindowsBetweenPolls - 1 && stop_requested()) return;
     if (i > a) advance_reach(w, n, i, &reach);
     slide_counted(&c, reach.lo, reach.hi);
     finish_counted(&c, w, padding_count(w, n, i), out, i - a);
@@ -118,7 +119,7 @@ void counted_statistics(const double *x, int64_t n, const MovingWindows &w, int6
     return;
   }
   const int64_t step = segment_outputs(w, n);
-  for (int64_t s = a; s < b; s += step) {
+  for (int64_t s = a; s < b && !stop_requested(); s += step) {
     counted_segment(x, n, w, s, std::min(b, s + step), from(out, s - a), room);
   }
 }

@@ -19,8 +19,11 @@ int32_t level_words(int64_t size, int32_t words[kRankLevels]) {
   return levels;
 }
 
-int32_t blocks_for(int64_t size) {
-  return static_cast<int32_t>(size / kRanksPerBlock + 1);
+// The Fenwick tree's size for a set of `size` ranks: a power of two, at least its blocks.
+int32_t tree_size_for(int64_t size) {
+  int32_t tree = 1;
+  while (tree < size / kRanksPerBlock + 1) tree *= 2;
+  return tree;
 }
 
 }  // namespace
@@ -30,8 +33,7 @@ RankSet carve_rank_set(StorageLayout &storage, int64_t capacity, bool counted) {
   int32_t words[kRankLevels];
   s.levels = level_words(capacity, words);
   for (int32_t l = 0; l < s.levels; ++l) s.level[l] = take<uint64_t>(storage, words[l]);
-  s.blocks = blocks_for(capacity);
-  s.counts = counted ? take<int32_t>(storage, s.blocks + 1) : nullptr;
+  s.counts = counted ? take<int32_t>(storage, tree_size_for(capacity) + 2) : nullptr;
   return s;
 }
 
@@ -41,18 +43,18 @@ void clear_rank_set(RankSet *s, int32_t size) {
   for (int32_t l = 0; l < s->levels; ++l) {
     std::memset(s->level[l], 0, static_cast<size_t>(words[l]) * 8);
   }
-  s->blocks = blocks_for(size);
-  s->top_block = 1;
-  while (s->top_block * 2 <= s->blocks) s->top_block *= 2;
-  if (s->counts) std::memset(s->counts, 0, static_cast<size_t>(s->blocks + 1) * 4);
+  s->tree_size = tree_size_for(size);
+  s->tree_steps = 1;
+  while (1 << (s->tree_steps - 1) < s->tree_size) ++s->tree_steps;
+  if (s->counts) std::memset(s->counts, 0, static_cast<size_t>(s->tree_size + 2) * 4);
 }
 
 int32_t select_rank(const RankSet &s, int64_t k, int64_t *steps) {
   int32_t block = 0;  // the blocks before it hold k ranks or fewer
-  for (int32_t step = s.top_block; step > 0; step /= 2) {
+  for (int32_t step = s.tree_size / 2; step > 0; step /= 2) {
     ++*steps;
     const int32_t next = block + step;
-    if (next <= s.blocks && s.counts[next] <= k) {
+    if (s.counts[next] <= k) {
       block = next;
       k -= s.counts[next];
     }

@@ -28,12 +28,14 @@ const int32_t kRankLevels = 6;
 const int32_t kRanksPerBlock = 512;
 
 struct RankSet {
-  uint64_t *level[kRankLevels];  // level[0] bit r: rank r is in the set; level[l+1] bit w: word
-                                 // w of level[l] is not empty
-  int32_t levels;                // those in use
-  int32_t *counts;               // null (no counts kept), or counts[1 ... blocks]: the Fenwick tree
-  int32_t blocks;
-  int32_t top_block;  // the largest power of two not above blocks
+  // level[0] bit r: rank r is in the set; level[l+1] bit w: word w of level[l] is not empty.
+  uint64_t *level[kRankLevels];
+  int32_t levels;  // those in use
+  // Null (no counts kept), or the Fenwick tree counts[1 ... tree_size], and counts[tree_size+1],
+  // a spare slot that takes the updates past its end.
+  int32_t *counts;
+  int32_t tree_size;   // a power of two, blocks enough for the set
+  int32_t tree_steps;  // the steps of an update: log2(tree_size) + 1
 };
 
 struct StorageLayout;
@@ -104,8 +106,16 @@ inline void count_leaving(RankCursor *c, int32_t rank) {
   if (rank < c->rank) --c->below;
 }
 
+// Takes the same steps for every rank, those past the tree's end into its spare slot, so that
+// the processor has no branch to guess.
 inline void add_to_count(RankSet *s, int32_t rank, int32_t delta) {
-  for (int32_t b = rank / kRanksPerBlock + 1; b <= s->blocks; b += b & -b) s->counts[b] += delta;
+  const int32_t spare = s->tree_size + 1;
+  int32_t b = rank / kRanksPerBlock + 1;
+  for (int32_t step = 0; step < s->tree_steps; ++step) {
+    s->counts[b] += delta;
+    const int32_t next = b + (b & -b);
+    b = next < spare ? next : spare;
+  }
 }
 
 inline void insert_rank(RankSet *s, int32_t rank) {

@@ -54,6 +54,7 @@ void sorted_window_statistics(const double *x, int64_t n, const MovingWindows &w
   }
   finish_window(s, w, s.specials, s.count, out, 0, &memory);
   for (int64_t i = a + 1; i < b; ++i) {
+    if ((i - a) % kWindowsBetweenPolls == 0 && stop_requested()) return;
     if (sample_at(x, n, w, i - 1 - w.back, &v)) leave(&s, v);
     if (sample_at(x, n, w, i + w.forward, &v)) enter(&s, v);
     finish_window(s, w, s.specials, s.count, out, i - a, &memory);

@@ -12,7 +12,12 @@
 #include "core/counted/exact_integers.h"
 #include "core/counted/moving_statistics.h"
 #include "core/counted/window_statistics.h"
+#include "core/support/interruption.h"
 #include "core/support/nan_and_zeros.h"
+
+// Windows an engine computes between two polls of stop_requested(): at most a few milliseconds
+// of work, however the signal makes a window cost.
+const int64_t kWindowsBetweenPolls = 1 << 12;
 
 // What the windows give, and where. With exact integers the samples are ranks into their keys,
 // and each output slot receives the 64 bits of the result in its integer class.
