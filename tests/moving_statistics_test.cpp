@@ -185,6 +185,56 @@ TEST(MovingStatistics, TimeWindowsFarFromZeroHoldWhatTheyHoldNearIt) {
   }
 }
 
+// Where each method places a quantile among c sorted values, worked out by hand from the nine
+// definitions (and checked against GNU Octave's quantile of 10, 20, ... when written): p at 0
+// and 1, at half ranks (which method 3 rounds to the even one), and where methods differ.
+TEST(MovingStatistics, QuantilePositionsMatchATableWorkedOutByHand) {
+  const struct {
+    int64_t c;
+    double p;
+    int32_t method;
+    int64_t lower, upper;
+    double weight;  // of the upper value, where the two differ
+  } table[] = {{4, 0, 1, 0, 0, 0},         {4, 0.125, 1, 0, 0, 0},       {4, 0.25, 1, 0, 0, 0},
+               {4, 0.375, 1, 1, 1, 0},     {4, 0.5, 1, 1, 1, 0},         {4, 0.625, 1, 2, 2, 0},
+               {4, 0.875, 1, 3, 3, 0},     {4, 1, 1, 3, 3, 0},           {4, 0, 2, 0, 0, 0},
+               {4, 0.125, 2, 0, 0, 0},     {4, 0.25, 2, 0, 1, 0.5},      {4, 0.375, 2, 1, 1, 0},
+               {4, 0.5, 2, 1, 2, 0.5},     {4, 0.625, 2, 2, 2, 0},       {4, 0.875, 2, 3, 3, 0},
+               {4, 1, 2, 3, 3, 0},         {4, 0, 3, 0, 0, 0},           {4, 0.125, 3, 0, 0, 0},
+               {4, 0.25, 3, 0, 0, 0},      {4, 0.375, 3, 1, 1, 0},       {4, 0.5, 3, 1, 1, 0},
+               {4, 0.625, 3, 1, 1, 0},     {4, 0.875, 3, 3, 3, 0},       {4, 1, 3, 3, 3, 0},
+               {4, 0, 4, 0, 0, 0},         {4, 0.25, 4, 0, 0, 0},        {4, 0.375, 4, 0, 1, 0.5},
+               {4, 0.5, 4, 1, 1, 0},       {4, 0.625, 4, 1, 2, 0.5},     {4, 0.875, 4, 2, 3, 0.5},
+               {4, 1, 4, 3, 3, 0},         {4, 0, 5, 0, 0, 0},           {4, 0.125, 5, 0, 0, 0},
+               {4, 0.25, 5, 0, 1, 0.5},    {4, 0.375, 5, 1, 1, 0},       {4, 0.5, 5, 1, 2, 0.5},
+               {4, 0.875, 5, 3, 3, 0},     {4, 1, 5, 3, 3, 0},           {4, 0, 6, 0, 0, 0},
+               {4, 0.125, 6, 0, 0, 0},     {4, 0.25, 6, 0, 1, 0.25},     {4, 0.375, 6, 0, 1, 0.875},
+               {4, 0.5, 6, 1, 2, 0.5},     {4, 0.625, 6, 2, 3, 0.125},   {4, 1, 6, 3, 3, 0},
+               {4, 0, 7, 0, 0, 0},         {4, 0.125, 7, 0, 1, 0.375},   {4, 0.25, 7, 0, 1, 0.75},
+               {4, 0.375, 7, 1, 2, 0.125}, {4, 0.5, 7, 1, 2, 0.5},       {4, 1, 7, 3, 3, 0},
+               {4, 0, 8, 0, 0, 0},         {4, 0.25, 8, 0, 1, 5.0 / 12}, {4, 0.5, 8, 1, 2, 0.5},
+               {4, 1, 8, 3, 3, 0},         {4, 0, 9, 0, 0, 0},           {4, 0.25, 9, 0, 1, 0.4375},
+               {4, 0.5, 9, 1, 2, 0.5},     {4, 1, 9, 3, 3, 0},           {5, 0.5, 1, 2, 2, 0},
+               {5, 0.5, 2, 2, 2, 0},       {5, 0.5, 3, 1, 1, 0},         {5, 0.5, 4, 1, 2, 0.5},
+               {5, 0.5, 5, 2, 2, 0},       {5, 0.5, 6, 2, 2, 0},         {5, 0.5, 7, 2, 2, 0},
+               {5, 0.5, 8, 2, 2, 0},       {5, 0.5, 9, 2, 2, 0}};
+  for (const auto &row : table) {
+    const QuantilePosition q = quantile_position(row.c, row.p, row.method);
+    EXPECT_EQ(q.lower, row.lower) << "c " << row.c << " p " << row.p << " method " << row.method;
+    EXPECT_EQ(q.upper, row.upper) << "c " << row.c << " p " << row.p << " method " << row.method;
+    if (row.lower != row.upper) {
+      EXPECT_NEAR(q.weight, row.weight, 1e-12) << "c " << row.c << " p " << row.p;
+      EXPECT_EQ(q.weight == 0.5, row.weight == 0.5);  // a mean of the two, or a weighting
+    }
+  }
+  for (int32_t method = 1; method <= 9; ++method) {  // one value: itself, whatever p
+    for (double p : {0.0, 0.3, 1.0}) {
+      const QuantilePosition q = quantile_position(1, p, method);
+      EXPECT_TRUE(q.lower == 0 && q.upper == 0) << "p " << p << " method " << method;
+    }
+  }
+}
+
 TEST(MovingStatistics, MeanOfMiddlesCannotOverflow) {
   EXPECT_EQ(mean_of_middles(1e308, 1.7e308), 1.35e308);
   EXPECT_EQ(mean_of_middles(-1.7e308, -1e308), -1.35e308);
