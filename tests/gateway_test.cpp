@@ -7,55 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "standin_host.h"
-#include "test_support.h"
+#include "host_call.h"
 
 namespace {
-
-mxArray *doubles(const std::vector<double> &values, std::vector<mwSize> dims = {},
-                 mxComplexity complexity = mxREAL) {
-  if (dims.empty()) dims = {1, static_cast<mwSize>(values.size())};
-  mxArray *a = mxCreateNumericArray(static_cast<mwSize>(dims.size()), dims.data(), mxDOUBLE_CLASS,
-                                    complexity);
-  std::copy(values.begin(), values.end(), mxGetPr(a));
-  return a;
-}
-
-// Double arrays whose data really holds what their size claims.
-bool is_checkable(const mxArray *a) {
-  return mxIsDouble(a) && !mxIsSparse(a) && mxGetNumberOfElements(a) < 1000000;
-}
-
-// One host call: owns its arguments and result, and checks after the call that no buffer is
-// still held, that at most the result array was created, and that the inputs are unchanged.
-struct HostCall {
-  std::vector<mxArray *> args;
-  mxArray *result = nullptr;
-  bool raised = false;
-
-  explicit HostCall(std::vector<mxArray *> arguments, int nlhs = 1) : args(std::move(arguments)) {
-    std::vector<std::vector<double>> before;
-    for (mxArray *a : args) before.push_back(is_checkable(a) ? contents(a) : std::vector<double>{});
-    const long arrays_before = standin_live_arrays();
-    mxArray *plhs[2] = {nullptr, nullptr};
-    std::vector<const mxArray *> prhs(args.begin(), args.end());
-    raised = standin_call(mexFunction, nlhs, plhs, static_cast<int>(prhs.size()), prhs.data()) != 0;
-    result = plhs[0];
-    EXPECT_EQ(standin_live_allocations(), 0);
-    EXPECT_EQ(standin_live_arrays() - arrays_before, raised ? 0 : 1);
-    EXPECT_EQ(raised, result == nullptr);
-    for (size_t i = 0; i < args.size(); ++i) {
-      if (is_checkable(args[i])) {
-        EXPECT_TRUE(same_bits(contents(args[i]), before[i])) << "arg " << i;
-      }
-    }
-  }
-  ~HostCall() {
-    for (mxArray *a : args) mxDestroyArray(a);
-    mxDestroyArray(result);
-  }
-  std::string error_id() const { return standin_last_error_id(); }
-};
 
 std::vector<mxArray *> typical_args(double W2 = 1) {
   return {doubles({3, 1, 2, 5, 4}), doubles({0}), doubles({0}), doubles({W2})};
