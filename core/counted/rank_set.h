@@ -97,13 +97,14 @@ inline bool holds_rank(const RankSet &s, int32_t rank) {
 // ---- Changes and questions ----
 
 // A rank entering or leaving the set, as a cursor counts it (the set keeps no cursor: its user
-// tells each of its cursors).
+// tells each of its cursors). Without a branch: whether a sample lands below a cursor is as
+// unpredictable as the signal.
 inline void count_entering(RankCursor *c, int32_t rank) {
-  if (rank < c->rank) ++c->below;
+  c->below += static_cast<int64_t>(rank < c->rank);
 }
 
 inline void count_leaving(RankCursor *c, int32_t rank) {
-  if (rank < c->rank) --c->below;
+  c->below -= static_cast<int64_t>(rank < c->rank);
 }
 
 // Takes the same steps for every rank, those past the tree's end into its spare slot, so that
