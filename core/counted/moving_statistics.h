@@ -52,7 +52,8 @@ struct StatisticResults {
 // windows of an odd length that hold no omitted sample take the fixed-window engines; the other
 // windows are counted: the samples a segment of outputs reaches are sorted once into ranks, and
 // each window's order statistics are found from the previous window's, a few bit scans a sample
-// (a scan over ranks no window holds skips 4096 of them a word). Every window's output has the
+// and O(log W) steps a window at most, whatever the signal (core/counted/counted_windows.h).
+// Every window's output has the
 // same bits whichever way computes it. With `exact` (null for doubles), x holds ranks into
 // exact->keys, all windows are counted, and each output slot receives the 64 bits of the result
 // in its integer class (core/counted/exact_integers.h). Obtains nothing: `storage` is the
