@@ -19,27 +19,10 @@
 
 #include "core/engines/block_sort_medians.h"
 #include "core/engines/selection_network.h"
+#include "core/support/expanded_kernels.h"
 #include "core/support/storage_layout.h"
 #include "core/support/vector_lanes.h"
 #include "core/support/vector_width.h"
-
-// The kernels' operations are expanded whole, so that every index is a constant and the rows
-// stay in registers. Not under the sanitizers: instrumented, the expanded code takes minutes to
-// compile, and the same operations run as loops.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
-#define PLORVENT_SANITIZED 1
-#endif
-#endif
-#if !defined(__SANITIZE_ADDRESS__) && !defined(PLORVENT_SANITIZED)
-#define PLORVENT_EXPAND_KERNELS 1
-#endif
-
-// Tracking the values of the expanded kernels for the debugger takes a fifth of this file's
-// compile time with -g (which Octave's mkoctfile passes), and serves no one.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-var-tracking", "no-var-tracking-assignments")
-#endif
 
 namespace {
 

@@ -1,0 +1,23 @@
+// Whether the vector kernels' operations are expanded whole (PLORVENT_EXPAND_KERNELS), so that
+// every index is a constant and the rows stay in registers. Not under the sanitizers:
+// instrumented, the expanded code takes minutes to compile, and the same operations run as loops.
+// Included by each file of kernels before its kernels.
+#ifndef PLORVENT_CORE_SUPPORT_EXPANDED_KERNELS_H
+#define PLORVENT_CORE_SUPPORT_EXPANDED_KERNELS_H
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define PLORVENT_SANITIZED 1
+#endif
+#endif
+#if !defined(__SANITIZE_ADDRESS__) && !defined(PLORVENT_SANITIZED)
+#define PLORVENT_EXPAND_KERNELS 1
+#endif
+
+// Tracking the values of the expanded kernels for the debugger takes a fifth of a kernel file's
+// compile time with -g (which Octave's mkoctfile passes), and serves no one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("no-var-tracking", "no-var-tracking-assignments")
+#endif
+
+#endif
