@@ -13,6 +13,15 @@
 //   all_lanes, ordinary_lanes, all_ordinary
 //                             a mask of every lane, the lanes of a mask whose sample is neither
 //                             NaN nor zero, and whether a mask holds every lane
+//   lanes_of, lanes_add, lanes_sub, lanes_mul, lanes_abs
+//                             a value in every lane; IEEE arithmetic lane by lane (lanes_abs
+//                             clears the sign bit)
+//   lanes_less, lanes_at_most, lanes_equal, masks_and, masks_or, lanes_select
+//                             the ordered comparisons (false for NaN), masks combined, and each
+//                             lane of one operand or the other as a mask says
+//   load_transposed, store_transposed
+//                             kLanes rows of kLanes doubles, row l from rows[l] + offset, with
+//                             rows and lanes exchanged: lane l of vector j is row l's j-th double
 // Written with the vendor intrinsics that GCC, clang and MSVC all accept. Instruction sets
 // beyond the build's baseline (AVX2, AVX-512) run only where the processor has them (checked at
 // run time, see vector_width.h): GCC and clang compile them in functions marked with their
@@ -105,6 +114,49 @@ PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return mask;
 }
+PLORVENT_INLINE Lanes lanes_of(double v) {
+  return v;
+}
+PLORVENT_INLINE Lanes lanes_add(Lanes a, Lanes b) {
+  return a + b;
+}
+PLORVENT_INLINE Lanes lanes_sub(Lanes a, Lanes b) {
+  return a - b;
+}
+PLORVENT_INLINE Lanes lanes_mul(Lanes a, Lanes b) {
+  return a * b;
+}
+PLORVENT_INLINE Lanes lanes_abs(Lanes a) {
+  uint64_t bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  bits &= ~(uint64_t{1} << 63);
+  std::memcpy(&a, &bits, sizeof bits);
+  return a;
+}
+PLORVENT_INLINE LaneMask lanes_less(Lanes a, Lanes b) {
+  return a < b;
+}
+PLORVENT_INLINE LaneMask lanes_at_most(Lanes a, Lanes b) {
+  return a <= b;
+}
+PLORVENT_INLINE LaneMask lanes_equal(Lanes a, Lanes b) {
+  return a == b;
+}
+PLORVENT_INLINE LaneMask masks_and(LaneMask a, LaneMask b) {
+  return a && b;
+}
+PLORVENT_INLINE LaneMask masks_or(LaneMask a, LaneMask b) {
+  return a || b;
+}
+PLORVENT_INLINE Lanes lanes_select(LaneMask mask, Lanes if_true, Lanes if_false) {
+  return mask ? if_true : if_false;
+}
+PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset, Lanes *columns) {
+  columns[0] = rows[0][offset];
+}
+PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const Lanes *columns) {
+  rows[0][offset] = columns[0];
+}
 }  // namespace scalar_lanes
 
 #ifdef PLORVENT_X86_64_LANES
@@ -141,6 +193,49 @@ PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return _mm_movemask_pd(mask) == 3;
 }
+PLORVENT_INLINE Lanes lanes_of(double v) {
+  return _mm_set1_pd(v);
+}
+PLORVENT_INLINE Lanes lanes_add(Lanes a, Lanes b) {
+  return _mm_add_pd(a, b);
+}
+PLORVENT_INLINE Lanes lanes_sub(Lanes a, Lanes b) {
+  return _mm_sub_pd(a, b);
+}
+PLORVENT_INLINE Lanes lanes_mul(Lanes a, Lanes b) {
+  return _mm_mul_pd(a, b);
+}
+PLORVENT_INLINE Lanes lanes_abs(Lanes a) {
+  return _mm_andnot_pd(_mm_set1_pd(-0.0), a);
+}
+PLORVENT_INLINE LaneMask lanes_less(Lanes a, Lanes b) {
+  return _mm_cmplt_pd(a, b);
+}
+PLORVENT_INLINE LaneMask lanes_at_most(Lanes a, Lanes b) {
+  return _mm_cmple_pd(a, b);
+}
+PLORVENT_INLINE LaneMask lanes_equal(Lanes a, Lanes b) {
+  return _mm_cmpeq_pd(a, b);
+}
+PLORVENT_INLINE LaneMask masks_and(LaneMask a, LaneMask b) {
+  return _mm_and_pd(a, b);
+}
+PLORVENT_INLINE LaneMask masks_or(LaneMask a, LaneMask b) {
+  return _mm_or_pd(a, b);
+}
+// SSE2 has no blend: the mask's lanes are all ones or all zeros.
+PLORVENT_INLINE Lanes lanes_select(LaneMask mask, Lanes if_true, Lanes if_false) {
+  return _mm_or_pd(_mm_and_pd(mask, if_true), _mm_andnot_pd(mask, if_false));
+}
+PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset, Lanes *columns) {
+  const __m128d a = _mm_loadu_pd(rows[0] + offset), b = _mm_loadu_pd(rows[1] + offset);
+  columns[0] = _mm_unpacklo_pd(a, b);
+  columns[1] = _mm_unpackhi_pd(a, b);
+}
+PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const Lanes *columns) {
+  _mm_storeu_pd(rows[0] + offset, _mm_unpacklo_pd(columns[0], columns[1]));
+  _mm_storeu_pd(rows[1] + offset, _mm_unpackhi_pd(columns[0], columns[1]));
+}
 }  // namespace sse2_lanes
 
 // Four lanes. The unpacks work within each 128-bit half, so lanes 0 to 3 start at samples 0, 4,
@@ -176,6 +271,62 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lane
 }
 PLORVENT_TARGET_AVX2 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return _mm256_movemask_pd(mask) == 15;
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_of(double v) {
+  return _mm256_set1_pd(v);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_add(Lanes a, Lanes b) {
+  return _mm256_add_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_sub(Lanes a, Lanes b) {
+  return _mm256_sub_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_mul(Lanes a, Lanes b) {
+  return _mm256_mul_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_abs(Lanes a) {
+  return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask lanes_less(Lanes a, Lanes b) {
+  return _mm256_cmp_pd(a, b, _CMP_LT_OQ);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask lanes_at_most(Lanes a, Lanes b) {
+  return _mm256_cmp_pd(a, b, _CMP_LE_OQ);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask lanes_equal(Lanes a, Lanes b) {
+  return _mm256_cmp_pd(a, b, _CMP_EQ_OQ);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask masks_and(LaneMask a, LaneMask b) {
+  return _mm256_and_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE LaneMask masks_or(LaneMask a, LaneMask b) {
+  return _mm256_or_pd(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_select(LaneMask mask, Lanes if_true,
+                                                        Lanes if_false) {
+  return _mm256_blendv_pd(if_false, if_true, mask);
+}
+// A 4-by-4 transpose: the unpacks pair rows 0 and 1 (and 2 and 3) within each 128-bit half, the
+// permutes join the halves.
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void transpose_4x4(const Lanes *in, Lanes *out) {
+  const __m256d low01 = _mm256_unpacklo_pd(in[0], in[1]), high01 = _mm256_unpackhi_pd(in[0], in[1]);
+  const __m256d low23 = _mm256_unpacklo_pd(in[2], in[3]), high23 = _mm256_unpackhi_pd(in[2], in[3]);
+  out[0] = _mm256_permute2f128_pd(low01, low23, 0x20);
+  out[1] = _mm256_permute2f128_pd(high01, high23, 0x20);
+  out[2] = _mm256_permute2f128_pd(low01, low23, 0x31);
+  out[3] = _mm256_permute2f128_pd(high01, high23, 0x31);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset,
+                                                          Lanes *columns) {
+  Lanes in[4];
+  for (int l = 0; l < 4; ++l) in[l] = _mm256_loadu_pd(rows[l] + offset);
+  transpose_4x4(in, columns);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset,
+                                                           const Lanes *columns) {
+  Lanes out[4];
+  transpose_4x4(columns, out);
+  for (int l = 0; l < 4; ++l) _mm256_storeu_pd(rows[l] + offset, out[l]);
 }
 }  // namespace avx2_lanes
 
@@ -214,6 +365,77 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, La
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return mask == 0xFF;
 }
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_of(double v) {
+  return _mm512_set1_pd(v);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_add(Lanes a, Lanes b) {
+  return _mm512_add_pd(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_sub(Lanes a, Lanes b) {
+  return _mm512_sub_pd(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_mul(Lanes a, Lanes b) {
+  return _mm512_mul_pd(a, b);
+}
+// AVX-512F's own (its floating-point AND-NOT is AVX-512DQ's).
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_abs(Lanes a) {
+  return _mm512_abs_pd(a);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask lanes_less(Lanes a, Lanes b) {
+  return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask lanes_at_most(Lanes a, Lanes b) {
+  return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask lanes_equal(Lanes a, Lanes b) {
+  return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask masks_and(LaneMask a, LaneMask b) {
+  return static_cast<LaneMask>(a & b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE LaneMask masks_or(LaneMask a, LaneMask b) {
+  return static_cast<LaneMask>(a | b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_select(LaneMask mask, Lanes if_true,
+                                                          Lanes if_false) {
+  return _mm512_mask_blend_pd(mask, if_false, if_true);
+}
+// An 8-by-8 transpose in three rounds: the unpacks pair neighbouring rows within each 128-bit
+// quarter, then two rounds of quarter shuffles (0x88 takes quarters 0 and 2 of each operand,
+// 0xDD quarters 1 and 3) gather each column's quarters in row order.
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void transpose_8x8(const Lanes *in, Lanes *out) {
+  Lanes pairs[8], quads[8];
+  for (int r = 0; r < 8; r += 2) {
+    pairs[r] = _mm512_unpacklo_pd(in[r], in[r + 1]);      // columns 0, 2, 4, 6 of rows r, r+1
+    pairs[r + 1] = _mm512_unpackhi_pd(in[r], in[r + 1]);  // columns 1, 3, 5, 7
+  }
+  for (int h = 0; h < 8; h += 4) {                                          // rows h ... h+3
+    quads[h] = _mm512_shuffle_f64x2(pairs[h], pairs[h + 2], 0x88);          // columns 0 and 4
+    quads[h + 1] = _mm512_shuffle_f64x2(pairs[h], pairs[h + 2], 0xDD);      // columns 2 and 6
+    quads[h + 2] = _mm512_shuffle_f64x2(pairs[h + 1], pairs[h + 3], 0x88);  // columns 1 and 5
+    quads[h + 3] = _mm512_shuffle_f64x2(pairs[h + 1], pairs[h + 3], 0xDD);  // columns 3 and 7
+  }
+  out[0] = _mm512_shuffle_f64x2(quads[0], quads[4], 0x88);
+  out[4] = _mm512_shuffle_f64x2(quads[0], quads[4], 0xDD);
+  out[2] = _mm512_shuffle_f64x2(quads[1], quads[5], 0x88);
+  out[6] = _mm512_shuffle_f64x2(quads[1], quads[5], 0xDD);
+  out[1] = _mm512_shuffle_f64x2(quads[2], quads[6], 0x88);
+  out[5] = _mm512_shuffle_f64x2(quads[2], quads[6], 0xDD);
+  out[3] = _mm512_shuffle_f64x2(quads[3], quads[7], 0x88);
+  out[7] = _mm512_shuffle_f64x2(quads[3], quads[7], 0xDD);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void load_transposed(const double *const *rows,
+                                                            int64_t offset, Lanes *columns) {
+  Lanes in[8];
+  for (int l = 0; l < 8; ++l) in[l] = _mm512_loadu_pd(rows[l] + offset);
+  transpose_8x8(in, columns);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset,
+                                                             const Lanes *columns) {
+  Lanes out[8];
+  transpose_8x8(columns, out);
+  for (int l = 0; l < 8; ++l) _mm512_storeu_pd(rows[l] + offset, out[l]);
+}
 }  // namespace avx512_lanes
 #endif
 
@@ -251,6 +473,48 @@ PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
 }
 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return (vgetq_lane_u64(mask, 0) & vgetq_lane_u64(mask, 1)) == ~uint64_t{0};
+}
+PLORVENT_INLINE Lanes lanes_of(double v) {
+  return vdupq_n_f64(v);
+}
+PLORVENT_INLINE Lanes lanes_add(Lanes a, Lanes b) {
+  return vaddq_f64(a, b);
+}
+PLORVENT_INLINE Lanes lanes_sub(Lanes a, Lanes b) {
+  return vsubq_f64(a, b);
+}
+PLORVENT_INLINE Lanes lanes_mul(Lanes a, Lanes b) {
+  return vmulq_f64(a, b);
+}
+PLORVENT_INLINE Lanes lanes_abs(Lanes a) {
+  return vabsq_f64(a);
+}
+PLORVENT_INLINE LaneMask lanes_less(Lanes a, Lanes b) {
+  return vcltq_f64(a, b);
+}
+PLORVENT_INLINE LaneMask lanes_at_most(Lanes a, Lanes b) {
+  return vcleq_f64(a, b);
+}
+PLORVENT_INLINE LaneMask lanes_equal(Lanes a, Lanes b) {
+  return vceqq_f64(a, b);
+}
+PLORVENT_INLINE LaneMask masks_and(LaneMask a, LaneMask b) {
+  return vandq_u64(a, b);
+}
+PLORVENT_INLINE LaneMask masks_or(LaneMask a, LaneMask b) {
+  return vorrq_u64(a, b);
+}
+PLORVENT_INLINE Lanes lanes_select(LaneMask mask, Lanes if_true, Lanes if_false) {
+  return vbslq_f64(mask, if_true, if_false);
+}
+PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset, Lanes *columns) {
+  const float64x2_t a = vld1q_f64(rows[0] + offset), b = vld1q_f64(rows[1] + offset);
+  columns[0] = vtrn1q_f64(a, b);
+  columns[1] = vtrn2q_f64(a, b);
+}
+PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const Lanes *columns) {
+  vst1q_f64(rows[0] + offset, vtrn1q_f64(columns[0], columns[1]));
+  vst1q_f64(rows[1] + offset, vtrn2q_f64(columns[0], columns[1]));
 }
 }  // namespace neon_lanes
 #endif
