@@ -1,0 +1,129 @@
+// Short windows sorted across SIMD lanes: the kernel (lane_sorted_kernel.h) compiled for each
+// instruction set, the choice among them, and the zeros signed by count.
+#include "core/counted/lane_sorted_windows.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "core/support/expanded_kernels.h"
+#include "core/support/floating_point_state.h"
+#include "core/support/nan_and_zeros.h"
+#include "core/support/vector_lanes.h"
+#include "core/support/vector_width.h"
+
+namespace {
+
+// The longest window the kernels are compiled for.
+constexpr int32_t kLongestLaneWindow = 32;
+
+// How a quantile is read from the sorted rows: one rank, or between it and the next.
+enum LaneFinishKind : int32_t { kOneRank, kMeanOfRanks, kBetweenRanks };
+
+struct LaneFinish {
+  LaneFinishKind kind;
+  int32_t rank;
+  double weight;  // kBetweenRanks: of the next rank
+};
+
+typedef void (*LaneKernel)(const double *x, int64_t count, const LaneFinish &finish, double *values,
+                           double *medians);
+
+#define PLORVENT_KERNEL_FILE "core/counted/lane_sorted_kernel.h"
+#include "core/support/each_instruction_set.h"
+#undef PLORVENT_KERNEL_FILE
+
+// window_quantile's reading of a position: one rank, the mean of two, or interpolated (a weight
+// of 0 or 1 gives one of the two ranks as it is).
+LaneFinish finish_of(const QuantilePosition &q) {
+  if (q.upper == q.lower || q.weight == 0) return {kOneRank, static_cast<int32_t>(q.lower), 0};
+  if (q.weight == 1) return {kOneRank, static_cast<int32_t>(q.upper), 0};
+  if (q.weight == 0.5) return {kMeanOfRanks, static_cast<int32_t>(q.lower), 0.5};
+  return {kBetweenRanks, static_cast<int32_t>(q.lower), q.weight};
+}
+
+// The kernels the processor's vectors (and a test's limit) allow, and their lanes.
+struct LaneKernels {
+  const LaneKernel *quantile;
+  const LaneKernel *mad;
+  int lanes;
+};
+
+template <int32_t Longest>
+std::make_index_sequence<Longest - 1> lane_kernels_up_to() {
+  return {};
+}
+
+#define PLORVENT_LANE_KERNELS(set)                                                   \
+  {                                                                                  \
+    set::quantile_kernel_table(lane_kernels_up_to<kLongestLaneWindow>()),            \
+        set::mad_kernel_table(lane_kernels_up_to<kLongestLaneWindow>()), set::kLanes \
+  }
+
+LaneKernels lane_kernels_in_use() {
+  const VectorWidth width = usable_vector_width();
+#ifdef PLORVENT_X86_64_LANES
+  if (width >= kAvx512) return PLORVENT_LANE_KERNELS(avx512);
+  if (width >= kAvx2) return PLORVENT_LANE_KERNELS(avx2);
+  if (width >= kSse2) return PLORVENT_LANE_KERNELS(sse2);
+#endif
+#ifdef PLORVENT_NEON_LANES
+  if (width >= kNeon) return PLORVENT_LANE_KERNELS(neon);
+#endif
+  (void)width;
+  return PLORVENT_LANE_KERNELS(scalar);
+}
+
+LaneKernels plain_lane_kernels() {
+  return PLORVENT_LANE_KERNELS(scalar);
+}
+
+#undef PLORVENT_LANE_KERNELS
+
+// Each zero result given the sign of its window's zeros, counted as the window slides.
+void sign_zeros_by_count(const double *x, int64_t count, int32_t W, double *out) {
+  SpecialCounts c = {0, 0, 0};
+  for (int32_t j = 0; j + 1 < W; ++j) count_special(c, x[j], 1);
+  for (int64_t i = 0; i < count; ++i) {
+    count_special(c, x[i + W - 1], 1);
+    out[i] = signed_by_count(out[i], c);
+    count_special(c, x[i], -1);
+  }
+}
+
+}  // namespace
+
+LaneStatistic lane_statistic(const MovingStatistic &statistic, int32_t W) {
+  switch (statistic.kind) {
+    case kMadStatistic:
+      return {true, {0, 0, 0}};
+    case kQuantileStatistic:
+      return {false, quantile_position(W, statistic.p, statistic.method)};
+    default:
+      if (W % 2 == 1) return {false, {W / 2, W / 2, 0}};
+      return {false, {W / 2 - 1, W / 2, 0.5}};
+  }
+}
+
+int32_t longest_lane_sorted_window() {
+  return kLongestLaneWindow;
+}
+
+bool lane_sorted_windows_serve(int32_t W) {
+  return W >= 2 && W <= longest_lane_sorted_window() && floating_point_state_is_default();
+}
+
+void lane_sorted_statistics(const double *x, int64_t count, int32_t W, const LaneStatistic &s,
+                            double *values, double *medians) {
+  if (count <= 0) return;
+  // Fewer outputs than a vector of lanes would each start with a whole window: one lane then.
+  LaneKernels kernels = lane_kernels_in_use();
+  if (count < int64_t{kernels.lanes} * kernels.lanes) kernels = plain_lane_kernels();
+  const LaneKernel *table = s.mad ? kernels.mad : kernels.quantile;
+  table[W - 2](x, count, finish_of(s.position), values, medians);
+  double *signed_outputs = s.mad ? medians : values;
+  if (!signed_outputs) return;
+  SpecialsSeen seen = no_specials_seen();
+  note_specials(seen, x, count + W - 1);
+  if (seen.negative_zero) sign_zeros_by_count(x, count, W, signed_outputs);
+}

@@ -1,0 +1,113 @@
+// The windows sorted in SIMD lanes against the counted engine, bit for bit, at every vector width:
+// every window length the lanes serve, the MAD with its medians, the median and quantiles of all
+// nine methods, on samples dense in ties, zeros of both signs, infinities, the largest doubles and
+// subnormals whose means and interpolations round to zero.
+#include "core/counted/lane_sorted_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "core/support/vector_width.h"
+#include "test_support.h"
+
+namespace {
+
+const double kTiny = std::numeric_limits<double>::denorm_min();
+const double kMost = std::numeric_limits<double>::max();
+
+double extreme_sample(Random &random) {
+  const double values[] = {0.0,    -0.0,  1.0,    -1.0,  2.5,    kInf,      -kInf,     kMost,
+                           -kMost, 1e308, -1e308, kTiny, -kTiny, 3 * kTiny, -3 * kTiny};
+  const uint64_t r = random.next();
+  if (r % 3 == 0) return static_cast<double>(r >> 11) * 0x1p-53 * 20.0 - 10.0;
+  return values[(r >> 8) % 15];
+}
+
+// Zeros of both signs beside subnormals of both signs and +-1: zero medians, means of middles and
+// interpolations that round to a zero of either sign, and zero deviations.
+double zero_sample(Random &random) {
+  const double values[] = {0.0, -0.0, kTiny, -kTiny, 2 * kTiny, -3 * kTiny, 1.0, -1.0};
+  return values[random.next() % 8];
+}
+
+// The same without -0.0: a mean or interpolation that rounds to -0.0 must still give +0.0.
+double tiny_sample(Random &random) {
+  const double values[] = {0.0, kTiny, -kTiny, 2 * kTiny, -3 * kTiny, 3 * kTiny};
+  return values[random.next() % 6];
+}
+
+double two_level_sample(Random &random) {
+  return static_cast<double>(random.next() % 2);
+}
+
+double mixed_without_nan(Random &random) {
+  const double v = mixed_sample(random);
+  return v == v ? v : -2.0;
+}
+
+// The counted engine's statistic of the whole windows x[i ... i+W-1]: windows in time over the
+// times 0, 1, 2, ..., which only the counted engine serves.
+void counted_statistics(const std::vector<double> &x, int32_t W, const MovingStatistic &s,
+                        std::vector<double> &values, std::vector<double> &medians) {
+  const int64_t n = static_cast<int64_t>(x.size()), count = n - W + 1;
+  std::vector<double> times(n);
+  for (int64_t i = 0; i < n; ++i) times[i] = static_cast<double>(i);
+  const int64_t back = (W - 1) / 2, forward = W - 1 - back;
+  const MovingWindows w = {
+      0,     0, times.data(), static_cast<double>(back), static_cast<double>(forward), false,
+      false, 0, false};
+  std::vector<char> storage(moving_statistics_storage_bytes(w, s, false, n, count) + 1);
+  values.assign(count, 0);
+  medians.assign(count, 0);
+  moving_statistics(x.data(), n, w, s, nullptr, back, back + count, values.data(),
+                    s.kind == kMadStatistic ? medians.data() : nullptr, storage.data());
+}
+
+MovingStatistic statistic_of_trial(std::mt19937 &rng, int trial) {
+  if (trial % 3 == 0) return {kMadStatistic, 0, 0};
+  if (trial % 3 == 1) return median_statistic();
+  const double probabilities[] = {0, 1, 0.5, 0.25, 0.9, 1.0 / 3};
+  std::uniform_int_distribution<int> pick(0, 6), method(1, 9);
+  const int which = pick(rng);
+  return {kQuantileStatistic,
+          which == 6 ? std::uniform_real_distribution<double>(0, 1)(rng) : probabilities[which],
+          method(rng)};
+}
+
+TEST(LaneSortedWindows, MatchTheCountedEngineAtEveryVectorWidth) {
+  double (*const draws[])(Random &) = {extreme_sample, zero_sample, tiny_sample, two_level_sample,
+                                       mixed_without_nan};
+  std::mt19937 rng(3);
+  Random random = {11};
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    int trial = 0;
+    for (int32_t W = 2; W <= longest_lane_sorted_window(); ++W) {
+      ASSERT_TRUE(lane_sorted_windows_serve(W));
+      // One output, fewer than a vector of lanes squared (one lane), and enough that the lanes'
+      // stretches overlap.
+      for (int64_t count : {1, 13, 301}) {
+        for (auto draw : draws) {
+          const MovingStatistic s = statistic_of_trial(rng, trial++);
+          const std::vector<double> x = samples(random, count + W - 1, draw);
+          std::vector<double> want, want_medians;
+          counted_statistics(x, W, s, want, want_medians);
+          std::vector<double> got(count), got_medians(count);
+          const bool mad = s.kind == kMadStatistic;
+          lane_sorted_statistics(exact_copy(x).get(), count, W, lane_statistic(s, W), got.data(),
+                                 mad ? got_medians.data() : nullptr);
+          ASSERT_TRUE(same_bits(want, got) && (!mad || same_bits(want_medians, got_medians)))
+              << "width " << width << " W " << W << " count " << count << " statistic " << s.kind
+              << " p " << s.p << " method " << s.method;
+        }
+      }
+    }
+  }
+  limit_vector_width(kAvx512);
+}
+
+}  // namespace
