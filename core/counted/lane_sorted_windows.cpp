@@ -14,8 +14,17 @@
 
 namespace {
 
-// The longest window the kernels are compiled for.
-constexpr int32_t kLongestLaneWindow = 32;
+// The longest window with a kernel of its own, its rows in registers; longer windows share one
+// kernel, their rows in memory.
+constexpr int32_t kLongestExpandedWindow = 32;
+
+// The longest window served with `lanes` lanes: beyond it the counted engine is faster (measured
+// on x86-64 for plain doubles, SSE2 and AVX2; NEON, with as many lanes, is given SSE2's, and
+// AVX-512, which could not be measured, AVX2's).
+constexpr int32_t longest_window_for(int lanes) {
+  return lanes >= 4 ? 128 : lanes == 2 ? 80 : 48;
+}
+constexpr int32_t kLongestLaneWindow = longest_window_for(8);
 
 // How a quantile is read from the sorted rows: one rank, or between it and the next.
 enum LaneFinishKind : int32_t { kOneRank, kMeanOfRanks, kBetweenRanks };
@@ -26,8 +35,18 @@ struct LaneFinish {
   double weight;  // kBetweenRanks: of the next rank
 };
 
-typedef void (*LaneKernel)(const double *x, int64_t count, const LaneFinish &finish, double *values,
-                           double *medians);
+typedef void (*LaneKernel)(const double *x, int64_t count, int32_t W, const LaneFinish &finish,
+                           double *values, double *medians);
+
+// One instruction set's kernels.
+struct LaneKernels {
+  const LaneKernel *quantile;  // for W = 2 ... kLongestExpandedWindow, entry W-2
+  const LaneKernel *mad;
+  LaneKernel any_quantile;  // for any W
+  LaneKernel any_mad;
+  int lanes;
+  int32_t longest;  // the longest window these serve
+};
 
 #define PLORVENT_KERNEL_FILE "core/counted/lane_sorted_kernel.h"
 #include "core/support/each_instruction_set.h"
@@ -42,43 +61,20 @@ LaneFinish finish_of(const QuantilePosition &q) {
   return {kBetweenRanks, static_cast<int32_t>(q.lower), q.weight};
 }
 
-// The kernels the processor's vectors (and a test's limit) allow, and their lanes.
-struct LaneKernels {
-  const LaneKernel *quantile;
-  const LaneKernel *mad;
-  int lanes;
-};
-
-template <int32_t Longest>
-std::make_index_sequence<Longest - 1> lane_kernels_up_to() {
-  return {};
-}
-
-#define PLORVENT_LANE_KERNELS(set)                                                   \
-  {                                                                                  \
-    set::quantile_kernel_table(lane_kernels_up_to<kLongestLaneWindow>()),            \
-        set::mad_kernel_table(lane_kernels_up_to<kLongestLaneWindow>()), set::kLanes \
-  }
-
+// The kernels the processor's vectors (and a test's limit) allow.
 LaneKernels lane_kernels_in_use() {
   const VectorWidth width = usable_vector_width();
 #ifdef PLORVENT_X86_64_LANES
-  if (width >= kAvx512) return PLORVENT_LANE_KERNELS(avx512);
-  if (width >= kAvx2) return PLORVENT_LANE_KERNELS(avx2);
-  if (width >= kSse2) return PLORVENT_LANE_KERNELS(sse2);
+  if (width >= kAvx512) return avx512::lane_kernels();
+  if (width >= kAvx2) return avx2::lane_kernels();
+  if (width >= kSse2) return sse2::lane_kernels();
 #endif
 #ifdef PLORVENT_NEON_LANES
-  if (width >= kNeon) return PLORVENT_LANE_KERNELS(neon);
+  if (width >= kNeon) return neon::lane_kernels();
 #endif
   (void)width;
-  return PLORVENT_LANE_KERNELS(scalar);
+  return scalar::lane_kernels();
 }
-
-LaneKernels plain_lane_kernels() {
-  return PLORVENT_LANE_KERNELS(scalar);
-}
-
-#undef PLORVENT_LANE_KERNELS
 
 // Each zero result given the sign of its window's zeros, counted as the window slides.
 void sign_zeros_by_count(const double *x, int64_t count, int32_t W, double *out) {
@@ -106,7 +102,7 @@ LaneStatistic lane_statistic(const MovingStatistic &statistic, int32_t W) {
 }
 
 int32_t longest_lane_sorted_window() {
-  return kLongestLaneWindow;
+  return lane_kernels_in_use().longest;
 }
 
 bool lane_sorted_windows_serve(int32_t W) {
@@ -118,9 +114,11 @@ void lane_sorted_statistics(const double *x, int64_t count, int32_t W, const Lan
   if (count <= 0) return;
   // Fewer outputs than a vector of lanes would each start with a whole window: one lane then.
   LaneKernels kernels = lane_kernels_in_use();
-  if (count < int64_t{kernels.lanes} * kernels.lanes) kernels = plain_lane_kernels();
-  const LaneKernel *table = s.mad ? kernels.mad : kernels.quantile;
-  table[W - 2](x, count, finish_of(s.position), values, medians);
+  if (count < int64_t{kernels.lanes} * kernels.lanes) kernels = scalar::lane_kernels();
+  const LaneKernel kernel = W > kLongestExpandedWindow
+                                ? (s.mad ? kernels.any_mad : kernels.any_quantile)
+                                : (s.mad ? kernels.mad : kernels.quantile)[W - 2];
+  kernel(x, count, W, finish_of(s.position), values, medians);
   double *signed_outputs = s.mad ? medians : values;
   if (!signed_outputs) return;
   SpecialsSeen seen = no_specials_seen();
