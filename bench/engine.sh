@@ -5,22 +5,26 @@
 # markdown tables of ns per sample with ratios and their spread over the rounds, also written to
 # bench/engine_results.md (with --quick, to build/bench/engine/). One table limits the vectors to
 # each width the processor has in turn (plain, SSE2, AVX2, AVX-512), so that a regression in any
-# kernel shows on a machine that would run a wider one.
-# Usage: bash bench/engine.sh [--base REV] [--rounds N] [--quick] [--widths W,W,...]
+# kernel shows on a machine that would run a wider one. With --moving it times the moving MAD and
+# quantile instead, into bench/engine_moving_results.md.
+# Usage: bash bench/engine.sh [--base REV] [--rounds N] [--quick] [--moving] [--widths W,W,...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_packages.sh
 ensure_packages g++ python3-numpy python3-bottleneck python3-matplotlib
 base=$(git merge-base HEAD main 2>/dev/null || git rev-parse HEAD)
 args=()
-results=bench/engine_results.md
+folder=bench
+name=engine_results.md
 while [ $# -gt 0 ]; do
   case "$1" in
     --base) base=$2; shift 2 ;;
-    --quick) results=build/bench/engine/engine_results.md; args+=("$1"); shift ;;
+    --quick) folder=build/bench/engine; args+=("$1"); shift ;;
+    --moving) name=engine_moving_results.md; args+=("$1"); shift ;;
     *) args+=("$1"); shift ;;
   esac
 done
+results=$folder/$name
 out=build/bench/engine
 mkdir -p "$out/base"
 rm -rf "$out/base/core"

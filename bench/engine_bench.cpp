@@ -1,9 +1,10 @@
 // The engine alone, without the host's fixed cost: nanoseconds per output sample of
 // running_median, of the per-window path and of select_middle, beside a plain memcpy of the
-// signal, on n = 10^6 samples (best of several runs each). Built by bench/engine.sh once against
-// this tree's core and once against an earlier commit's, so that both print side by side.
+// signal, on n = 10^6 samples (best of several runs each); with --moving, of the moving MAD and
+// the moving quantile (p = 0.9) instead. Built by bench/engine.sh once against this tree's core
+// and once against an earlier commit's, so that both print side by side.
 //
-// Usage: engine_bench [--quick] [--widths W,W,...]
+// Usage: engine_bench [--quick] [--moving] [--widths W,W,...]
 // Prints one line per measurement: "what signal W ns_per_sample".
 #include <algorithm>
 #include <chrono>
@@ -28,6 +29,10 @@
 #if __has_include("core/support/vector_width.h")
 #include "core/support/vector_width.h"
 #define PLORVENT_BENCH_WIDTHS 1
+#endif
+#if __has_include("core/counted/moving_statistics.h")
+#include "core/counted/moving_statistics.h"
+#define PLORVENT_BENCH_MOVING 1
 #endif
 
 // The core's only host call, served here without the stand-in host's bookkeeping.
@@ -144,6 +149,42 @@ void time_width(const std::vector<Signal> &signals, int64_t n, int32_t W, int ru
   }
 }
 
+#ifdef PLORVENT_BENCH_MOVING
+// moving_statistics over every output of windows of W samples (W/2 back), the MAD without its
+// medians and the quantile of p = 0.9 by the default method.
+void time_moving(const char *what, const MovingStatistic &statistic, const Signal &s, int32_t W,
+                 int runs) {
+  const int64_t n = static_cast<int64_t>(s.x.size());
+  const MovingWindows w = {W / 2, W - 1 - W / 2, nullptr, 0, 0, false, false, 0, false};
+  std::vector<char> storage(moving_statistics_storage_bytes(w, statistic, false, n, n));
+  std::vector<double> out(n);
+  report(what, s.name, W, best_ns(runs, n, [&] {
+           moving_statistics(s.x.data(), n, w, statistic, nullptr, 0, n, out.data(), nullptr,
+                             storage.data());
+         }));
+}
+
+// On uniform samples, on few levels (every window full of ties) and on a signal alternating
+// between two levels (the counted engine's hardest); on uniform samples at each vector width.
+void time_moving_statistics(const std::vector<Signal> &signals, int32_t W, int runs) {
+  const MovingStatistic mad = {kMadStatistic, 0, 0}, quantile = {kQuantileStatistic, 0.9, 5};
+  for (const Signal &s : {signals[0], signals[2], signals[4]}) {
+    time_moving("movmad", mad, s, W, runs);
+    time_moving("movquantile", quantile, s, W, runs);
+  }
+#ifdef PLORVENT_BENCH_WIDTHS
+  const char *names[] = {"plain", "sse2", "avx2", "avx512"};
+  for (int width = 0; width < 4; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    time_moving((std::string("movmad@") + names[width]).c_str(), mad, signals[0], W, runs);
+    time_moving((std::string("movquantile@") + names[width]).c_str(), quantile, signals[0], W,
+                runs);
+  }
+  limit_vector_width(static_cast<VectorWidth>(3));
+#endif
+}
+#endif
+
 std::vector<int32_t> parse_widths(const char *list) {
   std::vector<int32_t> widths;
   for (const char *p = list; *p != '\0';) {
@@ -160,21 +201,33 @@ std::vector<int32_t> parse_widths(const char *list) {
 int main(int argc, char **argv) {
   int64_t n = 1000000;
   int runs = 7;
+  bool moving = false;
   std::vector<int32_t> widths = {3,  5,  7,  9,  11,  15,  21,   31,   37,
                                  41, 51, 63, 71, 101, 201, 1001, 10001};
   for (int a = 1; a < argc; ++a) {
     if (std::strcmp(argv[a], "--quick") == 0) {
       n = 100000;
       runs = 3;
+    } else if (std::strcmp(argv[a], "--moving") == 0) {
+      moving = true;
     } else if (std::strcmp(argv[a], "--widths") == 0 && a + 1 < argc) {
       widths = parse_widths(argv[++a]);
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--widths W,W,...]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--quick] [--moving] [--widths W,W,...]\n", argv[0]);
       return 2;
     }
   }
-  const std::vector<Signal> signals = make_signals(n);
+  std::vector<Signal> signals = make_signals(n);
   std::vector<double> copy(n, 1.0);
+  if (moving) {
+#ifdef PLORVENT_BENCH_MOVING
+    Signal alternating{"alternating", std::vector<double>(n)};
+    for (int64_t i = 0; i < n; ++i) alternating.x[i] = static_cast<double>(i % 2);
+    signals.push_back(alternating);
+    for (int32_t W : widths) time_moving_statistics(signals, W, runs);
+#endif
+    return 0;
+  }
   for (int32_t W : widths) {
     // The copy is timed beside every W, so that ratios to it compare runs made together.
     report("memcpy", "uniform", W, best_ns(runs, n, [&] {

@@ -1,7 +1,8 @@
 """Runs the engine-only benchmark (bench/engine_bench.cpp built for this tree and for an earlier
 commit) and bottleneck.move_median in alternating rounds, then prints markdown tables of ns per
 sample: the median over the rounds, and each ratio as its median with the range over the rounds
-(the machine may be shared, so only ratios measured in one round are compared).
+(the machine may be shared, so only ratios measured in one round are compared). With --moving,
+the moving MAD and quantile of both trees instead (no bottleneck).
 
 Run it through bench/engine.sh, which builds both programs.
 """
@@ -69,18 +70,19 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--quick", action="store_true")
     parser.add_argument("--widths")
+    parser.add_argument("--moving", action="store_true")
     args = parser.parse_args()
     n = 10**5 if args.quick else N
     rounds = collections.defaultdict(list)  # (impl, what, signal, W) -> one value per round
     widths = [int(W) for W in args.widths.split(",")] if args.widths else WIDTHS
-    quick = ["--quick"] if args.quick else []
+    quick = (["--quick"] if args.quick else []) + (["--moving"] if args.moving else [])
     # Each W in turn through all three, so that what is compared was measured close together.
     for _ in range(args.rounds):
         for W in widths:
             extra = quick + ["--widths", str(W)]
             ours = run_program(args.ours, extra)
             base = run_program(args.base, extra)
-            peer = run_bottleneck([W], n, 3 if args.quick else 7)
+            peer = {} if args.moving else run_bottleneck([W], n, 3 if args.quick else 7)
             for impl, measured in (("ours", ours), ("base", base), ("bottleneck", peer)):
                 for key, ns in measured.items():
                     rounds[(impl,) + key].append(ns)
@@ -88,12 +90,16 @@ def main():
     def get(impl, what, signal, W):
         return rounds.get((impl, what, signal, W))
 
-    print("# Engine-only benchmark\n")
+    print("# Engine-only benchmark" + (": moving MAD and quantile" if args.moving else "") + "\n")
     print(f"- machine: {cpu_model()}, {os.cpu_count()} cores")
     print(f"- date: {datetime.datetime.now():%Y-%m-%d %H:%M}; {args.rounds} rounds, each W in turn "
-          f"through both programs and bottleneck; each value the best of several calls")
+          f"through both programs{'' if args.moving else ' and bottleneck'}; each value the best "
+          "of several calls")
     print(f"- ours: this tree; {args.base_name}: the earlier commit; cells are medians over the "
           "rounds, ratios their median (lowest–highest)\n")
+    if args.moving:
+        print_moving(get, widths, args.base_name, n)
+        return
     rows = []
     for W in widths:
         o, b, p = (get(i, "running_median", "uniform", W) for i in ("ours", "base", "bottleneck"))
@@ -122,25 +128,41 @@ def main():
 
 
 VECTOR_WIDTHS = (("plain", "plain"), ("sse2", "SSE2"), ("avx2", "AVX2"), ("avx512", "AVX-512"))
+MOVING = (("movmad", "MAD"), ("movquantile", "quantile p = 0.9"))
 
 
-def print_vector_widths(get, widths, base_name):
-    """running_median on uniform samples with the vectors limited to each width in turn."""
+def comparison_table(get, widths, base_name, columns):
+    """A row for each W: ours, the base's and their ratio for each (what, signal, name) column."""
     rows = []
     for W in widths:
         row = [str(W)]
-        for width, _ in VECTOR_WIDTHS:
-            o = get("ours", f"running_median@{width}", "uniform", W)
-            b = get("base", f"running_median@{width}", "uniform", W)
+        for what, signal, _ in columns:
+            o, b = get("ours", what, signal, W), get("base", what, signal, W)
             row += [cell(o), cell(b), ratio_cell(b, o)] if o and b else ["", "", ""]
         rows.append(row)
     header = ["W"]
-    for _, name in VECTOR_WIDTHS:
+    for _, _, name in columns:
         header += [f"{name} ours", f"{name} {base_name}", f"{base_name} / ours"]
-    print("\nrunning_median on uniform samples with the vectors limited to each width, ns per "
-          "sample (a tree without a width runs its widest below it: an earlier tree's AVX-512 "
-          "column is its AVX2 kernels):\n")
-    print(table(header, rows))
+    return table(header, rows)
+
+
+def print_moving(get, widths, base_name, n):
+    """moving_statistics's MAD and quantile on each signal, then at each vector width."""
+    for signal in ("uniform", "ties", "alternating"):
+        columns = [(what, signal, name) for what, name in MOVING]
+        print(f"\nmoving statistics on {signal} samples, ns per sample (n = {n}):\n")
+        print(comparison_table(get, widths, base_name, columns))
+    for what, name in MOVING:
+        print_vector_widths(get, widths, base_name, what, f"the moving {name}")
+
+
+def print_vector_widths(get, widths, base_name, what="running_median", title="running_median"):
+    """what, on uniform samples with the vectors limited to each width in turn."""
+    columns = [(f"{what}@{width}", "uniform", name) for width, name in VECTOR_WIDTHS]
+    print(f"\n{title} on uniform samples with the vectors limited to each width, ns per sample "
+          "(a tree without a width runs its widest below it: an earlier tree's AVX-512 column is "
+          "its AVX2 kernels):\n")
+    print(comparison_table(get, widths, base_name, columns))
 
 
 if __name__ == "__main__":
