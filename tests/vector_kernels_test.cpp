@@ -93,6 +93,8 @@ TEST(SpecialValues, ScanFindsALoneNanOrZeroAnywhereAtEveryVectorWidth) {
           v[at] = special;
           ASSERT_FALSE(holds_no_nan_or_zero(v.data(), count))
               << "width " << width << " count " << count << " at " << at;
+          ASSERT_EQ(next_nan(v.data(), 0, count), std::isnan(special) ? at : count)
+              << "width " << width << " count " << count << " at " << at;
           SpecialsSeen seen = no_specials_seen();
           note_specials(seen, v.data(), count);
           ASSERT_EQ(seen.nan, std::isnan(special));
@@ -102,6 +104,28 @@ TEST(SpecialValues, ScanFindsALoneNanOrZeroAnywhereAtEveryVectorWidth) {
         v[at] = ordinary[at % 6];
       }
     }
+  }
+  limit_vector_width(kAvx512);
+}
+
+// next_nan over spans of several chunks: the first NaN from where it starts, wherever it stands.
+TEST(SpecialValues, NextNanFindsTheFirstNanFromAnyStartAtEveryVectorWidth) {
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  std::vector<double> v(1000, -0.0);
+  for (int64_t at : {3, 255, 256, 511, 700}) v[at] = std::numeric_limits<double>::quiet_NaN();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    for (int64_t t : {0, 4, 256, 257, 512, 701}) {
+      const int64_t want = t <= 3     ? 3
+                           : t <= 255 ? 255
+                           : t <= 256 ? 256
+                           : t <= 511 ? 511
+                           : t <= 700 ? 700
+                                      : 1000;
+      ASSERT_EQ(next_nan(v.data(), t, 1000), want) << "width " << width << " from " << t;
+    }
+    ASSERT_EQ(next_nan(v.data(), 4, 255), 255);
   }
   limit_vector_width(kAvx512);
 }
