@@ -114,4 +114,26 @@ TEST(LaneSortedWindows, MatchTheCountedEngineAtEveryVectorWidth) {
   limit_vector_width(kAvx512);
 }
 
+// A NaN is seen as the lanes read it: the engine says so, at every width, wherever it is.
+TEST(LaneSortedWindows, SayWhenASampleIsNaN) {
+  Random random = {5};
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    for (int32_t W : {3, 8, 40}) {
+      std::vector<double> x = samples(random, 200 + W - 1, extreme_sample), out(200), medians(200);
+      const LaneStatistic mad = lane_statistic({kMadStatistic, 0, 0}, W);
+      EXPECT_TRUE(lane_sorted_statistics(x.data(), 200, W, mad, out.data(), medians.data()));
+      for (size_t at : {size_t{0}, size_t{77}, x.size() - 1}) {
+        std::vector<double> with_nan = x;
+        with_nan[at] = kNaN;
+        EXPECT_FALSE(lane_sorted_statistics(with_nan.data(), 200, W, mad, out.data(), nullptr))
+            << "width " << width << " W " << W << " at " << at;
+      }
+    }
+  }
+  limit_vector_width(kAvx512);
+}
+
 }  // namespace

@@ -281,9 +281,9 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes window_mad(const Lanes *s, int32_t 
 // Outputs 0 ... count-1 of windows x[i ... i+W-1] (W = Rows unless Rows is 0). Each lane takes
 // per_lane consecutive outputs (a whole number of vectors' worth; the last lanes' stretches are
 // moved back to end at count, overlapping the one before, which they recompute alike), so
-// count >= kLanes * kLanes.
+// count >= kLanes * kLanes. Returns whether every sample is neither NaN nor zero (seen as read).
 template <int32_t Rows, bool Mad>
-PLORVENT_KERNEL_TARGET void sorted_lanes(const double *x, int64_t count, int32_t W,
+PLORVENT_KERNEL_TARGET bool sorted_lanes(const double *x, int64_t count, int32_t W,
                                          const LaneFinish &finish, double *values,
                                          double *medians) {
   if constexpr (Rows > 0) W = Rows;
@@ -302,9 +302,11 @@ PLORVENT_KERNEL_TARGET void sorted_lanes(const double *x, int64_t count, int32_t
   Lanes s[Rows > 0 ? Rows : kLongestLaneWindow];
   for (int32_t j = 0; j < W; ++j) s[j] = infinity;
   Lanes enter[kLanes], leave[kLanes + 1], result[kLanes], median[kLanes];
+  LaneMask ordinary = all_lanes();
   for (int32_t b = 0; b + 1 < W; b += kLanes) {
     load_transposed(in, b, enter);
     for (int j = 0; j < kLanes && b + j + 1 < W; ++j) {
+      ordinary = ordinary_lanes(ordinary, enter[j]);
       insert_below<(Rows > 0 ? Rows - 1 : 0)>(s, W - 1, enter[j]);
     }
   }
@@ -315,6 +317,7 @@ PLORVENT_KERNEL_TARGET void sorted_lanes(const double *x, int64_t count, int32_t
     load_transposed(in, t + W - 1, enter);
     load_transposed(in, t, leave + 1);
     for (int j = 0; j < kLanes; ++j) {
+      ordinary = ordinary_lanes(ordinary, enter[j]);
       replace_sample<Rows>(s, W, leave[j], enter[j]);
       if constexpr (Mad) {
         result[j] = window_mad<Rows>(s, W, median[j]);
@@ -326,6 +329,7 @@ PLORVENT_KERNEL_TARGET void sorted_lanes(const double *x, int64_t count, int32_t
     store_transposed(out, t, result);
     if (Mad && medians) store_transposed(middle, t, median);
   }
+  return all_ordinary(ordinary);
 }
 
 // The kernels of every W from 2 to sizeof...(I)+1 (entry W-2), and the one for any W.

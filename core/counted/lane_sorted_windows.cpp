@@ -22,7 +22,7 @@ constexpr int32_t kLongestExpandedWindow = 32;
 // on x86-64 for plain doubles, SSE2 and AVX2; NEON, with as many lanes, is given SSE2's, and
 // AVX-512, which could not be measured, AVX2's).
 constexpr int32_t longest_window_for(int lanes) {
-  return lanes >= 4 ? 128 : lanes == 2 ? 80 : 48;
+  return lanes >= 4 ? 128 : lanes == 2 ? 96 : 48;
 }
 constexpr int32_t kLongestLaneWindow = longest_window_for(8);
 
@@ -35,7 +35,8 @@ struct LaneFinish {
   double weight;  // kBetweenRanks: of the next rank
 };
 
-typedef void (*LaneKernel)(const double *x, int64_t count, int32_t W, const LaneFinish &finish,
+// Returns whether every sample is neither NaN nor zero.
+typedef bool (*LaneKernel)(const double *x, int64_t count, int32_t W, const LaneFinish &finish,
                            double *values, double *medians);
 
 // One instruction set's kernels.
@@ -109,19 +110,20 @@ bool lane_sorted_windows_serve(int32_t W) {
   return W >= 2 && W <= longest_lane_sorted_window() && floating_point_state_is_default();
 }
 
-void lane_sorted_statistics(const double *x, int64_t count, int32_t W, const LaneStatistic &s,
+bool lane_sorted_statistics(const double *x, int64_t count, int32_t W, const LaneStatistic &s,
                             double *values, double *medians) {
-  if (count <= 0) return;
+  if (count <= 0) return true;
   // Fewer outputs than a vector of lanes would each start with a whole window: one lane then.
   LaneKernels kernels = lane_kernels_in_use();
   if (count < int64_t{kernels.lanes} * kernels.lanes) kernels = scalar::lane_kernels();
-  const LaneKernel kernel = W > kLongestExpandedWindow
-                                ? (s.mad ? kernels.any_mad : kernels.any_quantile)
-                                : (s.mad ? kernels.mad : kernels.quantile)[W - 2];
-  kernel(x, count, W, finish_of(s.position), values, medians);
-  double *signed_outputs = s.mad ? medians : values;
-  if (!signed_outputs) return;
+  LaneKernel kernel = s.mad ? kernels.any_mad : kernels.any_quantile;
+  if (W <= kLongestExpandedWindow) kernel = (s.mad ? kernels.mad : kernels.quantile)[W - 2];
+  if (kernel(x, count, W, finish_of(s.position), values, medians)) return true;
+  // A NaN or a zero was read: the samples, in cache now, are screened for which.
   SpecialsSeen seen = no_specials_seen();
   note_specials(seen, x, count + W - 1);
-  if (seen.negative_zero) sign_zeros_by_count(x, count, W, signed_outputs);
+  if (seen.nan) return false;
+  double *signed_outputs = s.mad ? medians : values;
+  if (seen.negative_zero && signed_outputs) sign_zeros_by_count(x, count, W, signed_outputs);
+  return true;
 }

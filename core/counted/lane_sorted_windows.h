@@ -28,10 +28,12 @@ int32_t longest_lane_sorted_window();
 // compared as IEEE says (with them read as zero the lanes' order is not the counted engine's).
 bool lane_sorted_windows_serve(int32_t W);
 
-// For i = 0 ... count-1, the statistic of the W samples x[i ... i+W-1] into values[i] and, for the
-// MAD, their median into medians[i] (unless null). No sample may be NaN. A zero median or
-// quantile is -0.0 when the window's zeros are all -0.0, +0.0 otherwise. Obtains nothing.
-void lane_sorted_statistics(const double *x, int64_t count, int32_t W, const LaneStatistic &s,
+// For i = 0 ... count-1, the statistic of the W samples x[i ... i+W-1] (W as the engine serves)
+// into values[i] and, for the MAD, their median into medians[i] (unless null). A zero median or
+// quantile is -0.0 when the window's zeros are all -0.0, +0.0 otherwise. Returns false, the outputs
+// unspecified, when a sample is NaN: which windows hold one is seen only as the lanes read the
+// samples, so that signals without NaN are read once. Obtains nothing.
+bool lane_sorted_statistics(const double *x, int64_t count, int32_t W, const LaneStatistic &s,
                             double *values, double *medians);
 
 #endif
