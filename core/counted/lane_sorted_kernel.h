@@ -85,13 +85,15 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes lanes_mean_of_magnitudes(Lanes a, L
   return lanes_select(lanes_at_most(b, lanes_of(std::numeric_limits<double>::max())), middle, b);
 }
 
-// interpolated for a weight other than 0, 1/2 and 1.
+// interpolated for a weight other than 0, 1/2 and 1. Where a == b it gives a as that does: a
+// finite a (of one sign with itself) plus weight * 0, or an infinite one through the mixed form.
+// Rounding to nearest, it never gives -0.0: only a sum of two -0.0 is -0.0, and the mixed form's
+// products are both -0.0 only for a <= b < 0, of one sign.
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes lanes_interpolated(Lanes a, Lanes b, Lanes weight,
                                                                 Lanes rest) {
   const Lanes one_sign = lanes_add(a, lanes_mul(weight, lanes_sub(b, a)));
   const Lanes mixed = lanes_add(lanes_mul(rest, a), lanes_mul(weight, b));
-  return lanes_select(lanes_equal(a, b), a,
-                      lanes_select(finite_and_of_one_sign(a, b), one_sign, mixed));
+  return lanes_select(finite_and_of_one_sign(a, b), one_sign, mixed);
 }
 
 // A zero made +0.0: what the count gives a window without -0.0 (the others are signed by count
@@ -132,7 +134,7 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes quantile_of(Lanes low, Lanes high, 
     case kMeanOfRanks:
       return positive_zero(lanes_mean(low, high));
     default:
-      return positive_zero(lanes_interpolated(low, high, weight, rest));
+      return lanes_interpolated(low, high, weight, rest);
   }
 }
 
@@ -140,10 +142,12 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes quantile_of(Lanes low, Lanes high, 
 // deviations below it (rows k-1, k-2, ...) and above it (rows k+1, k+2, ...) are two ascending
 // runs of k, and the MAD is the k-th smallest of their union: set against each other, one
 // ascending and one descending, the smaller of each pair are the k smallest (the half-cleaner of
-// a bitonic merge), so the MAD is the largest of those. Pair i is rows k-i and W-i.
+// a bitonic merge), so the MAD is the largest of those. Pair i is rows k-i and W-i. Rounding to
+// nearest, m - x is -(x - m) to the bit, so the deviations below the median need no magnitude
+// taken (but for a zero's sign, which the MAD's own magnitude clears).
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes deviation_pair(const Lanes *s, int32_t k, int32_t W,
                                                             int32_t i, Lanes m) {
-  return lanes_min(lanes_abs(lanes_sub(s[k - i], m)), lanes_sub(s[W - i], m));
+  return lanes_min(lanes_sub(m, s[k - i]), lanes_sub(s[W - i], m));
 }
 
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes odd_deviation_rows(const Lanes *s, int32_t W,
@@ -169,14 +173,14 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE Lanes odd_deviation_expanded(const Lanes 
 // middle deviations are the largest of the smaller and the smallest of the larger.
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void first_pair(const Lanes *s, int32_t k, int32_t W,
                                                        Lanes m, Lanes &low, Lanes &high) {
-  const Lanes below = lanes_abs(lanes_sub(s[k - 1], m)), above = lanes_sub(s[W - 1], m);
+  const Lanes below = lanes_sub(m, s[k - 1]), above = lanes_sub(s[W - 1], m);
   low = lanes_min(below, above);
   high = lanes_max(below, above);
 }
 
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void pair_into(const Lanes *s, int32_t k, int32_t W,
                                                       int32_t i, Lanes m, Lanes &low, Lanes &high) {
-  const Lanes below = lanes_abs(lanes_sub(s[k - i], m)), above = lanes_sub(s[W - i], m);
+  const Lanes below = lanes_sub(m, s[k - i]), above = lanes_sub(s[W - i], m);
   low = lanes_max(low, lanes_min(below, above));
   high = lanes_min(high, lanes_max(below, above));
 }

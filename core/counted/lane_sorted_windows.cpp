@@ -3,6 +3,7 @@
 #include "core/counted/lane_sorted_windows.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <limits>
 #include <utility>
 
@@ -107,7 +108,8 @@ int32_t longest_lane_sorted_window() {
 }
 
 bool lane_sorted_windows_serve(int32_t W) {
-  return W >= 2 && W <= longest_lane_sorted_window() && floating_point_state_is_default();
+  return W >= 2 && W <= longest_lane_sorted_window() && floating_point_state_is_default() &&
+         std::fegetround() == FE_TONEAREST;
 }
 
 bool lane_sorted_statistics(const double *x, int64_t count, int32_t W, const LaneStatistic &s,

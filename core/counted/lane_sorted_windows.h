@@ -24,8 +24,9 @@ LaneStatistic lane_statistic(const MovingStatistic &statistic, int32_t W);
 // faster.
 int32_t longest_lane_sorted_window();
 
-// Whether the engine serves windows of W samples now: W from 2 to the longest, and subnormals
-// compared as IEEE says (with them read as zero the lanes' order is not the counted engine's).
+// Whether the engine serves windows of W samples now: W from 2 to the longest, subnormals
+// compared as IEEE says (with them read as zero the lanes' order is not the counted engine's),
+// and results rounded to nearest (which the lanes' shortcuts to the counted engine's bits assume).
 bool lane_sorted_windows_serve(int32_t W);
 
 // For i = 0 ... count-1, the statistic of the W samples x[i ... i+W-1] (W as the engine serves)
