@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Compiles the core as MSVC would see it: clang in MSVC mode (_MSC_VER set, no __GNUC__), for
-# x86-64 or aarch64 Windows. Fails on any error or warning, or unless the network kernels of
-# every instruction set of that processor are in the object (so a path that only GCC takes cannot
-# be the only vector path).
+# x86-64 or aarch64 Windows. Fails on any error or warning, or unless the network kernels and the
+# sorted-lane kernels of every instruction set of that processor are in their objects (so a path
+# that only GCC takes cannot be the only vector path).
 # No MSVC standard library is at hand: Debian's libstdc++ and C headers for the same processor
 # stand in, set to Windows' type sizes (64-bit long long, 32-bit long) and given the few macros
 # they expect of GCC. worker_threads.cpp is left out: on Windows it needs the Windows SDK.
@@ -44,13 +44,17 @@ cd "$source_dir"
 for file in core/*/*.cpp; do
   case "$file" in
     core/jobs/worker_threads.cpp) ;;
-    core/engines/network_medians.cpp) "$clangxx" "${flags[@]}" -O0 -c "$file" -o "$stand_ins/kernels.o" ;;
+    core/engines/network_medians.cpp | core/counted/lane_sorted_windows.cpp)
+      "$clangxx" "${flags[@]}" -O0 -c "$file" -o "$stand_ins/$(basename "$file" .cpp).o" ;;
     *) "$clangxx" "${flags[@]}" -fsyntax-only "$file" ;;
   esac
 done
-symbols=$("$nm" "$stand_ins/kernels.o")
-for set in $kernels; do
-  count=$(grep -c "run_pairs@.*@$set@" <<<"$symbols" || true)
-  [ "$count" -gt 0 ] || { echo "FAIL: no $set network kernel compiled in MSVC mode"; exit 1; }
-  echo "$arch MSVC mode: $count $set network kernels"
+for kernel in network_medians:run_pairs:network lane_sorted_windows:sorted_lanes:sorted-lane; do
+  IFS=: read -r object name what <<<"$kernel"
+  symbols=$("$nm" "$stand_ins/$object.o")
+  for set in $kernels; do
+    count=$(grep -c "$name@.*@$set@" <<<"$symbols" || true)
+    [ "$count" -gt 0 ] || { echo "FAIL: no $set $what kernel compiled in MSVC mode"; exit 1; }
+    echo "$arch MSVC mode: $count $set $what kernels"
+  done
 done
