@@ -243,4 +243,12 @@ TEST(MovingStatistics, MeanOfMiddlesCannotOverflow) {
   EXPECT_TRUE(std::isnan(mean_of_middles(-kInf, kInf)));
 }
 
+// a + w*(b-a) rounded after the product and after the sum, as written (worked out with exact
+// fractions): the multiply-add fused into one rounding, as GCC makes it on aarch64 unless told
+// not to, gives 1.7009606041221688 and 2.186796430728054.
+TEST(MovingStatistics, InterpolationRoundsEachOperation) {
+  EXPECT_EQ(interpolated(1.2550690257394217, 1.7505041128313628, 0.9), 1.7009606041221685);
+  EXPECT_EQ(interpolated(1.9690406502940996, 2.6948932517406146, 0.3), 2.1867964307280543);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/support/expanded_kernels.h"
 #include "core/support/floating_point_state.h"
 #include "core/support/nan_and_zeros.h"
+#include "core/support/unfused_arithmetic.h"
 #include "core/support/vector_lanes.h"
 #include "core/support/vector_width.h"
 

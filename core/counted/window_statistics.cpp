@@ -1,6 +1,8 @@
 // The arithmetic of the window statistics.
 #include "core/counted/window_statistics.h"
 
+#include "core/support/unfused_arithmetic.h"
+
 namespace {
 
 // x rounded to the nearest whole number, halves to the even one (as Octave's roundb), whatever

@@ -5,6 +5,10 @@
 #ifndef PLORVENT_CORE_SUPPORT_EXPANDED_KERNELS_H
 #define PLORVENT_CORE_SUPPORT_EXPANDED_KERNELS_H
 
+// Kernels compute as written, as their scalar forms do. (First: GCC warns of a later optimize
+// pragma after the one below when not producing debug information.)
+#include "core/support/unfused_arithmetic.h"
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
 #define PLORVENT_SANITIZED 1
