@@ -61,19 +61,20 @@ void counted_statistics(const std::vector<double> &x, int32_t W, const MovingSta
   std::vector<char> storage(moving_statistics_storage_bytes(w, s, false, n, count) + 1);
   values.assign(count, 0);
   medians.assign(count, 0);
-  moving_statistics(x.data(), n, w, s, nullptr, back, back + count, values.data(),
-                    s.kind == kMadStatistic ? medians.data() : nullptr, storage.data());
+  moving_statistics(x.data(), n, w, s, nullptr, back, back + count,
+                    {{values.data(), s.kind == kMadStatistic ? medians.data() : nullptr}},
+                    storage.data());
 }
 
 MovingStatistic statistic_of_trial(std::mt19937 &rng, int trial) {
-  if (trial % 3 == 0) return {kMadStatistic, 0, 0};
+  if (trial % 3 == 0) return mad_statistic();
   if (trial % 3 == 1) return median_statistic();
   const double probabilities[] = {0, 1, 0.5, 0.25, 0.9, 1.0 / 3};
   std::uniform_int_distribution<int> pick(0, 6), method(1, 9);
   const int which = pick(rng);
-  return {kQuantileStatistic,
-          which == 6 ? std::uniform_real_distribution<double>(0, 1)(rng) : probabilities[which],
-          method(rng)};
+  const double p =
+      which == 6 ? std::uniform_real_distribution<double>(0, 1)(rng) : probabilities[which];
+  return quantile_statistic(p, method(rng));
 }
 
 TEST(LaneSortedWindows, MatchTheCountedEngineAtEveryVectorWidth) {
@@ -106,7 +107,7 @@ TEST(LaneSortedWindows, MatchTheCountedEngineAtEveryVectorWidth) {
                                  mad ? got_medians.data() : nullptr);
           ASSERT_TRUE(same_bits(want, got) && (!mad || same_bits(want_medians, got_medians)))
               << "width " << width << " W " << W << " count " << count << " statistic " << s.kind
-              << " p " << s.p << " method " << s.method;
+              << " p " << s.quantile.p << " method " << s.quantile.method;
         }
       }
     }
@@ -123,7 +124,7 @@ TEST(LaneSortedWindows, SayWhenASampleIsNaN) {
     limit_vector_width(static_cast<VectorWidth>(width));
     for (int32_t W : {3, 8, 40}) {
       std::vector<double> x = samples(random, 200 + W - 1, extreme_sample), out(200), medians(200);
-      const LaneStatistic mad = lane_statistic({kMadStatistic, 0, 0}, W);
+      const LaneStatistic mad = lane_statistic(mad_statistic(), W);
       EXPECT_TRUE(lane_sorted_statistics(x.data(), 200, W, mad, out.data(), medians.data()));
       for (size_t at : {size_t{0}, size_t{77}, x.size() - 1}) {
         std::vector<double> with_nan = x;

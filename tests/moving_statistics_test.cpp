@@ -175,8 +175,10 @@ TEST(MovingStatistics, TimeWindowsFarFromZeroHoldWhatTheyHoldNearIt) {
       const MovingStatistic s = statistic_of_trial(rng, trial);
       std::vector<char> storage(moving_statistics_storage_bytes(near, s, false, n, n) + 1);
       std::vector<double> want(n), got(n);
-      moving_statistics(x.data(), n, near, s, nullptr, 0, n, want.data(), nullptr, storage.data());
-      moving_statistics(x.data(), n, far, s, nullptr, 0, n, got.data(), nullptr, storage.data());
+      moving_statistics(x.data(), n, near, s, nullptr, 0, n, {{want.data(), nullptr}},
+                        storage.data());
+      moving_statistics(x.data(), n, far, s, nullptr, 0, n, {{got.data(), nullptr}},
+                        storage.data());
       for (int64_t i = 0; i < n; ++i) {
         ASSERT_EQ(bits_of(got[i]), bits_of(want[i]))
             << magnitude << " trial " << trial << " at " << i;

@@ -97,7 +97,7 @@ LaneStatistic lane_statistic(const MovingStatistic &statistic, int32_t W) {
     case kMadStatistic:
       return {true, {0, 0, 0}};
     case kQuantileStatistic:
-      return {false, quantile_position(W, statistic.p, statistic.method)};
+      return {false, quantile_position(W, statistic.quantile.p, statistic.quantile.method)};
     default:
       if (W % 2 == 1) return {false, {W / 2, W / 2, 0}};
       return {false, {W / 2 - 1, W / 2, 0.5}};
