@@ -1,8 +1,9 @@
 // Moving statistics, the dispatcher: which positions each output's window holds, and which
 // engine computes it. The fixed-window engines serve medians wherever a window is odd, whole and
-// holds no omitted sample; short windows of a count of samples are kept sorted
-// (core/counted/sorted_windows.h); every other window is counted (core/counted/counted_windows.h),
-// a segment of outputs at a time.
+// holds no omitted sample; other whole windows of a count of samples free of NaN are sorted in
+// SIMD lanes (core/counted/lane_sorted_windows.h) up to the length where that pays; the remaining
+// short windows are kept sorted (core/counted/sorted_windows.h); every other window is counted
+// (core/counted/counted_windows.h), a segment of outputs at a time.
 #include "core/counted/moving_statistics.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <limits>
 
 #include "core/counted/counted_windows.h"
+#include "core/counted/lane_sorted_windows.h"
 #include "core/counted/sorted_windows.h"
 #include "core/counted/window_outputs.h"
 #include "core/counted/window_times.h"
@@ -122,6 +124,82 @@ void counted_statistics(const double *x, int64_t n, const MovingWindows &w, int6
   for (int64_t s = a; s < b && !stop_requested(); s += step) {
     counted_segment(x, n, w, s, std::min(b, s + step), from(out, s - a), room);
   }
+}
+
+// ---- Whole windows sorted in lanes ----
+
+// The lanes take so many outputs at a time: a block holding a NaN is done again, its windows
+// holding NaN counted. A block is also as often as a Ctrl-C is looked for.
+const int64_t kLaneBlockOutputs = 1 << 13;
+
+struct LaneWindows {
+  int32_t W;
+  LaneStatistic statistic;
+  int64_t whole_to;  // the outputs whose windows lie whole in the signal end here
+  int64_t first;     // the output written to out.values[0]
+};
+
+// Outputs i ... last-1 into the lanes; false if one of their windows holds a NaN.
+bool lanes_served(const double *x, const MovingWindows &w, const LaneWindows &lanes, int64_t i,
+                  int64_t last, const Outputs &out) {
+  const Outputs at = from(out, i - lanes.first);
+  return lane_sorted_statistics(x + i - w.back, last - i, lanes.W, lanes.statistic, at.values,
+                                at.medians);
+}
+
+// Outputs i ... block_to-1, all whole windows, screened for NaN first: those before the first
+// window holding one (and before block_to) go to the lanes, the windows holding it are counted.
+// Returns where it stopped, and whether it found a NaN.
+int64_t screened_block(const double *x, int64_t n, const MovingWindows &w, const LaneWindows &lanes,
+                       int64_t i, int64_t block_to, const Outputs &out, const CountedRoom &room,
+                       bool *found) {
+  const int64_t end = block_to + w.forward;
+  const int64_t nan = next_nan(x, i - w.back, end);
+  *found = nan != end;
+  const int64_t clean_to = std::min(block_to, nan - w.forward);
+  const int64_t next = *found ? std::min(lanes.whole_to, nan + w.back + 1) : block_to;
+  int64_t counted_from = i;
+  if (clean_to - i >= lanes.W) {
+    lanes_served(x, w, lanes, i, clean_to, out);
+    counted_from = clean_to;
+  }
+  counted_statistics(x, n, w, counted_from, next, from(out, counted_from - lanes.first), room);
+  return next;
+}
+
+bool lanes_serve(const MovingWindows &w, const Outputs &out) {
+  const int64_t W = w.back + w.forward + 1;
+  return !has_times(w) && out.exact == nullptr && W <= longest_lane_sorted_window() &&
+         lane_sorted_windows_serve(static_cast<int32_t>(W));
+}
+
+// Outputs a ... b-1: those whose windows lie whole in the signal and hold no NaN, in stretches of
+// at least a window's length, are sorted in lanes where that engine serves the window's length;
+// the others are counted. Blocks go to the lanes unscreened (the lanes see a NaN as they read the
+// samples) until one holds a NaN; from then on each block is screened first, until one holds none.
+void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
+                                  int64_t b, const Outputs &out, const CountedRoom &room) {
+  if (!lanes_serve(w, out)) {
+    counted_statistics(x, n, w, a, b, out, room);
+    return;
+  }
+  const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
+  const int64_t whole_from = std::clamp(w.back, a, b);
+  const LaneWindows lanes = {W, lane_statistic(out.statistic, W),
+                             std::clamp(n - w.forward, whole_from, b), a};
+  counted_statistics(x, n, w, a, whole_from, out, room);
+  bool screen = false;
+  for (int64_t i = whole_from; i < lanes.whole_to && !stop_requested();) {
+    // The last block is stretched rather than left short.
+    int64_t block_to = std::min(lanes.whole_to, i + kLaneBlockOutputs);
+    if (lanes.whole_to - block_to < kLaneBlockOutputs / 2) block_to = lanes.whole_to;
+    if (!screen && lanes_served(x, w, lanes, i, block_to, out)) {
+      i = block_to;
+      continue;
+    }
+    i = screened_block(x, n, w, lanes, i, block_to, out, room, &screen);
+  }
+  counted_statistics(x, n, w, lanes.whole_to, b, from(out, lanes.whole_to - a), room);
 }
 
 // ---- The fixed-window engines ----
@@ -255,12 +333,12 @@ void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
       carve_moving_room(layout, w, s, exact != nullptr, reach.hi - reach.lo + 1, last - first);
   const Outputs out = outputs_to(s, exact, results);
   if (!fixed_engine_serves(w, s, exact != nullptr, n)) {
-    counted_statistics(x, n, w, first, last, out, moving.counted);
+    sorted_or_counted_statistics(x, n, w, first, last, out, moving.counted);
     return;
   }
   const FixedWindows f = fixed_windows(x, n, w);
   const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
-  counted_statistics(x, n, w, first, a, out, moving.counted);
+  sorted_or_counted_statistics(x, n, w, first, a, out, moving.counted);
   fixed_medians(x, n, w, f, a, b, out.values + (a - first), moving.fixed, moving.counted);
-  counted_statistics(x, n, w, b, last, from(out, b - first), moving.counted);
+  sorted_or_counted_statistics(x, n, w, b, last, from(out, b - first), moving.counted);
 }
