@@ -34,6 +34,9 @@
 #include "core/counted/moving_statistics.h"
 #define PLORVENT_BENCH_MOVING 1
 #endif
+#if __has_include("core/counted/statistic.h")
+#define PLORVENT_BENCH_RESULTS 1  // the results handed as StatisticResults
+#endif
 
 // The core's only host call, served here without the stand-in host's bookkeeping.
 extern "C" {
@@ -158,9 +161,16 @@ void time_moving(const char *what, const MovingStatistic &statistic, const Signa
   const MovingWindows w = {W / 2, W - 1 - W / 2, nullptr, 0, 0, false, false, 0, false};
   std::vector<char> storage(moving_statistics_storage_bytes(w, statistic, false, n, n));
   std::vector<double> out(n);
+#ifdef PLORVENT_BENCH_RESULTS
+  const StatisticResults results = {{out.data(), nullptr}};
+#endif
   report(what, s.name, W, best_ns(runs, n, [&] {
+#ifdef PLORVENT_BENCH_RESULTS
+           moving_statistics(s.x.data(), n, w, statistic, nullptr, 0, n, results, storage.data());
+#else
            moving_statistics(s.x.data(), n, w, statistic, nullptr, 0, n, out.data(), nullptr,
                              storage.data());
+#endif
          }));
 }
 
