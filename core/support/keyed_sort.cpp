@@ -1,18 +1,29 @@
-// Sorts positions by key in two steps: a counting pass spreads them over buckets (at most one
-// per position) by where the key lies between the smallest and the largest key, then each bucket
-// is sorted on its own, by insertion when small. Typical signals leave a few positions per
-// bucket, so the sort costs a handful of passes over the block; skewed or clustered keys fall
-// back to a comparison sort within their bucket, so no input costs more than O(count log count).
+// Sorts keys in two steps: a counting pass spreads them over buckets (about one per key) by
+// where each lies between the smallest and the largest key, then the buckets are put in order.
+// Typical signals leave a few keys per bucket, so the sort costs a handful of passes over the
+// keys; skewed or clustered keys fall back to a comparison sort within their bucket, so no input
+// costs more than O(count log count).
+//
+// Ranking goes further without branches: after the counting pass every key stands at most a
+// bucket's length from its rank, so where no bucket holds more than kReach+1 keys, each key's
+// rank is its place plus the keys after it within kReach places that are smaller, less those
+// before it that are larger, found by comparisons whose outcome is added rather than branched
+// on. Only buckets fuller than that are sorted first, which leaves them in order for the same
+// count.
 #include "core/support/keyed_sort.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/support/sample_key.h"
+#include "core/support/storage_layout.h"
 
 namespace {
 
 const int32_t kLargestInsertionSort = 12;
+
+// How far from its rank the counting pass may leave a key that is ranked by comparisons.
+const int32_t kReach = 4;
 
 void insertion_sort(const int64_t *key, int32_t *order, int32_t count) {
   for (int32_t i = 1; i < count; ++i) {
@@ -23,7 +34,12 @@ void insertion_sort(const int64_t *key, int32_t *order, int32_t count) {
   }
 }
 
+// Sorts a bucket's positions by key. A bucket of equal keys (a signal of a few levels fills a few
+// buckets so) is left as it is.
 void sort_bucket(const int64_t *key, int32_t *order, int32_t count) {
+  bool equal = true;
+  for (int32_t i = 1; i < count; ++i) equal &= key[order[i]] == key[order[0]];
+  if (equal) return;
   if (count <= kLargestInsertionSort) {
     insertion_sort(key, order, count);
   } else {
@@ -37,54 +53,137 @@ int bits_needed(uint64_t v) {
   return bits;
 }
 
-// Spreads the positions over bucket_count buckets by bucket_of (monotone in the key), then
-// sorts each bucket. `scratch` holds each position's bucket, then bucket_count+1 counters.
-template <class BucketOf>
-void distribute_and_sort(const int64_t *key, int32_t *order, int32_t *scratch, int32_t count,
-                         int32_t bucket_count, BucketOf bucket_of) {
-  int32_t *bucket = scratch, *buckets = scratch + count;
-  std::fill(buckets, buckets + bucket_count + 1, 0);
-  for (int32_t i = 0; i < count; ++i) {
-    bucket[i] = bucket_of(i);
-    ++buckets[bucket[i] + 1];
-  }
-  for (int32_t b = 0; b < bucket_count; ++b) buckets[b + 1] += buckets[b];
-  for (int32_t i = 0; i < count; ++i) order[buckets[bucket[i]]++] = i;
-  // buckets[b] now marks the end of bucket b, which starts where bucket b-1 ends.
-  int32_t start = 0;
-  for (int32_t b = 0; b < bucket_count; ++b) {
-    if (buckets[b] - start > 1) sort_bucket(key, order + start, buckets[b] - start);
-    start = buckets[b];
-  }
-}
-
-}  // namespace
-
-void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *scratch, int32_t count) {
+// Calls spread(bucket_of) with a bucket_of(i) that puts key[i] in one of 2^buckets_log2 buckets,
+// monotone in the key.
+template <class Spread>
+void with_buckets(const int64_t *key, int32_t count, int buckets_log2, Spread spread) {
   int64_t lowest = key[0], highest = key[0];
   for (int32_t i = 1; i < count; ++i) {
     lowest = std::min(lowest, key[i]);
     highest = std::max(highest, key[i]);
   }
-  // The largest power of two of buckets not above count.
-  const int buckets_log2 = bits_needed(static_cast<uint64_t>(count)) - 1;
-  const int32_t bucket_count = int32_t{1} << buckets_log2;
+  const int32_t last = (int32_t{1} << buckets_log2) - 1;
   // Finite samples are bucketed by value, which spreads typical signals evenly; rounding keeps
   // the mapping monotone, and -0.0 and +0.0 share a bucket, where their keys order them.
   const double low = value_of(lowest), high = value_of(highest);
-  const double scale = bucket_count / (high - low);
+  const double scale = (last + 1) / (high - low);
   if (std::isfinite(scale) && scale > 0) {
-    distribute_and_sort(key, order, scratch, count, bucket_count, [&](int32_t i) {
+    spread([&](int32_t i) {
       const double offset = (value_of(key[i]) - low) * scale;
-      return std::min(static_cast<int32_t>(offset), bucket_count - 1);
+      return std::min(static_cast<int32_t>(offset), last);
     });
     return;
   }
   // Otherwise (NaN, infinities, a range too wide for a double, or all keys equal) by key.
   const uint64_t range = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest);
   const int shift = std::max(0, bits_needed(range) - buckets_log2);
-  distribute_and_sort(key, order, scratch, count, bucket_count, [&](int32_t i) {
+  spread([&](int32_t i) {
     return static_cast<int32_t>((static_cast<uint64_t>(key[i]) - static_cast<uint64_t>(lowest)) >>
                                 shift);
   });
+}
+
+// Spreads the positions over bucket_count buckets by bucket_of (monotone in the key), in order of
+// position within each. `bucket` holds each position's bucket and `ends` bucket_count+1
+// counters, of which ends[b] is left where bucket b ends; returns the most any bucket holds.
+template <class BucketOf>
+int32_t distribute(int32_t *order, int32_t *bucket, int32_t *ends, int32_t count,
+                   int32_t bucket_count, BucketOf bucket_of) {
+  std::fill(ends, ends + bucket_count + 1, 0);
+  for (int32_t i = 0; i < count; ++i) {
+    bucket[i] = bucket_of(i);
+    ++ends[bucket[i] + 1];
+  }
+  int32_t fullest = 0;
+  for (int32_t b = 0; b < bucket_count; ++b) {
+    fullest = std::max(fullest, ends[b + 1]);
+    ends[b + 1] += ends[b];
+  }
+  for (int32_t i = 0; i < count; ++i) order[ends[bucket[i]]++] = i;
+  return fullest;
+}
+
+// Sorts every bucket holding more than `most` positions.
+void sort_buckets_beyond(const int64_t *key, int32_t *order, const int32_t *ends,
+                         int32_t bucket_count, int32_t most) {
+  int32_t start = 0;
+  for (int32_t b = 0; b < bucket_count; ++b) {
+    if (ends[b] - start > most) sort_bucket(key, order + start, ends[b] - start);
+    start = ends[b];
+  }
+}
+
+struct RankingRoom {
+  int32_t *order;
+  int32_t *bucket;
+  int32_t *ends;
+  int64_t *placed;  // the keys in the counting pass's order, kReach guards either side
+};
+
+// The smallest power of two of buckets not below count (most then hold no more than kReach+1),
+// within 32-bit counts.
+int buckets_log2_for_ranking(int32_t count) {
+  return std::min(30, bits_needed(static_cast<uint64_t>(count - 1)));
+}
+
+RankingRoom carve_ranking_room(StorageLayout &s, int32_t count) {
+  RankingRoom room;
+  room.order = take<int32_t>(s, count);
+  room.bucket = take<int32_t>(s, count);
+  room.ends = take<int32_t>(s, (int64_t{1} << buckets_log2_for_ranking(count)) + 1);
+  room.placed = take<int64_t>(s, int64_t{count} + 2 * kReach);
+  return room;
+}
+
+// The rank of the key placed at p, at most kReach places from it: its place, plus the smaller
+// keys after it, less the larger keys before it. The guards, the lowest and highest keys there
+// are, count for neither.
+inline int32_t rank_nearby(const int64_t *placed, int32_t p) {
+  const int64_t v = placed[p];
+  int32_t rank = p;
+  for (int32_t d = 1; d <= kReach; ++d) rank += (placed[p + d] < v) - (placed[p - d] > v);
+  return rank;
+}
+
+}  // namespace
+
+void sort_positions_by_key(const int64_t *key, int32_t *order, int32_t *scratch, int32_t count) {
+  // The largest power of two of buckets not above count.
+  const int buckets_log2 = bits_needed(static_cast<uint64_t>(count)) - 1;
+  const int32_t bucket_count = int32_t{1} << buckets_log2;
+  int32_t *bucket = scratch, *ends = scratch + count;
+  with_buckets(key, count, buckets_log2, [&](auto bucket_of) {
+    distribute(order, bucket, ends, count, bucket_count, bucket_of);
+  });
+  sort_buckets_beyond(key, order, ends, bucket_count, 1);
+}
+
+size_t rank_keys_scratch_bytes(int32_t count) {
+  return bytes_taken_by([count](StorageLayout &s) { carve_ranking_room(s, count); });
+}
+
+void rank_keys(const int64_t *key, int32_t count, uint32_t *rank_of, int64_t *sorted,
+               void *scratch) {
+  StorageLayout layout = carving_layout(scratch);
+  const RankingRoom room = carve_ranking_room(layout, count);
+  const int buckets_log2 = buckets_log2_for_ranking(count);
+  const int32_t bucket_count = int32_t{1} << buckets_log2;
+  int32_t fullest = 0;
+  with_buckets(key, count, buckets_log2, [&](auto bucket_of) {
+    fullest = distribute(room.order, room.bucket, room.ends, count, bucket_count, bucket_of);
+  });
+  if (fullest > kReach + 1) {
+    sort_buckets_beyond(key, room.order, room.ends, bucket_count, kReach + 1);
+  }
+  int64_t *placed = room.placed + kReach;
+  for (int32_t d = 1; d <= kReach; ++d) {
+    placed[-d] = INT64_MIN;
+    placed[count - 1 + d] = INT64_MAX;
+  }
+  for (int32_t p = 0; p < count; ++p) placed[p] = key[room.order[p]];
+  for (int32_t p = 0; p < count; ++p) {
+    const int32_t rank = rank_nearby(placed, p);
+    rank_of[room.order[p]] = static_cast<uint32_t>(rank);
+    sorted[rank] = placed[p];
+  }
 }
