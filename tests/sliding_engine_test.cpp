@@ -18,6 +18,7 @@
 #include "core/engines/network_medians.h"
 #include "core/running_median.h"
 #include "core/selection/per_window_medians.h"
+#include "core/support/sample_key.h"
 #include "core/support/vector_width.h"
 #include "standin_host.h"
 #include "test_support.h"
@@ -179,6 +180,24 @@ TEST(SlidingEngines, BlockSortMatchesPerWindowOnLongSignals) {
           same_bits(run_engine(block_sort_medians, block_sort_storage_bytes, c), reference(c)))
           << generators()[g].first << " W2=" << W2;
     }
+  }
+}
+
+// The NaNs whose keys are the lowest and highest there are, dense among few values: the
+// windows holding them are selected again, but the engine's split must come through them
+// intact for the windows after.
+TEST(SlidingEngines, BlockSortKeepsItsSplitThroughTheExtremeNaNs) {
+  std::mt19937_64 rng(3);
+  const Generator extreme_nans = [](std::mt19937_64 &r, int64_t) {
+    return pick(r, {same_bits_as<double>(~uint64_t{0}), same_bits_as<double>(~uint64_t{0} >> 1),
+                    0.0, 1.0, 2.0, 3.0});
+  };
+  for (int repeat = 0; repeat < 400; ++repeat) {
+    const int32_t W2 = 1 + static_cast<int32_t>(rng() % 3);
+    const Case c = make_case(extreme_nans, rng, 2 * W2 + 1 + static_cast<int64_t>(rng() % 40), W2);
+    ASSERT_TRUE(
+        same_bits(run_engine(block_sort_medians, block_sort_storage_bytes, c), reference(c)))
+        << "W2=" << W2 << " n=" << c.x.size();
   }
 }
 

@@ -4,64 +4,101 @@
 // sorted order, from which they are deleted as the window passes; B's list is built and then
 // emptied in reverse index order, so that re-inserting its samples in index order restores each
 // in place. Two cursors split the window into the k smallest samples and the rest; the median
-// is the smaller of the two cursors' keys. Every step is O(1); sorting costs O(log W) a sample.
+// is the smaller of the two cursors' keys. Every step is O(1); sorting costs O(1) a sample on
+// typical signals (keyed_sort.h), O(log W) at worst.
+//
+// A step makes its decisions (does the leaving sample count among the small ones, does the
+// entering one, which cursor moves) without a branch: they follow the signal, so a branch would
+// mispredict on every other step. The step then costs the same on every signal.
 //
 // List nodes are stored by rank (position in sorted order), so list neighbours and cursor moves
-// stay close in memory, and "before the cursor" is a comparison of ranks.
+// stay close in memory, and "before the cursor" is a comparison of ranks. Two sentinels close
+// each list: one above every sample, which follows the last and as a cursor means "past the last
+// sample", and one below every sample, which precedes the first. Their keys lie beyond every
+// sample's, so that no decision needs to test for them.
 #include "core/engines/block_sort_medians.h"
 
 #include <algorithm>
 
+#include "core/support/conditional_move.h"
 #include "core/support/keyed_sort.h"
 #include "core/support/sample_key.h"
 #include "core/support/storage_layout.h"
 
 namespace {
 
+// The sentinels' keys. A sample's key is kept strictly between them: only the two NaNs with
+// every payload bit set are moved one key inwards, and a window holding a NaN is never decided
+// by the key order.
+const int64_t kBelowEveryKey = INT64_MIN, kAboveEveryKey = INT64_MAX;
+
+inline int64_t sample_key(double v) {
+  return std::min(std::max(key_of(v), kBelowEveryKey + 1), kAboveEveryKey - 1);
+}
+
 struct ListNode {
   int64_t key;
-  int32_t next;
-  int32_t prev;
+  uint32_t next;
+  uint32_t prev;
 };
 
-// One block: nodes by rank, and the rank of each sample by its index in the block. Rank W is
-// the sentinel: it closes the circular list, follows every sample, and as a cursor means "past
-// the last sample".
+// One block: its nodes, and the slot of each sample by its index in the block. A node is
+// found by its slot, twice its rank: the offset of the node in units of 8 bytes, which the
+// processor scales in the address itself. The sentinels follow the samples' W nodes.
 struct SortedBlock {
-  ListNode *node;
-  int32_t *rank_of;
+  char *node;
+  uint32_t *slot_of;
 };
+
+uint32_t slot_of_rank(int32_t rank) {
+  return 2 * static_cast<uint32_t>(rank);
+}
+
+uint32_t above_slot(int32_t W) {
+  return slot_of_rank(W);
+}
+
+uint32_t below_slot(int32_t W) {
+  return slot_of_rank(W + 1);
+}
+
+PLORVENT_INLINE int64_t &key_at(const SortedBlock &b, uint32_t slot) {
+  return *reinterpret_cast<int64_t *>(b.node + 8 * size_t{slot});
+}
+
+PLORVENT_INLINE uint32_t &next_of(const SortedBlock &b, uint32_t slot) {
+  return *reinterpret_cast<uint32_t *>(b.node + 8 + 8 * size_t{slot});
+}
+
+PLORVENT_INLINE uint32_t &prev_of(const SortedBlock &b, uint32_t slot) {
+  return *reinterpret_cast<uint32_t *>(b.node + 12 + 8 * size_t{slot});
+}
 
 SortedBlock carve_block(StorageLayout &s, int32_t W) {
   SortedBlock b;
-  b.node = take<ListNode>(s, int64_t{W} + 1);
-  b.rank_of = take<int32_t>(s, W);
+  b.node = reinterpret_cast<char *>(take<ListNode>(s, int64_t{W} + 2));
+  b.slot_of = take<uint32_t>(s, W);
   return b;
 }
 
-inline void unlink(const SortedBlock &b, int32_t r) {
-  b.node[b.node[r].prev].next = b.node[r].next;
-  b.node[b.node[r].next].prev = b.node[r].prev;
-}
-
-inline void relink(const SortedBlock &b, int32_t r) {
-  b.node[b.node[r].prev].next = r;
-  b.node[b.node[r].next].prev = r;
+PLORVENT_INLINE void unlink(const SortedBlock &b, uint32_t slot) {
+  const uint32_t next = next_of(b, slot), prev = prev_of(b, slot);
+  next_of(b, prev) = next;
+  prev_of(b, next) = prev;
 }
 
 // Storage for sorting one block, shared by both.
 struct SortScratch {
   int64_t *key;
-  int32_t *order;
-  int32_t *scratch;
+  int64_t *sorted;
+  void *ranking;
 };
 
-// The sort's scratch holds a bucket for each position and the buckets' counters.
 SortScratch carve_sort_scratch(StorageLayout &s, int32_t W) {
   SortScratch sort;
   sort.key = take<int64_t>(s, W);
-  sort.order = take<int32_t>(s, W);
-  sort.scratch = take<int32_t>(s, 2 * int64_t{W} + 1);
+  sort.sorted = take<int64_t>(s, W);
+  sort.ranking = take_bytes(s, rank_keys_scratch_bytes(W));
   return sort;
 }
 
@@ -69,24 +106,31 @@ SortScratch carve_sort_scratch(StorageLayout &s, int32_t W) {
 // lies inside it.
 void load_keys(int64_t *key, const ExtendedSignal &e, int64_t t, int32_t count) {
   if (t >= 0 && t + count <= e.n) {
-    for (int32_t j = 0; j < count; ++j) key[j] = key_of(e.x[t + j]);
+    for (int32_t j = 0; j < count; ++j) key[j] = sample_key(e.x[t + j]);
   } else {
-    for (int32_t j = 0; j < count; ++j) key[j] = key_of(extended_at(e, t + j));
+    for (int32_t j = 0; j < count; ++j) key[j] = sample_key(extended_at(e, t + j));
   }
 }
 
 // Loads the `count` samples from extended position t on, sorts them and links them in sorted
-// order.
+// order between the sentinels.
 void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t t, int32_t count,
                 const SortScratch &sort) {
-  load_keys(sort.key, e, t, count);
-  if (count > 0) sort_positions_by_key(sort.key, sort.order, sort.scratch, count);
-  for (int32_t r = 0; r < count; ++r) {
-    const int32_t j = sort.order[r];
-    b.node[r] = {sort.key[j], r + 1 < count ? r + 1 : W, r > 0 ? r - 1 : W};
-    b.rank_of[j] = r;
+  const uint32_t above = above_slot(W), below = below_slot(W);
+  ListNode *node = reinterpret_cast<ListNode *>(b.node);
+  if (count > 0) {
+    load_keys(sort.key, e, t, count);
+    rank_keys(sort.key, count, b.slot_of, sort.sorted, sort.ranking);
+    for (int32_t j = 0; j < count; ++j) b.slot_of[j] *= 2;
+    for (int32_t r = 0; r < count; ++r) {
+      node[r] = {sort.sorted[r], slot_of_rank(r + 1), slot_of_rank(r - 1)};
+    }
+    next_of(b, slot_of_rank(count - 1)) = above;
+    prev_of(b, 0) = below;
   }
-  b.node[W] = {0, count > 0 ? 0 : W, count > 0 ? count - 1 : W};  // its key is never read
+  const uint32_t first = count > 0 ? 0 : above, last = count > 0 ? slot_of_rank(count - 1) : below;
+  node[W] = {kAboveEveryKey, above, last};
+  node[W + 1] = {kBelowEveryKey, first, below};
 }
 
 // Loads the block from extended position t on that the window enters next, up to the end of the
@@ -95,61 +139,52 @@ void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t 
                          int64_t end, const SortScratch &sort) {
   const int32_t count = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, end - t)));
   load_block(b, e, W, t, count, sort);
-  for (int32_t j = count - 1; j >= 0; --j) unlink(b, b.rank_of[j]);
+  for (int32_t j = count - 1; j >= 0; --j) unlink(b, b.slot_of[j]);
 }
 
-// The split of one window: a cursor in each block (the rank of the first sample that is not
-// among the `small` smallest) and the number of small samples.
+// The split of one window: in each block, the slot of the first sample that is not among the
+// k smallest (the sentinel above every sample where there is none). Every small sample is at or
+// below every other.
 struct Split {
-  int32_t a;
-  int32_t b;
-  int32_t small;
+  uint32_t a;
+  uint32_t b;
 };
 
-inline int64_t key_at(const SortedBlock &b, int32_t r) {
-  return b.node[r].key;
+PLORVENT_INLINE int64_t median_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
+  return least_of(key_at(A, s.a), key_at(B, s.b));
 }
 
-inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, int32_t W, const Split &s) {
-  if (s.a == W) return key_at(B, s.b);
-  if (s.b == W) return key_at(A, s.a);
-  return std::min(key_at(A, s.a), key_at(B, s.b));
-}
-
-// The window moves one sample on: A's sample j leaves, B's sample j enters. Before the step every
-// small sample is at or below every other, and there are k of them; the step restores both.
-inline void slide(const SortedBlock &A, const SortedBlock &B, int32_t W, int32_t k, int32_t j,
-                  Split &s) {
-  const int32_t leaving = A.rank_of[j];
-  s.small -= leaving < s.a;
-  if (leaving == s.a) s.a = A.node[leaving].next;
+// The window moves one sample on: A's sample j leaves, B's sample j enters. The cursors move at
+// most one place each, every choice by a conditional move.
+PLORVENT_INLINE void slide(const SortedBlock &A, const SortedBlock &B, uint32_t j, Split &s) {
+  const uint32_t leaving = A.slot_of[j];
+  const uint32_t after_leaving = next_of(A, leaving);
   unlink(A, leaving);
-  const int32_t entering = B.rank_of[j];
-  relink(B, entering);
-  const bool entering_small = entering < s.b;
-  s.small += entering_small;
-  // Only the entering sample can break the order: counted small while above A's first other
-  // sample. It is then the largest small sample of B, and the two exchange sides.
-  if (entering_small && s.a != W && key_at(B, entering) > key_at(A, s.a)) {
-    s.b = entering;
-    s.a = A.node[s.a].next;
-  }
-  if (s.small > k) {  // the largest small sample leaves the small side
-    const int32_t a = A.node[s.a].prev, b = B.node[s.b].prev;
-    if (b == W || (a != W && key_at(A, a) > key_at(B, b))) {
-      s.a = a;
-    } else {
-      s.b = b;
-    }
-    --s.small;
-  } else if (s.small < k) {  // the smallest other sample joins it
-    if (s.b == W || (s.a != W && key_at(A, s.a) <= key_at(B, s.b))) {
-      s.a = A.node[s.a].next;
-    } else {
-      s.b = B.node[s.b].next;
-    }
-    ++s.small;
-  }
+  const uint32_t entering = B.slot_of[j];
+  const int64_t entering_key = key_at(B, entering);
+  next_of(B, prev_of(B, entering)) = entering;
+  prev_of(B, next_of(B, entering)) = entering;
+  // The leaving sample was small if it stood before A's cursor; if it was the cursor, the next
+  // sample takes its place.
+  const uint32_t a = pick_if_equal(leaving, s.a, after_leaving, s.a);
+  const int64_t a_key = key_at(A, a);
+  // The entering sample is small if it stands before B's cursor and is not above A's first
+  // other sample; if it stands before the cursor but is above, it is B's first other sample.
+  const uint32_t b =
+      pick_if_below(entering, s.b, pick_if_greater(entering_key, a_key, entering, s.b), s.b);
+  const int64_t excess = int64_t{(entering < s.b) & (entering_key <= a_key)} - (leaving < s.a);
+  // One small sample too many: the larger of the two last small samples leaves the small side.
+  // One too few: the smaller of the two cursors' samples joins it (A's on a tie).
+  const uint32_t a_prev = prev_of(A, a), b_prev = prev_of(B, b);
+  const uint32_t a_next = next_of(A, a), b_next = next_of(B, b);
+  const int64_t b_key = key_at(B, b), a_prev_key = key_at(A, a_prev),
+                b_prev_key = key_at(B, b_prev);
+  const uint32_t a_down = pick_if_greater(a_prev_key, b_prev_key, a_prev, a);
+  const uint32_t b_down = pick_if_greater(a_prev_key, b_prev_key, b, b_prev);
+  const uint32_t a_up = pick_if_greater(a_key, b_key, a, a_next);
+  const uint32_t b_up = pick_if_greater(a_key, b_key, b_next, b);
+  s.a = pick_if_greater(excess, 0, a_down, pick_if_greater(0, excess, a_up, a));
+  s.b = pick_if_greater(excess, 0, b_down, pick_if_greater(0, excess, b_up, b));
 }
 
 struct BlockSortRoom {
@@ -166,6 +201,15 @@ BlockSortRoom carve_block_sort_room(StorageLayout &s, int32_t W) {
   return room;
 }
 
+// Outputs 1 ... steps of the run whose window is exactly block A for output 0.
+void slide_through(const SortedBlock &A, const SortedBlock &B, int32_t steps, Split &s,
+                   double *out) {
+  for (int32_t j = 0; j < steps; ++j) {
+    slide(A, B, static_cast<uint32_t>(j), s);
+    out[j + 1] = value_of(median_key(A, B, s));
+  }
+}
+
 }  // namespace
 
 size_t block_sort_storage_bytes(int32_t W) {
@@ -178,24 +222,17 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
   const BlockSortRoom room = carve_block_sort_room(layout, W);
   SortedBlock A = room.A, B = room.B;
   const SortScratch &sort = room.sort;
-  const int32_t k = static_cast<int32_t>(e.W2);
   const int64_t end = last + e.W2;       // one past the last window's last sample
   const int64_t origin = first - e.W2;   // extended position of the first window's first sample
   load_block(A, e, W, origin, W, sort);  // the first window is exactly the first block
-  load_entering_block(B, e, W, origin + W, end, sort);
-  Split s = {k, W, k};
-  out[0] = value_of(key_at(A, k));
-  const int64_t count = last - first;
-  int64_t block_start = 0;  // the output whose window is exactly block A
-  for (int64_t i = 1; i < count; ++i) {
-    const int32_t j = static_cast<int32_t>(i - block_start);  // 1 ... W
-    slide(A, B, W, k, j - 1, s);
-    out[i] = value_of(median_key(A, B, W, s));
-    if (j == W) {  // the window is all of B: B becomes A, and the next block enters
-      std::swap(A, B);
-      block_start += W;
-      s = {s.b, W, s.small};
-      load_entering_block(B, e, W, origin + block_start + W, end, sort);
-    }
+  Split s = {slot_of_rank(static_cast<int32_t>(e.W2)), above_slot(W)};
+  out[0] = value_of(key_at(A, s.a));
+  // Block by block: output i's window is exactly block A, and the next W outputs slide into B.
+  for (int64_t i = 0; i + 1 < last - first; i += W) {
+    load_entering_block(B, e, W, origin + i + W, end, sort);
+    const int32_t steps = static_cast<int32_t>(std::min<int64_t>(W, last - first - 1 - i));
+    slide_through(A, B, steps, s, out + i);
+    std::swap(A, B);  // the window is all of B: B becomes A, with its cursor
+    s = {s.b, above_slot(W)};
   }
 }

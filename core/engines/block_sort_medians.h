@@ -10,6 +10,9 @@
 
 #include "core/support/extended_signal.h"
 
+// Its nodes are numbered in 32 bits, two numbers each and two sentinels after the samples.
+const int32_t kLongestBlockSortWindow = INT32_MAX - 2;
+
 size_t block_sort_storage_bytes(int32_t W);
 void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, void *storage);

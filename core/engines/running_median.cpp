@@ -117,8 +117,9 @@ void running_median_range(const ExtendedSignal &e, int32_t W, int64_t first, int
   const SpecialsSeen seen = specials_in_reach(e, first, last);
   const bool exact_everywhere = key_order_decides(seen);
   // Windows holding NaN are recomputed one by one anyway: when nearly all do, the engine's work
-  // would only add to that.
-  if (seen.nan && windows_holding_nan(e, W, first, last) >= count - count / 10) {
+  // would only add to that. (The longest windows pass the block engine's numbering.)
+  if ((seen.nan && windows_holding_nan(e, W, first, last) >= count - count / 10) ||
+      W > kLongestBlockSortWindow) {
     select_every_window(e, W, first, last, zeros, out, room.window);
     return;
   }
