@@ -34,12 +34,15 @@ void insertion_sort(const int64_t *key, int32_t *order, int32_t count) {
   }
 }
 
-// Sorts a bucket's positions by key. A bucket of equal keys (a signal of a few levels fills a few
-// buckets so) is left as it is.
-void sort_bucket(const int64_t *key, int32_t *order, int32_t count) {
+// A signal of a few levels fills a few buckets with equal keys, which need no sorting.
+bool all_equal(const int64_t *key, const int32_t *order, int32_t count) {
   bool equal = true;
   for (int32_t i = 1; i < count; ++i) equal &= key[order[i]] == key[order[0]];
-  if (equal) return;
+  return equal;
+}
+
+void sort_bucket(const int64_t *key, int32_t *order, int32_t count) {
+  if (all_equal(key, order, count)) return;
   if (count <= kLargestInsertionSort) {
     insertion_sort(key, order, count);
   } else {
@@ -118,6 +121,7 @@ struct RankingRoom {
   int32_t *bucket;
   int32_t *ends;
   int64_t *placed;  // the keys in the counting pass's order, kReach guards either side
+  int32_t *spare;   // room to sort a bucket too full to rank: 3*count+1 integers
 };
 
 // The smallest power of two of buckets not below count (most then hold no more than kReach+1),
@@ -132,6 +136,7 @@ RankingRoom carve_ranking_room(StorageLayout &s, int32_t count) {
   room.bucket = take<int32_t>(s, count);
   room.ends = take<int32_t>(s, (int64_t{1} << buckets_log2_for_ranking(count)) + 1);
   room.placed = take<int64_t>(s, int64_t{count} + 2 * kReach);
+  room.spare = take<int32_t>(s, 3 * int64_t{count} + 1);
   return room;
 }
 
@@ -162,6 +167,34 @@ size_t rank_keys_scratch_bytes(int32_t count) {
   return bytes_taken_by([count](StorageLayout &s) { carve_ranking_room(s, count); });
 }
 
+namespace {
+
+// Sorts every bucket that holds more than kReach+1 positions. A bucket that full holds keys that
+// the bucketing did not spread (clusters, or a few values far from the rest): spread again over
+// buckets of their own range they mostly are. The room's `bucket` and `placed` are free then.
+void sort_full_buckets(const int64_t *key, const RankingRoom &room, int32_t bucket_count) {
+  int32_t start = 0;
+  for (int32_t b = 0; b < bucket_count; ++b) {
+    const int32_t size = room.ends[b] - start;
+    int32_t *order = room.order + start;
+    start = room.ends[b];
+    if (size <= kReach + 1 || all_equal(key, order, size)) continue;
+    if (size <= kLargestInsertionSort) {
+      sort_bucket(key, order, size);
+      continue;
+    }
+    int32_t *sub_order = room.spare;
+    for (int32_t i = 0; i < size; ++i) {
+      room.placed[i] = key[order[i]];
+      room.bucket[i] = order[i];
+    }
+    sort_positions_by_key(room.placed, sub_order, room.spare + size, size);
+    for (int32_t i = 0; i < size; ++i) order[i] = room.bucket[sub_order[i]];
+  }
+}
+
+}  // namespace
+
 void rank_keys(const int64_t *key, int32_t count, uint32_t *rank_of, int64_t *sorted,
                void *scratch) {
   StorageLayout layout = carving_layout(scratch);
@@ -172,9 +205,7 @@ void rank_keys(const int64_t *key, int32_t count, uint32_t *rank_of, int64_t *so
   with_buckets(key, count, buckets_log2, [&](auto bucket_of) {
     fullest = distribute(room.order, room.bucket, room.ends, count, bucket_count, bucket_of);
   });
-  if (fullest > kReach + 1) {
-    sort_buckets_beyond(key, room.order, room.ends, bucket_count, kReach + 1);
-  }
+  if (fullest > kReach + 1) sort_full_buckets(key, room, bucket_count);
   int64_t *placed = room.placed + kReach;
   for (int32_t d = 1; d <= kReach; ++d) {
     placed[-d] = INT64_MIN;
