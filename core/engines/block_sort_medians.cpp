@@ -7,10 +7,6 @@
 // is the smaller of the two cursors' keys. Every step is O(1); sorting costs O(1) a sample on
 // typical signals (keyed_sort.h), O(log W) at worst.
 //
-// A step makes its decisions (does the leaving sample count among the small ones, does the
-// entering one, which cursor moves) without a branch: they follow the signal, so a branch would
-// mispredict on every other step. The step then costs the same on every signal.
-//
 // List nodes are stored by rank (position in sorted order), so list neighbours and cursor moves
 // stay close in memory, and "before the cursor" is a comparison of ranks. Two sentinels close
 // each list: one above every sample, which follows the last and as a cursor means "past the last
@@ -20,7 +16,6 @@
 
 #include <algorithm>
 
-#include "core/support/conditional_move.h"
 #include "core/support/keyed_sort.h"
 #include "core/support/sample_key.h"
 #include "core/support/storage_layout.h"
@@ -62,15 +57,15 @@ uint32_t below_slot(int32_t W) {
   return slot_of_rank(W + 1);
 }
 
-PLORVENT_INLINE int64_t &key_at(const SortedBlock &b, uint32_t slot) {
+inline int64_t &key_at(const SortedBlock &b, uint32_t slot) {
   return *reinterpret_cast<int64_t *>(b.node + 8 * size_t{slot});
 }
 
-PLORVENT_INLINE uint32_t &next_of(const SortedBlock &b, uint32_t slot) {
+inline uint32_t &next_of(const SortedBlock &b, uint32_t slot) {
   return *reinterpret_cast<uint32_t *>(b.node + 8 + 8 * size_t{slot});
 }
 
-PLORVENT_INLINE uint32_t &prev_of(const SortedBlock &b, uint32_t slot) {
+inline uint32_t &prev_of(const SortedBlock &b, uint32_t slot) {
   return *reinterpret_cast<uint32_t *>(b.node + 12 + 8 * size_t{slot});
 }
 
@@ -81,7 +76,7 @@ SortedBlock carve_block(StorageLayout &s, int32_t W) {
   return b;
 }
 
-PLORVENT_INLINE void unlink(const SortedBlock &b, uint32_t slot) {
+inline void unlink(const SortedBlock &b, uint32_t slot) {
   const uint32_t next = next_of(b, slot), prev = prev_of(b, slot);
   next_of(b, prev) = next;
   prev_of(b, next) = prev;
@@ -150,41 +145,43 @@ struct Split {
   uint32_t b;
 };
 
-PLORVENT_INLINE int64_t median_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
-  return least_of(key_at(A, s.a), key_at(B, s.b));
+inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
+  return std::min(key_at(A, s.a), key_at(B, s.b));
 }
 
-// The window moves one sample on: A's sample j leaves, B's sample j enters. The cursors move at
-// most one place each, every choice by a conditional move.
-PLORVENT_INLINE void slide(const SortedBlock &A, const SortedBlock &B, uint32_t j, Split &s) {
+// The window moves one sample on: A's sample j leaves, B's sample j enters; each cursor moves
+// at most one place. The sentinels' keys answer every comparison at the ends of a list.
+inline void slide(const SortedBlock &A, const SortedBlock &B, uint32_t j, Split &s) {
   const uint32_t leaving = A.slot_of[j];
-  const uint32_t after_leaving = next_of(A, leaving);
+  int32_t excess = -static_cast<int32_t>(leaving < s.a);
+  if (leaving == s.a) s.a = next_of(A, leaving);
   unlink(A, leaving);
   const uint32_t entering = B.slot_of[j];
-  const int64_t entering_key = key_at(B, entering);
   next_of(B, prev_of(B, entering)) = entering;
   prev_of(B, next_of(B, entering)) = entering;
-  // The leaving sample was small if it stood before A's cursor; if it was the cursor, the next
-  // sample takes its place.
-  const uint32_t a = pick_if_equal(leaving, s.a, after_leaving, s.a);
-  const int64_t a_key = key_at(A, a);
-  // The entering sample is small if it stands before B's cursor and is not above A's first
-  // other sample; if it stands before the cursor but is above, it is B's first other sample.
-  const uint32_t b =
-      pick_if_below(entering, s.b, pick_if_greater(entering_key, a_key, entering, s.b), s.b);
-  const int64_t excess = int64_t{(entering < s.b) & (entering_key <= a_key)} - (leaving < s.a);
-  // One small sample too many: the larger of the two last small samples leaves the small side.
-  // One too few: the smaller of the two cursors' samples joins it (A's on a tie).
-  const uint32_t a_prev = prev_of(A, a), b_prev = prev_of(B, b);
-  const uint32_t a_next = next_of(A, a), b_next = next_of(B, b);
-  const int64_t b_key = key_at(B, b), a_prev_key = key_at(A, a_prev),
-                b_prev_key = key_at(B, b_prev);
-  const uint32_t a_down = pick_if_greater(a_prev_key, b_prev_key, a_prev, a);
-  const uint32_t b_down = pick_if_greater(a_prev_key, b_prev_key, b, b_prev);
-  const uint32_t a_up = pick_if_greater(a_key, b_key, a, a_next);
-  const uint32_t b_up = pick_if_greater(a_key, b_key, b_next, b);
-  s.a = pick_if_greater(excess, 0, a_down, pick_if_greater(0, excess, a_up, a));
-  s.b = pick_if_greater(excess, 0, b_down, pick_if_greater(0, excess, b_up, b));
+  // Standing before B's cursor, the entering sample is small unless it is above A's first other
+  // sample; then it is B's first other sample instead.
+  if (entering < s.b) {
+    if (key_at(B, entering) > key_at(A, s.a)) {
+      s.b = entering;
+    } else {
+      ++excess;
+    }
+  }
+  if (excess > 0) {  // the larger of the last small samples leaves the small side
+    const uint32_t a_prev = prev_of(A, s.a), b_prev = prev_of(B, s.b);
+    if (key_at(A, a_prev) > key_at(B, b_prev)) {
+      s.a = a_prev;
+    } else {
+      s.b = b_prev;
+    }
+  } else if (excess < 0) {  // the smaller of the cursors' samples joins it, A's on a tie
+    if (key_at(A, s.a) > key_at(B, s.b)) {
+      s.b = next_of(B, s.b);
+    } else {
+      s.a = next_of(A, s.a);
+    }
+  }
 }
 
 struct BlockSortRoom {
