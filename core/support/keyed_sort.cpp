@@ -120,7 +120,7 @@ struct RankingRoom {
   int32_t *order;
   int32_t *bucket;
   int32_t *ends;
-  int64_t *placed;  // the keys in the counting pass's order, kReach guards either side
+  int64_t *placed;  // the keys in the counting pass's order, and kReach guards after
   int32_t *spare;   // room to sort a bucket too full to rank: 3*count+1 integers
 };
 
@@ -135,19 +135,31 @@ RankingRoom carve_ranking_room(StorageLayout &s, int32_t count) {
   room.order = take<int32_t>(s, count);
   room.bucket = take<int32_t>(s, count);
   room.ends = take<int32_t>(s, (int64_t{1} << buckets_log2_for_ranking(count)) + 1);
-  room.placed = take<int64_t>(s, int64_t{count} + 2 * kReach);
+  room.placed = take<int64_t>(s, int64_t{count} + kReach);
   room.spare = take<int32_t>(s, 3 * int64_t{count} + 1);
   return room;
 }
 
-// The rank of the key placed at p, at most kReach places from it: its place, plus the smaller
-// keys after it, less the larger keys before it. The guards, the lowest and highest keys there
-// are, count for neither.
-inline int32_t rank_nearby(const int64_t *placed, int32_t p) {
-  const int64_t v = placed[p];
-  int32_t rank = p;
-  for (int32_t d = 1; d <= kReach; ++d) rank += (placed[p + d] < v) - (placed[p - d] > v);
-  return rank;
+// Ranks the keys placed at most kReach places from their rank: each key's rank is its place,
+// plus the smaller keys after it, less the larger keys before it. Each pair is compared once,
+// when the earlier key is reached, and what it takes from the later key is carried forward.
+// The guards after the keys, the highest key there is, are smaller than none.
+void rank_nearby(const int64_t *placed, const int32_t *order, int32_t count, uint32_t *rank_of,
+                 int64_t *sorted) {
+  static_assert(kReach == 4, "four places are carried");
+  int32_t owed0 = 0, owed1 = 0, owed2 = 0, owed3 = 0;
+  for (int32_t p = 0; p < count; ++p) {
+    const int64_t v = placed[p];
+    const int32_t c1 = placed[p + 1] < v, c2 = placed[p + 2] < v, c3 = placed[p + 3] < v,
+                  c4 = placed[p + 4] < v;
+    const int32_t rank = p + owed0 + c1 + c2 + c3 + c4;
+    owed0 = owed1 - c1;
+    owed1 = owed2 - c2;
+    owed2 = owed3 - c3;
+    owed3 = -c4;
+    rank_of[order[p]] = static_cast<uint32_t>(rank);
+    sorted[rank] = v;
+  }
 }
 
 }  // namespace
@@ -206,15 +218,8 @@ void rank_keys(const int64_t *key, int32_t count, uint32_t *rank_of, int64_t *so
     fullest = distribute(room.order, room.bucket, room.ends, count, bucket_count, bucket_of);
   });
   if (fullest > kReach + 1) sort_full_buckets(key, room, bucket_count);
-  int64_t *placed = room.placed + kReach;
-  for (int32_t d = 1; d <= kReach; ++d) {
-    placed[-d] = INT64_MIN;
-    placed[count - 1 + d] = INT64_MAX;
-  }
+  int64_t *placed = room.placed;
   for (int32_t p = 0; p < count; ++p) placed[p] = key[room.order[p]];
-  for (int32_t p = 0; p < count; ++p) {
-    const int32_t rank = rank_nearby(placed, p);
-    rank_of[room.order[p]] = static_cast<uint32_t>(rank);
-    sorted[rank] = placed[p];
-  }
+  for (int32_t d = 0; d < kReach; ++d) placed[count + d] = INT64_MAX;
+  rank_nearby(placed, room.order, count, rank_of, sorted);
 }
