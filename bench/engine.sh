@@ -3,11 +3,13 @@
 # the core of an earlier commit (default: the merge base with main), then runs both, beside
 # bottleneck.move_median in /usr/bin/python3, in alternating rounds on this machine, and prints
 # markdown tables of ns per sample with ratios and their spread over the rounds, also written to
-# bench/engine_results.md (with --quick, to build/bench/engine/). One table limits the vectors to
-# each width the processor has in turn (plain, SSE2, AVX2, AVX-512), so that a regression in any
-# kernel shows on a machine that would run a wider one. With --moving it times the moving MAD and
-# quantile instead, into bench/engine_moving_results.md.
-# Usage: bash bench/engine.sh [--base REV] [--rounds N] [--quick] [--moving] [--widths W,W,...]
+# bench/engine_results.md (signals of --samples N other than 10^6: bench/engine_results_nN.md;
+# with --quick, to build/bench/engine/). One table limits the vectors to each width the
+# processor has in turn (plain, SSE2, AVX2, AVX-512), so that a regression in any kernel shows on
+# a machine that would run a wider one. With --moving it times the moving MAD and quantile
+# instead, into bench/engine_moving_results.md.
+# Usage: bash bench/engine.sh [--base REV] [--rounds N] [--quick] [--moving] [--samples N]
+#        [--widths W,W,...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure_packages.sh
@@ -21,9 +23,11 @@ while [ $# -gt 0 ]; do
     --base) base=$2; shift 2 ;;
     --quick) folder=build/bench/engine; args+=("$1"); shift ;;
     --moving) name=engine_moving_results.md; args+=("$1"); shift ;;
+    --samples) samples=$2; args+=("$1" "$2"); shift 2 ;;
     *) args+=("$1"); shift ;;
   esac
 done
+[ -n "${samples:-}" ] && name=${name%.md}_n$samples.md
 results=$folder/$name
 out=build/bench/engine
 mkdir -p "$out/base"

@@ -1,10 +1,10 @@
 // The engine alone, without the host's fixed cost: nanoseconds per output sample of
 // running_median, of the per-window path and of select_middle, beside a plain memcpy of the
-// signal, on n = 10^6 samples (best of several runs each); with --moving, of the moving MAD and
-// the moving quantile (p = 0.9) instead. Built by bench/engine.sh once against this tree's core
-// and once against an earlier commit's, so that both print side by side.
+// signal, on n = 10^6 samples unless told otherwise (best of several runs each); with --moving,
+// of the moving MAD and the moving quantile (p = 0.9) instead. Built by bench/engine.sh once
+// against this tree's core and once against an earlier commit's, so that both print side by side.
 //
-// Usage: engine_bench [--quick] [--moving] [--widths W,W,...]
+// Usage: engine_bench [--quick] [--moving] [--samples N] [--widths W,W,...]
 // Prints one line per measurement: "what signal W ns_per_sample".
 #include <algorithm>
 #include <chrono>
@@ -90,9 +90,11 @@ void report(const char *what, const char *signal, int32_t W, double ns) {
   std::fflush(stdout);
 }
 
-// Fewer samples when each costs O(W), so that every measurement takes a similar time.
+// Fewer samples when each costs O(W), so that every measurement takes a similar time, and no
+// more on longer signals than on 10^6 samples (the time of a window does not depend on n).
 int64_t samples_for(int64_t n, int32_t W, bool per_window) {
-  return per_window ? std::max<int64_t>(2000, std::min<int64_t>(n, n * 8 / W)) : n;
+  const int64_t spread = std::min<int64_t>(n, 1000000) * 8 / W;
+  return per_window ? std::max<int64_t>(2000, std::min<int64_t>(n, spread)) : n;
 }
 
 #ifdef PLORVENT_BENCH_WIDTHS
@@ -220,10 +222,13 @@ int main(int argc, char **argv) {
       runs = 3;
     } else if (std::strcmp(argv[a], "--moving") == 0) {
       moving = true;
+    } else if (std::strcmp(argv[a], "--samples") == 0 && a + 1 < argc) {
+      n = std::strtoll(argv[++a], nullptr, 10);
     } else if (std::strcmp(argv[a], "--widths") == 0 && a + 1 < argc) {
       widths = parse_widths(argv[++a]);
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--moving] [--widths W,W,...]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--quick] [--moving] [--samples N] [--widths W,W,...]\n",
+                   argv[0]);
       return 2;
     }
   }

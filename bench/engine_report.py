@@ -69,13 +69,15 @@ def main():
     parser.add_argument("--base-name", default="base")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--samples", type=int, help=f"signal length (default {N})")
     parser.add_argument("--widths")
     parser.add_argument("--moving", action="store_true")
     args = parser.parse_args()
-    n = 10**5 if args.quick else N
+    n = args.samples or (10**5 if args.quick else N)
     rounds = collections.defaultdict(list)  # (impl, what, signal, W) -> one value per round
     widths = [int(W) for W in args.widths.split(",")] if args.widths else WIDTHS
     quick = (["--quick"] if args.quick else []) + (["--moving"] if args.moving else [])
+    quick += ["--samples", str(n)]
     # Each W in turn through all three, so that what is compared was measured close together.
     for _ in range(args.rounds):
         for W in widths:
