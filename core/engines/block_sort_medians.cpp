@@ -37,24 +37,24 @@ struct ListNode {
   uint32_t prev;
 };
 
-// One block: its nodes, and the slot of each sample by its index in the block. A node is
-// found by its slot, twice its rank: the offset of the node in units of 8 bytes, which the
-// processor scales in the address itself. The sentinels follow the samples' W nodes.
+// One block: its nodes, and the rank of each sample by its index in the block. A node is found
+// by its slot, twice its rank: the offset of the node in units of 8 bytes, which the processor
+// scales in the address itself. The sentinels follow the samples' W nodes.
 struct SortedBlock {
   char *node;
-  uint32_t *slot_of;
+  uint32_t *rank_of;
 };
 
-uint32_t slot_of_rank(int32_t rank) {
-  return 2 * static_cast<uint32_t>(rank);
+inline uint32_t slot_of_rank(uint32_t rank) {
+  return 2 * rank;
 }
 
 uint32_t above_slot(int32_t W) {
-  return slot_of_rank(W);
+  return slot_of_rank(static_cast<uint32_t>(W));
 }
 
 uint32_t below_slot(int32_t W) {
-  return slot_of_rank(W + 1);
+  return slot_of_rank(static_cast<uint32_t>(W) + 1);
 }
 
 inline int64_t &key_at(const SortedBlock &b, uint32_t slot) {
@@ -72,7 +72,7 @@ inline uint32_t &prev_of(const SortedBlock &b, uint32_t slot) {
 SortedBlock carve_block(StorageLayout &s, int32_t W) {
   SortedBlock b;
   b.node = reinterpret_cast<char *>(take<ListNode>(s, int64_t{W} + 2));
-  b.slot_of = take<uint32_t>(s, W);
+  b.rank_of = take<uint32_t>(s, W);
   return b;
 }
 
@@ -115,15 +115,16 @@ void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_
   ListNode *node = reinterpret_cast<ListNode *>(b.node);
   if (count > 0) {
     load_keys(sort.key, e, t, count);
-    rank_keys(sort.key, count, b.slot_of, sort.sorted, sort.ranking);
-    for (int32_t j = 0; j < count; ++j) b.slot_of[j] *= 2;
+    rank_keys(sort.key, count, b.rank_of, sort.sorted, sort.ranking);
     for (int32_t r = 0; r < count; ++r) {
-      node[r] = {sort.sorted[r], slot_of_rank(r + 1), slot_of_rank(r - 1)};
+      const uint32_t rank = static_cast<uint32_t>(r);
+      node[r] = {sort.sorted[r], slot_of_rank(rank + 1), slot_of_rank(rank - 1)};
     }
-    next_of(b, slot_of_rank(count - 1)) = above;
+    next_of(b, slot_of_rank(static_cast<uint32_t>(count) - 1)) = above;
     prev_of(b, 0) = below;
   }
-  const uint32_t first = count > 0 ? 0 : above, last = count > 0 ? slot_of_rank(count - 1) : below;
+  const uint32_t first = count > 0 ? 0 : above;
+  const uint32_t last = count > 0 ? slot_of_rank(static_cast<uint32_t>(count) - 1) : below;
   node[W] = {kAboveEveryKey, above, last};
   node[W + 1] = {kBelowEveryKey, first, below};
 }
@@ -134,7 +135,7 @@ void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t 
                          int64_t end, const SortScratch &sort) {
   const int32_t count = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, end - t)));
   load_block(b, e, W, t, count, sort);
-  for (int32_t j = count - 1; j >= 0; --j) unlink(b, b.slot_of[j]);
+  for (int32_t j = count - 1; j >= 0; --j) unlink(b, slot_of_rank(b.rank_of[j]));
 }
 
 // The split of one window: in each block, the slot of the first sample that is not among the
@@ -152,11 +153,11 @@ inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, const Spli
 // The window moves one sample on: A's sample j leaves, B's sample j enters; each cursor moves
 // at most one place. The sentinels' keys answer every comparison at the ends of a list.
 inline void slide(const SortedBlock &A, const SortedBlock &B, uint32_t j, Split &s) {
-  const uint32_t leaving = A.slot_of[j];
+  const uint32_t leaving = slot_of_rank(A.rank_of[j]);
   int32_t excess = -static_cast<int32_t>(leaving < s.a);
   if (leaving == s.a) s.a = next_of(A, leaving);
   unlink(A, leaving);
-  const uint32_t entering = B.slot_of[j];
+  const uint32_t entering = slot_of_rank(B.rank_of[j]);
   next_of(B, prev_of(B, entering)) = entering;
   prev_of(B, next_of(B, entering)) = entering;
   // Standing before B's cursor, the entering sample is small unless it is above A's first other
@@ -222,7 +223,7 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
   const int64_t end = last + e.W2;       // one past the last window's last sample
   const int64_t origin = first - e.W2;   // extended position of the first window's first sample
   load_block(A, e, W, origin, W, sort);  // the first window is exactly the first block
-  Split s = {slot_of_rank(static_cast<int32_t>(e.W2)), above_slot(W)};
+  Split s = {slot_of_rank(static_cast<uint32_t>(e.W2)), above_slot(W)};
   out[0] = value_of(key_at(A, s.a));
   // Block by block: output i's window is exactly block A, and the next W outputs slide into B.
   for (int64_t i = 0; i + 1 < last - first; i += W) {
