@@ -13,6 +13,7 @@
 
 #include "core/jobs/moving_job.h"
 #include "core/running_median.h"
+#include "core/support/vector_width.h"
 #include "test_support.h"
 
 namespace {
@@ -101,6 +102,30 @@ TEST(FilterJob, EveryTypePaddingModeAndShapeMatchesTheReference) {
       }
     }
   }
+}
+
+// Pieces gathered with their padding written out (another class than double) and shorter than
+// their windows go to the long-window engine, whose storage grows with the piece and differs from
+// what the whole signal's generated padding would take. At every vector width, as the networks'
+// reach decides which windows come to that engine.
+TEST(FilterJob, GatheredPiecesShorterThanTheirWindowsFitTheirStorage) {
+  std::mt19937_64 rng(12);
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    for (int trial = 0; trial < 40; ++trial) {
+      FilterJob job = random_job(rng, kInt16Samples);
+      job.W2 = 13 + static_cast<int32_t>(rng() % 30);
+      job.signals.length = job.outputs = 1 + rng() % 150;
+      job.block = 1 + rng() % 40;
+      const auto x =
+          random_samples(rng, job.signals.length * job.signals.stride * job.signals.outer, false);
+      ASSERT_TRUE(same_bits(run<int16_t>(x, job), reference(x, job)))
+          << "width " << width << " trial " << trial << " W2=" << job.W2;
+    }
+  }
+  limit_vector_width(kAvx512);
 }
 
 // 64-bit integers beyond 2^53 are exact (by their ranks): checked against the same job on

@@ -124,7 +124,12 @@ WorkerRoom carve_room(StorageLayout &s, const FilterJob &job, const Pieces &piec
   const int32_t W = window_length(job);
   const int64_t length = job.signals.length;
   const int64_t gathered = pieces.whole_signal ? length : pieces.length + 2 * int64_t{job.W2};
-  const ExtendedSignal view = signal_view(job, nullptr, length, job.fill);
+  // The signal as the engines will see it: the whole signal with its padding generated, or a
+  // gathered piece with its padding written out (on which the engines may choose otherwise).
+  const ExtendedSignal view =
+      pieces.whole_signal || pieces.in_place
+          ? signal_view(job, nullptr, length, job.fill)
+          : with_extension_arrays(nullptr, nullptr, nullptr, pieces.length, job.W2);
   WorkerRoom room;
   room.samples = take<double>(s, pieces.in_place ? 0 : gathered);
   room.staged = take<double>(s, pieces.in_place || pieces.outputs_over_samples ? 0 : pieces.length);
