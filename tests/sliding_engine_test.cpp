@@ -223,6 +223,29 @@ TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
   }
 }
 
+// Each vector width hands its windows to the block engine at a length of its own: the driver at
+// every width, for the window lengths on both sides of every handover and signals of a few blocks.
+TEST(SlidingEngines, DriverMatchesPerWindowAcrossEachWidthsHandover) {
+  std::mt19937_64 rng(41);
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    for (int32_t W2 = 10; W2 <= 33; ++W2) {
+      for (size_t g : {size_t{0}, size_t{1}, size_t{5}, size_t{8}}) {
+        const Case c = make_case(generators()[g].second, rng, 4 * (2 * W2 + 1) + 3, W2);
+        auto px = exact_copy(c.x), pic = exact_copy(c.xic), pfc = exact_copy(c.xfc);
+        std::vector<double> out(c.x.size());
+        running_median(px.get(), out.data(), pic.get(), pfc.get(), static_cast<int32_t>(c.x.size()),
+                       2 * W2 + 1, W2);
+        ASSERT_TRUE(same_bits(out, reference(c)))
+            << "width " << width << ", " << generators()[g].first << ", W2=" << W2;
+      }
+    }
+  }
+  limit_vector_width(kAvx512);
+}
+
 // A window longer than the signal costs storage for about one window of samples (and a little for
 // each output), whatever engine would serve a longer signal.
 TEST(SlidingEngines, WindowsLongerThanTheSignalNeedAboutOneWindowOfStorage) {
