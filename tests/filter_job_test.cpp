@@ -13,7 +13,6 @@
 
 #include "core/jobs/moving_job.h"
 #include "core/running_median.h"
-#include "core/support/vector_width.h"
 #include "test_support.h"
 
 namespace {
@@ -110,10 +109,7 @@ TEST(FilterJob, EveryTypePaddingModeAndShapeMatchesTheReference) {
 // reach decides which windows come to that engine.
 TEST(FilterJob, GatheredPiecesShorterThanTheirWindowsFitTheirStorage) {
   std::mt19937_64 rng(12);
-  limit_vector_width(kAvx512);
-  const VectorWidth widest = usable_vector_width();
-  for (int width = kScalar; width <= widest; ++width) {
-    limit_vector_width(static_cast<VectorWidth>(width));
+  at_every_vector_width([&](int width) {
     for (int trial = 0; trial < 40; ++trial) {
       FilterJob job = random_job(rng, kInt16Samples);
       job.W2 = 13 + static_cast<int32_t>(rng() % 30);
@@ -124,8 +120,7 @@ TEST(FilterJob, GatheredPiecesShorterThanTheirWindowsFitTheirStorage) {
       ASSERT_TRUE(same_bits(run<int16_t>(x, job), reference(x, job)))
           << "width " << width << " trial " << trial << " W2=" << job.W2;
     }
-  }
-  limit_vector_width(kAvx512);
+  });
 }
 
 // 64-bit integers beyond 2^53 are exact (by their ranks): checked against the same job on

@@ -19,7 +19,6 @@
 #include "core/running_median.h"
 #include "core/selection/per_window_medians.h"
 #include "core/support/sample_key.h"
-#include "core/support/vector_width.h"
 #include "standin_host.h"
 #include "test_support.h"
 
@@ -153,16 +152,12 @@ void network_telling_its_samples(const ExtendedSignal &e, int32_t W, int64_t fir
 // Every window length a network is compiled for, with each vector width the processor has in
 // turn (the narrower kernels also finish every run the wider ones leave).
 TEST(SlidingEngines, SelectionNetworkMatchesPerWindowAtEveryVectorWidth) {
-  limit_vector_width(kAvx512);
-  const VectorWidth widest = usable_vector_width();
-  for (int width = kScalar; width <= widest; ++width) {
-    limit_vector_width(static_cast<VectorWidth>(width));
+  at_every_vector_width([](int) {
     std::vector<int32_t> half_widths;
     for (int32_t W2 = 1; 2 * W2 + 1 <= longest_network_window(); ++W2) half_widths.push_back(W2);
     expect_engine_matches("network", network_telling_its_samples, network_storage_bytes,
                           half_widths);
-  }
-  limit_vector_width(kAvx512);
+  });
 }
 
 TEST(SlidingEngines, BlockSortMatchesPerWindow) {
@@ -227,10 +222,7 @@ TEST(SlidingEngines, DriverMatchesPerWindowForEverySmallSize) {
 // every width, for the window lengths on both sides of every handover and signals of a few blocks.
 TEST(SlidingEngines, DriverMatchesPerWindowAcrossEachWidthsHandover) {
   std::mt19937_64 rng(41);
-  limit_vector_width(kAvx512);
-  const VectorWidth widest = usable_vector_width();
-  for (int width = kScalar; width <= widest; ++width) {
-    limit_vector_width(static_cast<VectorWidth>(width));
+  at_every_vector_width([&](int width) {
     for (int32_t W2 = 10; W2 <= 33; ++W2) {
       for (size_t g : {size_t{0}, size_t{1}, size_t{5}, size_t{8}}) {
         const Case c = make_case(generators()[g].second, rng, 4 * (2 * W2 + 1) + 3, W2);
@@ -242,8 +234,7 @@ TEST(SlidingEngines, DriverMatchesPerWindowAcrossEachWidthsHandover) {
             << "width " << width << ", " << generators()[g].first << ", W2=" << W2;
       }
     }
-  }
-  limit_vector_width(kAvx512);
+  });
 }
 
 // A window longer than the signal costs storage for about one window of samples (and a little for

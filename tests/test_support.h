@@ -16,10 +16,24 @@
 #include "core/counted/moving_statistics.h"
 #include "core/running_median.h"
 #include "core/selection/per_window_medians.h"
+#include "core/support/vector_width.h"
 #include "mex.h"
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
+
+// Runs check(width) with the vectors limited to each width the processor has in turn, narrowest
+// first, then lifts the limit again.
+template <class Check>
+void at_every_vector_width(Check check) {
+  limit_vector_width(kAvx512);
+  const VectorWidth widest = usable_vector_width();
+  for (int width = kScalar; width <= widest; ++width) {
+    limit_vector_width(static_cast<VectorWidth>(width));
+    check(width);
+  }
+  limit_vector_width(kAvx512);
+}
 
 // ---- Bits and copies ----
 
