@@ -7,8 +7,13 @@
 // times), clipped to the signal or padded with fill, NaN included or omitted. Name-value pairs
 // may follow: 'outputs', [first last] computes only those outputs of each signal (1-based); in
 // the moving mode also 'blocksize', B and 'budget', BYTES as in the other, and 'statistic', one
-// of 'median' (the default), 'quantile' (with 'p', P and 'method', M) or 'mad' (the median
-// absolute deviation; a second result then holds each window's median).
+// of 'median' (the default), 'quantile' (with 'p', P and 'method', M), 'mad' (the median
+// absolute deviation; a second result then holds each window's median), 'hampel' (with 'nsigma',
+// F and 'scale', S: results the filtered samples, their flags, the medians and sigma = S*MAD) or
+// 'outliers' (with 'threshold', F, 'scale', S and 'fillmethod', 'center' | 'clip' | V: results
+// the filled samples, the flags, the lower and upper bounds and the medians). 'results', [R ...]
+// names the results the call takes, in the order it receives them (by default the first nlhs):
+// only those are computed.
 //
 // Checks every argument before anything is allocated, plans the job, refuses one that would need
 // more work memory than the budget allows (with fewer threads if those fit), then runs it on
@@ -31,12 +36,18 @@
 
 namespace {
 
+// 1/Phi^-1(3/4): the MAD of normally distributed samples times it estimates their standard
+// deviation (-1/(sqrt(2)*erfcinv(3/2)) as the host computes it).
+const double kNormalMadScale = 1.4826022185056018;
+
 const char kUsage[] =
     "Usage: y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget, "
     "['outputs', [first last]], ['length', N])\n"
     "   or: [y, medians] = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, "
     "times, forward_open, threads, ['outputs', [first last]], ['length', N], ['blocksize', B], "
-    "['budget', BYTES], ['statistic', 'median' | 'quantile' | 'mad'], ['p', P], ['method', M])";
+    "['budget', BYTES], ['statistic', 'median' | 'quantile' | 'mad' | 'hampel' | 'outliers'], "
+    "['p', P], ['method', M], ['nsigma', F], ['threshold', F], ['scale', S], "
+    "['fillmethod', 'center' | 'clip' | V], ['results', [R ...]])";
 
 // Raises the usage error (the host's error call does not return).
 void refuse_usage() {
@@ -124,17 +135,17 @@ SignalArray signals_of(const mxArray *x, double dim) {
 // The padding constant as a sample of class `type`: a double that class holds or, for 64-bit
 // integers, a scalar of their own class, which *key carries exactly (a double holds only some of
 // their values). Anything else is not a padding that class can hold.
-double fill_argument(const mxArray *a, SampleType type, int64_t *key) {
+double fill_argument(const mxArray *a, SampleType type, int64_t *key, const char *name) {
   *key = 0;
   if (is_64_bit_integer(type) && mxGetClassID(a) == class_of(type) &&
       mxGetNumberOfElements(a) == 1 && !mxIsComplex(a)) {
     *key = integer_key(type, mxGetData(a), 0);
     return value_of_key(type, *key);
   }
-  const double fill = scalar_argument(a, "fill");
+  const double fill = scalar_argument(a, name);
   if (!fits_sample_type(type, fill)) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "fill must be a value of the samples' class; %g is not.", fill);
+                      "%s must be a value of the samples' class; %g is not.", name, fill);
   }
   if (is_64_bit_integer(type)) *key = integer_key_of(type, fill);
   return fill;
@@ -195,12 +206,21 @@ struct Options {
   const mxArray *statistic;
   const mxArray *p;
   const mxArray *method;
+  const mxArray *nsigma;
+  const mxArray *threshold;
+  const mxArray *scale;
+  const mxArray *fillmethod;
+  const mxArray *results;
 };
 
 Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
-  Options o = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-  const char *const names_of_moving[] = {"blocksize", "budget", "statistic", "p", "method"};
-  const mxArray **values_of_moving[] = {&o.blocksize, &o.budget, &o.statistic, &o.p, &o.method};
+  Options o = {};
+  const char *const names_of_moving[] = {"blocksize",  "budget", "statistic", "p",
+                                         "method",     "nsigma", "threshold", "scale",
+                                         "fillmethod", "results"};
+  const mxArray **values_of_moving[] = {&o.blocksize,  &o.budget, &o.statistic, &o.p,
+                                        &o.method,     &o.nsigma, &o.threshold, &o.scale,
+                                        &o.fillmethod, &o.results};
   const size_t moving_options = sizeof names_of_moving / sizeof *names_of_moving;
   for (int k = first; k + 1 < nrhs; k += 2) {
     const mxArray **value = names(prhs[k], "outputs")  ? &o.outputs
@@ -212,7 +232,9 @@ Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
     if (value == nullptr) {
       mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
                         "Argument %d must name an option: 'outputs', 'length'%s.", k + 1,
-                        moving ? ", 'blocksize', 'budget', 'statistic', 'p' or 'method'" : "");
+                        moving ? ", 'blocksize', 'budget', 'statistic', 'p', 'method', 'nsigma', "
+                                 "'threshold', 'scale', 'fillmethod' or 'results'"
+                               : "");
     }
     *value = prhs[k + 1];
   }
@@ -221,33 +243,79 @@ Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
 
 // The statistic that `a` names (the median where none is named), with its default parameters.
 MovingStatistic named_statistic(const mxArray *a, const char **name) {
-  const char *const kinds[] = {"median", "quantile", "mad"};
+  const char *const kinds[] = {"median", "quantile", "mad", "hampel", "outliers"};
+  const OutlierTest test = {3, kNormalMadScale, kNoFill, 0, 0, false};
   const MovingStatistic statistics[] = {median_statistic(), quantile_statistic(0.5, 5),
-                                        mad_statistic()};
-  for (int k = 0; k < 3; ++k) {
+                                        mad_statistic(), outlier_statistic(kHampelStatistic, test),
+                                        outlier_statistic(kOutlierStatistic, test)};
+  for (int k = 0; k < 5; ++k) {
     if (a == nullptr || names(a, kinds[k])) {
       *name = kinds[k];
       return statistics[k];
     }
   }
   mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                    "statistic must be 'median', 'quantile' or 'mad'.");
+                    "statistic must be 'median', 'quantile', 'mad', 'hampel' or 'outliers'.");
   return median_statistic();
 }
 
-// The statistic of the moving mode, read from its name-value pairs once. A probability and a
-// method are a quantile's alone.
-MovingStatistic statistic_argument(const Options &o) {
+// Refuses a parameter given to a statistic that does not take it.
+void refuse_unless(bool takes, const mxArray *given, const char *parameter, const char *owners,
+                   const char *name) {
+  if (takes || given == nullptr) return;
+  mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                    "'%s' goes only with 'statistic', %s; the statistic is '%s'.", parameter,
+                    owners, name);
+}
+
+// A finite number, 0 or more.
+double factor_argument(const mxArray *a, const char *name) {
+  const double v = scalar_argument(a, name);
+  if (!(v >= 0 && std::isfinite(v))) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "%s must be a finite number, 0 or more; it is %g.", name, v);
+  }
+  return v;
+}
+
+// An outlier test's fill: 'center', 'clip' or a value of the filled result's class.
+void fill_method_argument(const mxArray *a, SampleType type, OutlierTest *test) {
+  if (names(a, "center")) {
+    test->fill = kCenterFill;
+  } else if (names(a, "clip")) {
+    test->fill = kClipFill;
+  } else if (mxGetClassID(a) == mxCHAR_CLASS) {
+    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                      "fillmethod must be 'center', 'clip' or a value of the samples' class.");
+  } else {
+    test->fill = kConstantFill;
+    test->fill_value = fill_argument(a, type, &test->fill_key, "fillmethod");
+  }
+}
+
+// The statistic of the moving mode, read from its name-value pairs once; each parameter only
+// with the statistics that take it. `filled` is the class of an outlier test's filled result.
+MovingStatistic statistic_argument(const Options &o, SampleType x_type, SampleType filled) {
   const char *name = nullptr;
   MovingStatistic s = named_statistic(o.statistic, &name);
-  if (s.kind != kQuantileStatistic) {
-    if (o.p != nullptr || o.method != nullptr) {
-      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                        "'%s' goes only with 'statistic', 'quantile'; the statistic is '%s'.",
-                        o.p != nullptr ? "p" : "method", name);
-    }
+  const bool quantile = s.kind == kQuantileStatistic, hampel = s.kind == kHampelStatistic;
+  const bool outliers = s.kind == kOutlierStatistic;
+  refuse_unless(quantile, o.p, "p", "'quantile'", name);
+  refuse_unless(quantile, o.method, "method", "'quantile'", name);
+  refuse_unless(hampel, o.nsigma, "nsigma", "'hampel'", name);
+  refuse_unless(outliers, o.threshold, "threshold", "'outliers'", name);
+  refuse_unless(outliers, o.fillmethod, "fillmethod", "'outliers'", name);
+  refuse_unless(hampel || outliers, o.scale, "scale", "'hampel' or 'outliers'", name);
+  if (is_outlier_test(s)) {
+    OutlierTest &t = s.outlier;
+    const mxArray *factor = hampel ? o.nsigma : o.threshold;
+    if (factor) t.factor = factor_argument(factor, hampel ? "nsigma" : "threshold");
+    if (o.scale) t.scale = factor_argument(o.scale, "scale");
+    if (o.fillmethod) fill_method_argument(o.fillmethod, filled, &t);
+    t.single_precision = x_type == kSingleSamples;
     return s;
   }
+  if (!quantile) return s;
   if (o.p) s.quantile.p = scalar_argument(o.p, "p");
   if (!(s.quantile.p >= 0 && s.quantile.p <= 1)) {
     mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "p must be from 0 to 1; it is %g.",
@@ -255,6 +323,51 @@ MovingStatistic statistic_argument(const Options &o) {
   }
   if (o.method) s.quantile.method = static_cast<int32_t>(whole_argument(o.method, "method", 1, 9));
   return s;
+}
+
+// The class of each of a statistic's results: its values are of class y_type; an outlier test's
+// flags are logical, and its statistics single for single samples, double otherwise.
+SampleType result_type(const MovingStatistic &s, int32_t of, SampleType x_type, SampleType y_type) {
+  if (!is_outlier_test(s) || of == 0) return y_type;
+  if (of == 1) return kLogicalSamples;
+  return x_type == kSingleSamples ? kSingleSamples : kDoubleSamples;
+}
+
+// The results the call takes, in the order it receives them: 'results', a list of distinct
+// result numbers (1-based, as statistic_results orders them), or the first nlhs (at least one).
+void results_argument(const mxArray *a, int nlhs, MovingJob *job) {
+  const MovingStatistic &s = job->statistic;
+  const int32_t most = statistic_results(s);
+  if (a == nullptr) {
+    if (nlhs > most) refuse_usage();
+    job->results = std::max(nlhs, 1);
+    for (int32_t r = 0; r < job->results; ++r) job->taken[r].of = r;
+  } else {
+    const size_t count = mxGetNumberOfElements(a);
+    bool valid = mxIsDouble(a) && !mxIsComplex(a) && !mxIsSparse(a) && count >= 1 &&
+                 count <= static_cast<size_t>(most);
+    bool seen[kMostStatisticResults] = {};
+    for (size_t r = 0; valid && r < count; ++r) {
+      const double v = mxGetPr(a)[r];
+      valid = v >= 1 && v <= most && v == std::floor(v) && !seen[static_cast<int>(v) - 1];
+      if (valid) seen[static_cast<int>(v) - 1] = true;
+      if (valid) job->taken[r].of = static_cast<int32_t>(v) - 1;
+    }
+    if (!valid) {
+      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                        "results must list distinct result numbers from 1 to %d.", most);
+    }
+    if (nlhs > static_cast<int>(count)) refuse_usage();
+    job->results = static_cast<int32_t>(count);
+  }
+  for (int32_t r = 0; r < job->results; ++r) {
+    const int32_t of = job->taken[r].of;
+    job->taken[r].type = result_type(s, of, job->x_type, job->y_type);
+    if (s.kind == kOutlierStatistic && of == 0 && s.outlier.fill == kNoFill) {
+      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
+                        "The filled samples (result 1) need a 'fillmethod'.");
+    }
+  }
 }
 
 double budget_argument(const mxArray *a) {
@@ -285,7 +398,7 @@ FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget, bo
   const Padding paddings[] = {kConstantPadding, kReplicatePadding, kSymmetricPadding,
                               kPeriodicPadding};
   job.padding = paddings[static_cast<int>(padding)];
-  job.fill = fill_argument(prhs[3], job.type, &job.fill_key);
+  job.fill = fill_argument(prhs[3], job.type, &job.fill_key, "fill");
   const double dim = dim_argument(prhs[4]);
   job.include_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 0;
   job.block = static_cast<int64_t>(blocksize_argument(prhs[6]));
@@ -385,12 +498,11 @@ MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], d
                                     bool *planning) {
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
   MovingJob job{};
-  job.statistic = statistic_argument(options);
-  if (nlhs > statistic_results(job.statistic)) refuse_usage();
-  job.results = std::max(nlhs, 1);
   job.x_type = require_signal(prhs[1]);
   job.x = mxGetData(prhs[1]);
   job.y_type = moving_result_type(job.x_type);
+  job.statistic = statistic_argument(options, job.x_type, job.y_type);
+  results_argument(options.results, nlhs, &job);
   job.signals = signals_of(prhs[1], dim_argument(prhs[4]));
   *planning = plans_length(options.length, &job.signals, &job.x);
   if (job.signals.length > kMostMovingSamples && sample_count(job.signals) > 0) {
@@ -416,7 +528,7 @@ MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], d
                       "Windows in time are clipped to the signal: ends must be 0 with times.");
   }
   // A sample like the results, which it may be.
-  w.fill = fill_argument(prhs[7], job.y_type, &job.fill_key);
+  w.fill = fill_argument(prhs[7], job.y_type, &job.fill_key, "fill");
   w.forward_open = whole_argument(prhs[9], "forward_open", 0, 1) == 1;
   job.threads = static_cast<int32_t>(whole_argument(prhs[10], "threads", 1, kMostWorkers));
   job.block = options.blocksize ? static_cast<int64_t>(blocksize_argument(options.blocksize))
@@ -447,7 +559,7 @@ void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray 
   // The results are made only once the budget holds the plan: a refused call leaves none behind.
   const double dim = mxGetPr(prhs[4])[0];
   for (int32_t r = 0; r < job.results; ++r) {
-    plhs[r] = new_result(prhs[1], dim, job.outputs, job.y_type);
+    plhs[r] = new_result(prhs[1], dim, job.outputs, job.taken[r].type);
     job.y[r] = mxGetData(plhs[r]);
   }
   run_in_host_storage(job, plan, run_moving);

@@ -234,7 +234,7 @@ TEST(MovingJob, RangesClassesAndThreadsMatchTheEngineOnEachSignal) {
     job.x = doubles ? static_cast<const void *>(x.data()) : x16.get();
     job.y[0] = doubles ? static_cast<void *>(y.data()) : y16.get();
     job.y[1] = doubles ? static_cast<void *>(m.data()) : m16.get();
-    job.results = mad ? 2 : 1;
+    take_first_results(&job, mad ? 2 : 1);
     const MovingPlan plan = plan_moving(job);
     std::vector<char> storage(plan.workers * plan.worker_bytes + 1);
     run_moving(job, plan, storage.data());
@@ -294,7 +294,7 @@ TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
     job.x = big.data();
     job.y[0] = y.data();
     job.y[1] = medians.data();
-    job.results = statistic_results(job.statistic);
+    take_first_results(&job, statistic_results(job.statistic));
     job.windows.fill = double(shift);  // 2^60 + 0, which a double holds
     job.fill_key = integer_key_of(job.x_type, job.windows.fill);
     const MovingPlan plan = plan_moving(job);
@@ -303,6 +303,7 @@ TEST(MovingJob, SixtyFourBitIntegersBeyondDoublesAreExact) {
     run_moving(job, plan, storage.data());
     MovingJob reference = job;
     reference.x_type = reference.y_type = kDoubleSamples;
+    take_first_results(&reference, job.results);
     reference.x = small.data();
     reference.y[0] = want.data();
     reference.y[1] = want_medians.data();

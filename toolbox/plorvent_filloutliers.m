@@ -31,10 +31,15 @@ function [B, TF, L, U, C, varargout] = plorvent_filloutliers(A, fill, varargin)
 %
 %   B has the size and class of A (an integer class takes the fills rounded
 %   to the nearest, halves away from zero, and saturated); logical A gives
-%   double. L, U and C are single for single A and double otherwise. The
-%   statistics come from one pass of the compiled module PLORVENT_FILTER; in
-%   GNU Octave a Ctrl-C stops a long call (plorvent_filloutliers:
-%   interrupted). Detection methods other than 'movmedian' and the fill
+%   double. L, U and C are single for single A and double otherwise. int64
+%   and uint64 elements beyond 2^53 are tested exactly, as in
+%   PLORVENT_ISOUTLIER; 'center' fills them with the exact median rounded
+%   into their class, 'clip' with the bound L or U so rounded. The compiled
+%   module PLORVENT_FILTER finds the outliers and makes the 'center', 'clip'
+%   and constant fills in one pass over the windows, computing L, U and C
+%   only where they are asked for; the other fills start from the TF it
+%   returns. In GNU Octave a Ctrl-C stops a long call
+%   (plorvent_filloutliers:interrupted). Detection methods other than 'movmedian' and the fill
 %   method 'makima' are refused (plorvent_filloutliers:unsupportedMethod):
 %   MATLAB's FILLOUTLIERS serves them.
 %
@@ -71,23 +76,32 @@ require_arguments(nargin, nargout, [2 Inf 5], caller, ['[B, TF, L, U, C] = ', ..
 A = checked_signal(A, caller);
 fill = fill_method(fill, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
-[TF, L, U, C, below] = outlier_bounds(A, windows, threshold, caller);
-B = A;
-if islogical(B)
-  B = double(B);
+filled_class = class(A);
+if islogical(A)
+  filled_class = 'double';
 end
+parameters = {'threshold', threshold};
 if isnumeric(fill)
-  B(TF) = cast(fill, class(B));  % as MATLAB converts it: B keeps its class
-elseif strcmp(fill, 'center')
-  B(TF) = C(TF);
-elseif strcmp(fill, 'clip')
-  above = TF & ~below;
-  B(below) = L(below);
-  B(above) = U(above);
-else
-  B = interpolated(B, TF, fill, windows);
+  % as MATLAB converts it: B keeps its class; 64-bit integers go as they are, exactly
+  fill = cast(fill, filled_class);
+  if ~any(strcmp(filled_class, {'int64', 'uint64'}))
+    fill = double(fill);
+  end
 end
-[L, U, C] = as_floating(L, U, C);
+in_module = isnumeric(fill) || any(strcmp(fill, {'center', 'clip'}));
+if in_module
+  parameters = [parameters, {'fillmethod', fill}];
+  results = 1:max(nargout, 1);
+else
+  results = 2:max(nargout, 2);  % the flags, and the statistics asked for
+end
+[out{1:numel(results)}] = outlier_test(A, windows, 'outliers', parameters, results, caller);
+if ~in_module
+  B = interpolated(cast(A, filled_class), out{1}, fill, windows);
+  out = [{B}, out];
+end
+out(end + 1:5) = {[]};
+[B, TF, L, U, C] = out{:};
 end
 
 function fill = fill_method(given, caller)

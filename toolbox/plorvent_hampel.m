@@ -34,10 +34,13 @@ function [y, j, xmedian, xsigma, varargout] = plorvent_hampel(x, k, nsigma, vara
 %   rounded to the nearest, halves away from zero); logical X gives double.
 %   XMEDIAN and XSIGMA are single for single X and double otherwise: integer
 %   and logical samples are taken as doubles, so that their medians are not
-%   rounded. The statistics of all windows come from one pass of the
-%   compiled module PLORVENT_FILTER (see PLORVENT_MOVMEDIAN for its work
-%   memory); in GNU Octave a Ctrl-C stops a long call
-%   (plorvent_hampel:interrupted).
+%   rounded. int64 and uint64 samples beyond 2^53, which no double holds,
+%   are tested exactly: |X(i) - XMEDIAN(i)| is taken from the exact median,
+%   and a replaced sample takes the exact median rounded into the class.
+%   The compiled module PLORVENT_FILTER computes Y, J and the statistics in
+%   one pass over the windows, and only the outputs asked for (see
+%   PLORVENT_MOVMEDIAN for its work memory); in GNU Octave a Ctrl-C stops a
+%   long call (plorvent_hampel:interrupted).
 %
 %   Example: a spike replaced, a NaN kept
 %     x = [4 8 NaN 6 -1 -40 -2 -3];
@@ -83,18 +86,13 @@ if ~is_whole(k, 0, Inf)
 end
 nsigma = threshold_value(nsigma, 'NSIGMA', caller);
 windows = moving_windows(full(double(k)), full(double(k)), dim_argument([], size(x), caller));
-[xmedian, xsigma, samples] = outlier_statistics(x, windows, caller);
-j = abs(samples - xmedian) > nsigma * xsigma;  % false for NaN: a NaN sample stays
-filtered = x;
-if islogical(x)
-  filtered = samples;
-end
-filtered(j) = xmedian(j);
-[xmedian, xsigma] = as_floating(xmedian, xsigma);
+results = 1:max(nargout, 2 * (nargout == 0));  % the plot shows the filtered samples and flags
+[out{1:numel(results)}] = outlier_test(x, windows, 'hampel', {'nsigma', nsigma}, results, caller);
 if nargout == 0
-  plot_outliers(samples, double(filtered), j);  % nothing returned: no ans printed
+  plot_outliers(double(x), double(out{1}), out{2});  % nothing returned: no ans printed
 else
-  y = filtered;
+  out(end + 1:4) = {[]};
+  [y, j, xmedian, xsigma] = out{:};
 end
 end
 
@@ -127,6 +125,11 @@ end
 %! kappa = -1 / (sqrt(2) * erfcinv(3 / 2));
 %! assert(xsigma, kappa * [1 1.5 2 3 1 1 3 1 1 1]);
 %! assert(plorvent_hampel(int8([4 8 6 -1 -100 -2 -3]), 2), int8([4 8 6 -1 -2 -2 -3]));
+%! [y, j] = plorvent_hampel(uint64([2^60 0 2^60]), 1);  % a deviation below the median counts
+%! assert(y, uint64([2^60 2^60 2^60]));
+%! assert(j, logical([0 1 0]));
+%! [~, j] = plorvent_hampel(int64(2)^60 + int64([0 1 3]), 1, 0.5);  % decided exactly
+%! assert(j, logical([1 0 1]));
 %!error id=plorvent_hampel:invalidWindow plorvent_hampel(1:5, -1)
 %!error id=plorvent_hampel:invalidThreshold plorvent_hampel(1:5, 2, -0.5)
 

@@ -27,9 +27,13 @@ function [TF, L, U, C, varargout] = plorvent_isoutlier(A, varargin)
 %
 %   TF is logical. L, U and C are single for single A and double otherwise:
 %   integer and logical elements are taken as doubles (their medians are
-%   not rounded). The statistics of all windows come from one pass of the
-%   compiled module PLORVENT_FILTER; in GNU Octave a Ctrl-C stops a long
-%   call (plorvent_isoutlier:interrupted). The other methods of ISOUTLIER
+%   not rounded). int64 and uint64 elements beyond 2^53, which no double
+%   holds, are tested exactly: A - C, from the exact median, is compared
+%   with the spread T*S, so TF is what exact arithmetic gives (C, L and U
+%   are the nearest doubles). The compiled module PLORVENT_FILTER computes
+%   TF, and L, U and C only where they are asked for, in one pass over the
+%   windows; in GNU Octave a Ctrl-C stops a long call
+%   (plorvent_isoutlier:interrupted). The other methods of ISOUTLIER
 %   ('median', its default, 'mean', 'quartiles', 'grubbs', 'gesd',
 %   'movmean', 'percentiles') are refused (plorvent_isoutlier:
 %   unsupportedMethod): MATLAB's ISOUTLIER serves them.
@@ -64,8 +68,11 @@ require_arguments(nargin, nargout, [1 Inf 4], caller, ...
                   '[TF, L, U, C] = plorvent_isoutlier(A, ''movmedian'', window, ...)');
 A = checked_signal(A, caller);
 [windows, threshold] = outlier_settings(A, varargin, caller);
-[TF, L, U, C] = outlier_bounds(A, windows, threshold, caller);
-[L, U, C] = as_floating(L, U, C);
+results = 2:max(nargout, 1) + 1;  % the flags, then the bounds and medians asked for
+[out{1:numel(results)}] = outlier_test(A, windows, 'outliers', {'threshold', threshold}, ...
+                                       results, caller);
+out(end + 1:4) = {[]};
+[TF, L, U, C] = out{:};
 end
 
 %!test
@@ -77,6 +84,9 @@ end
 %! assert([L; U], C + [-3; 3] * kappa * [1 1.5 2 3 1 1 3 1 1 1], 8 * eps);
 %! B = [1 2 NaN -1 -2 30 -1 3 2 1];
 %! assert(plorvent_isoutlier(B, "movmedian", [2 2], "Thr", 1), logical([0 0 0 0 1 1 0 0 0 0]));
+%! % a half from the exact median, beyond 2^53, is beyond a threshold of 0
+%! TF = plorvent_isoutlier(int64(2)^60 + int64([1 0]), 'movmedian', 3, 'ThresholdFactor', 0);
+%! assert(TF, true(1, 2));
 %!error id=plorvent_isoutlier:unsupportedMethod plorvent_isoutlier(1:5, 'median')
 %!error id=plorvent_isoutlier:invalidThreshold plorvent_isoutlier(1:5, 'movmedian', 3, 'ThresholdFactor', -1)
 

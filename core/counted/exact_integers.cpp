@@ -116,3 +116,31 @@ uint64_t ExactArithmetic::result(const Deviation &d) const {
   const uint64_t whole = d.whole < most && d.quarters >= 2 ? d.whole + 1 : d.whole;
   return whole < most ? whole : most;
 }
+
+double ExactArithmetic::nearest(const Value &v) const {
+  const double whole = unsigned_class ? static_cast<double>(static_cast<uint64_t>(v.key) ^ kTopBit)
+                                      : static_cast<double>(v.key);
+  return v.half ? whole + 0.5 : whole;
+}
+
+double ExactArithmetic::nearest(const Deviation &d) const {
+  return static_cast<double>(d.whole) + 0.25 * d.quarters;
+}
+
+int ExactArithmetic::side(const Value &x, const Value &m, double spread) const {
+  const Deviation d = deviation(x, m);
+  if (d.whole == 0 && d.quarters == 0) return 0;
+  const int away = x.key > m.key ? 1 : -1;
+  // |x - m| > spread exactly where 2|x - m|, a whole number below 2^66, exceeds floor(2*spread).
+  const double twice = 2 * spread;
+  if (!(twice < 0x1p66)) return 0;  // beyond every deviation (or NaN: no test)
+  if (twice < 0) return away;
+  const Wide deviation = {d.whole >> 63, (d.whole << 1) | static_cast<uint64_t>(d.quarters / 2)};
+  const double limit = std::floor(twice);
+  const double high = std::floor(std::ldexp(limit, -64));
+  const Wide bound = {static_cast<uint64_t>(high),
+                      static_cast<uint64_t>(limit - std::ldexp(high, 64))};
+  const bool beyond =
+      deviation.high != bound.high ? deviation.high > bound.high : deviation.low > bound.low;
+  return beyond ? away : 0;
+}

@@ -40,6 +40,13 @@ struct ExactArithmetic {
     return a.whole == b.whole && a.quarters == b.quarters;
   }
 
+  // The value and the deviation as doubles: exact within 2^51, within a rounding or two beyond.
+  double nearest(const Value &v) const;
+  double nearest(const Deviation &d) const;
+  // Where x lies against m -/+ spread (spread >= 0): -1 below m - spread, 1 above m + spread,
+  // 0 between them (ends included), decided exactly.
+  int side(const Value &x, const Value &m, double spread) const;
+
   // The results as the class holds them (the 64 bits of an int64 or a uint64).
   uint64_t result(const Value &v) const;
   uint64_t result(const Deviation &d) const;

@@ -140,8 +140,24 @@ struct LaneWindows {
 };
 
 // Outputs i ... last-1 into the lanes; false if one of their windows holds a NaN.
+// An outlier test takes the lanes' MADs and medians a chunk at a time, while they are at hand.
+bool lanes_tested(const double *x, const MovingWindows &w, const LaneWindows &lanes, int64_t i,
+                  int64_t last, const Outputs &out) {
+  double *mads = out.outliers.scratch, *medians = mads + kOutlierChunk;
+  for (int64_t j = i; j < last; j += kOutlierChunk) {
+    const int64_t count = std::min(kOutlierChunk, last - j);
+    if (!lane_sorted_statistics(x + j - w.back, count, lanes.W, lanes.statistic, mads, medians)) {
+      return false;
+    }
+    const OutlierOutputs at = shifted(out.outliers, j - lanes.first);
+    for (int64_t k = 0; k < count; ++k) finish_double_outlier(at, k, medians[k], mads[k]);
+  }
+  return true;
+}
+
 bool lanes_served(const double *x, const MovingWindows &w, const LaneWindows &lanes, int64_t i,
                   int64_t last, const Outputs &out) {
+  if (out.outliers.active) return lanes_tested(x, w, lanes, i, last, out);
   const Outputs at = from(out, i - lanes.first);
   return lane_sorted_statistics(x + i - w.back, last - i, lanes.W, lanes.statistic, at.values,
                                 at.medians);
@@ -256,7 +272,7 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
       scan = more + 1;
     }
     counted_statistics(x, n, w, held_from, run_end,
-                       {median_statistic(), nullptr, out + (held_from - a), nullptr}, room);
+                       {median_statistic(), nullptr, out + (held_from - a), nullptr, {}}, room);
     i = run_end;
     t = scan;
   }
@@ -274,10 +290,12 @@ void fixed_medians(const double *x, int64_t n, const MovingWindows &w, const Fix
   }
 }
 
-// The fixed engines' storage, then the counted structure's.
+// The fixed engines' storage, then the counted structure's, then an outlier test's chunk of
+// MADs and medians.
 struct MovingRoom {
   char *fixed;
   CountedRoom counted;
+  double *scratch;
 };
 
 // For `outputs` outputs whose windows, with the outputs themselves, reach `span` samples: the
@@ -292,7 +310,9 @@ MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
     fixed_bytes = running_median_storage_bytes(f.e, f.W, outputs);
   }
   room.fixed = take_bytes(s, fixed_bytes);
-  room.counted = carve_counted_room(s, segment_span(w, span, outputs), statistic);
+  const MovingStatistic engine = engine_statistic(statistic);
+  room.counted = carve_counted_room(s, segment_span(w, span, outputs), engine);
+  room.scratch = take<double>(s, is_outlier_test(statistic) ? 2 * kOutlierChunk : 0);
   return room;
 }
 
@@ -331,8 +351,8 @@ void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
   const Reach reach = reach_of_outputs(w, n, first, last);
   const MovingRoom moving =
       carve_moving_room(layout, w, s, exact != nullptr, reach.hi - reach.lo + 1, last - first);
-  const Outputs out = outputs_to(s, exact, results);
-  if (!fixed_engine_serves(w, s, exact != nullptr, n)) {
+  const Outputs out = outputs_to(s, exact, results, x + first, moving.scratch);
+  if (!fixed_engine_serves(w, out.statistic, exact != nullptr, n)) {
     sorted_or_counted_statistics(x, n, w, first, last, out, moving.counted);
     return;
   }

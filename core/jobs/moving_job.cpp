@@ -14,23 +14,29 @@
 
 namespace {
 
-bool in_place(const MovingJob &job) {
-  return job.x_type == kDoubleSamples && job.y_type == kDoubleSamples && job.signals.stride == 1;
+// Double signals stored contiguously are read in place (unless ranked as exact integers), and
+// their double results written in place.
+bool reads_in_place(const MovingJob &job, const MovingPlan &plan) {
+  return job.x_type == kDoubleSamples && job.signals.stride == 1 && !plan.exact;
+}
+
+bool writes_in_place(const MovingJob &job, const MovingPlan &plan, int32_t r) {
+  return reads_in_place(job, plan) && job.taken[r].type == kDoubleSamples;
 }
 
 struct MovingRoom {
   double *samples;                        // what a piece's windows reach (or their ranks)
-  double *staged[kMostStatisticResults];  // the results of its outputs that the job takes
+  double *staged[kMostStatisticResults];  // the results of its outputs not written in place
   int64_t *sorted_keys;  // exact integers: the keys of the samples (and the fill), sorted
   char *engine;
 };
 
 MovingRoom carve_room(StorageLayout &s, const MovingJob &job, const MovingPlan &plan) {
-  const bool gathers = !in_place(job) || plan.exact;
   MovingRoom room;
-  room.samples = take<double>(s, gathers ? plan.span : 0);
+  room.samples = take<double>(s, reads_in_place(job, plan) ? 0 : plan.span);
   for (int32_t r = 0; r < kMostStatisticResults; ++r) {
-    room.staged[r] = take<double>(s, gathers && r < job.results ? plan.piece : 0);
+    const bool staged = r < job.results && !writes_in_place(job, plan, r);
+    room.staged[r] = take<double>(s, staged ? plan.piece : 0);
   }
   room.sorted_keys = take<int64_t>(s, plan.exact ? plan.span + 1 : 0);
   room.engine = take_bytes(s, moving_statistics_storage_bytes(job.windows, job.statistic,
@@ -91,38 +97,49 @@ void moving_task(void *context, int32_t worker, const Piece &piece) {
   const int64_t y_at = signal_start(with_length(job.signals, job.outputs), piece.signal) +
                        piece.first * job.signals.stride;
   const int64_t first = job.first_output + piece.first, last = job.first_output + piece.last;
+  const int64_t stride = job.signals.stride, count = last - first;
   StatisticResults results = {};
-  if (in_place(job) && !run.plan->exact) {
-    for (int32_t r = 0; r < job.results; ++r) {
-      results.at[r] = static_cast<double *>(job.y[r]) + y_at;
-    }
+  for (int32_t r = 0; r < job.results; ++r) {
+    results.at[job.taken[r].of] = writes_in_place(job, *run.plan, r)
+                                      ? static_cast<double *>(job.y[r]) + y_at
+                                      : room.staged[r];
+  }
+  if (reads_in_place(job, *run.plan)) {
     moving_statistics(static_cast<const double *>(job.x) + start, job.signals.length, job.windows,
                       job.statistic, nullptr, first, last, results, room.engine);
-    return;
-  }
-  int64_t lo = 0, hi = 0;
-  moving_reach(job.windows, job.signals.length, first, last, &lo, &hi);
-  MovingWindows windows = job.windows;
-  if (windows.times) windows.times += lo;
-  ExactArithmetic exact = {nullptr, false};
-  if (run.plan->exact) {
-    exact = ranked_integers(job, start, lo, hi, room, &windows);
   } else {
-    gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
-                   room.samples);
-  }
-  for (int32_t r = 0; r < job.results; ++r) results.at[r] = room.staged[r];
-  moving_statistics(room.samples, hi - lo + 1, windows, job.statistic,
-                    run.plan->exact ? &exact : nullptr, first - lo, last - lo, results,
-                    room.engine);
-  const int64_t stride = job.signals.stride, count = last - first;
-  for (int32_t r = 0; r < job.results; ++r) {
+    int64_t lo = 0, hi = 0;
+    moving_reach(job.windows, job.signals.length, first, last, &lo, &hi);
+    MovingWindows windows = job.windows;
+    if (windows.times) windows.times += lo;
+    ExactArithmetic exact = {nullptr, false};
     if (run.plan->exact) {
+      exact = ranked_integers(job, start, lo, hi, room, &windows);
+    } else {
+      gather_samples(job.x_type, job.x, job.signals, start, kConstantPadding, 0, lo, hi - lo + 1,
+                     room.samples);
+    }
+    moving_statistics(room.samples, hi - lo + 1, windows, job.statistic,
+                      run.plan->exact ? &exact : nullptr, first - lo, last - lo, results,
+                      room.engine);
+  }
+  for (int32_t r = 0; r < job.results; ++r) {
+    const SampleType type = job.taken[r].type;
+    if (writes_in_place(job, *run.plan, r)) continue;
+    // Exact results of the integer class hold its 64 bits; every other result is a double.
+    if (run.plan->exact && type == job.x_type) {
       scatter_bits(job.y[r], stride, y_at, room.staged[r], count);
     } else {
-      scatter_samples(job.y_type, job.y[r], stride, y_at, room.staged[r], count);
+      scatter_samples(type, job.y[r], stride, y_at, room.staged[r], count);
     }
   }
+}
+
+// An outlier test's constant fill that no double holds is written exactly.
+bool fills_beyond_doubles(const MovingJob &job) {
+  const MovingStatistic &s = job.statistic;
+  return is_outlier_test(s) && s.outlier.fill == kConstantFill &&
+         key_beyond_doubles(job.x_type, s.outlier.fill_key);
 }
 
 bool is_empty(const MovingJob &job) {
@@ -135,7 +152,8 @@ MovingPlan plan_moving(const MovingJob &job) {
   MovingPlan plan = {1, 0, 0, false, 0};
   if (is_empty(job)) return plan;
   plan.exact = (job.x && holds_beyond_doubles(job.x_type, job.x, sample_count(job.signals))) ||
-               (job.windows.padded && key_beyond_doubles(job.x_type, job.fill_key));
+               (job.windows.padded && key_beyond_doubles(job.x_type, job.fill_key)) ||
+               fills_beyond_doubles(job);
   const int64_t signals = signal_count(job.signals);
   plan.workers = workers_for(signals * job.outputs, job.threads);
   const MovingWindows &w = job.windows;

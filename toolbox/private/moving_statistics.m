@@ -1,8 +1,10 @@
-function [y, medians] = moving_statistics(x, windows, caller)
+function varargout = moving_statistics(x, windows, caller)
 %MOVING_STATISTICS The moving statistic of every signal of X over the WINDOWS (see
-%   MOVING_WINDOWS: the median, a quantile or the MAD), computed by the plorvent_filter module's
-%   moving mode; with the MAD, MEDIANS holds each window's median too. Faults are raised under
-%   CALLER's prefix: signals longer than the module serves are CALLER:invalidInput.
+%   MOVING_WINDOWS: the median, a quantile, the MAD or an outlier test), computed by the
+%   plorvent_filter module's moving mode: [Y, MEDIANS] with the MAD (MEDIANS each window's
+%   median), or the results WINDOWS.results names (the first NARGOUT where it names none).
+%   Faults are raised under CALLER's prefix: signals longer than the module serves are
+%   CALLER:invalidInput.
 require_served(x, windows.dim, caller);
 if windows.discard
   % Only the outputs whose windows lie wholly inside the signal are computed; where there are
@@ -14,21 +16,38 @@ if windows.discard
     windows.outputs = keep;
   end
 end
+results = windows.results;
+if isempty(results)
+  results = 1:max(nargout, 1);
+end
 if isempty(x) && isempty(windows.planned_length)
   % Nothing to compute; the times and reaches of an empty signal are not the module's to check.
-  % Means of two samples are not logical: logical signals give doubles, as the module does.
-  result_class = class(x);
-  if islogical(x)
-    result_class = 'double';
-  end
-  y = zeros(size(x), result_class);
-  medians = y;
+  varargout = arrayfun(@(r) zeros(size(x), result_class(x, windows.statistic, r)), results, ...
+                       'UniformOutput', false);
 else
-  [y, medians] = module_statistics(x, windows, caller, nargout);
+  [varargout{1:numel(results)}] = module_statistics(x, windows, caller, results);
 end
 end
 
-function [y, medians] = module_statistics(x, windows, caller, results)
+function name = result_class(x, statistic, r)
+% The class of result R, as the module makes it: means of two samples are not logical, so
+% logical signals give doubles; an outlier test's flags are logical and its statistics single
+% for single X, double otherwise.
+name = class(x);
+if islogical(x)
+  name = 'double';
+end
+if any(strcmp(statistic, {'hampel', 'outliers'})) && r > 1
+  name = 'double';
+  if r == 2
+    name = 'logical';
+  elseif isa(x, 'single')
+    name = 'single';
+  end
+end
+end
+
+function varargout = module_statistics(x, windows, caller, results)
 threads = windows.threads;
 if isempty(threads)
   threads = host_threads();
@@ -48,15 +67,14 @@ end
 if strcmp(windows.statistic, 'quantile')  % the module takes p and method with a quantile only
   options = [options; {'p', windows.p; 'method', windows.method}];
 end
+options = [options; reshape(windows.test, 2, [])'];
+if ~isempty(windows.results)
+  options = [options; {'results', results}];
+end
 given = ~cellfun(@isempty, options(:, 2));
 args = [args, reshape(options(given, :)', 1, [])];
-medians = [];
 try
-  if results > 1
-    [y, medians] = plorvent_filter(args{:});
-  else
-    y = plorvent_filter(args{:});
-  end
+  [varargout{1:numel(results)}] = plorvent_filter(args{:});
 catch err
   rethrow_as(with_budget_advice(err), caller);
 end

@@ -16,9 +16,14 @@ function windows = moving_windows(back, forward, dim)
 %               [] or N: the call is only planned, for signals of N samples (X holds none
 %               along DIM), and gives the bytes of work memory it takes
 %     statistic 'median' (the default), 'quantile' (of probability p, from 0 to 1, by method
-%               1 to 9 as QUANTILE numbers them) or 'mad' (the median absolute deviation)
+%               1 to 9 as QUANTILE numbers them), 'mad' (the median absolute deviation), or an
+%               outlier test, 'hampel' or 'outliers' (see OUTLIER_TEST)
+%     test      the outlier test's parameters: name-value pairs for the module ('nsigma',
+%               'threshold', 'scale', 'fillmethod')
+%     results   [] (the first NARGOUT) or the numbers of the statistic's results to compute, in
+%               the order they are returned
 windows = struct('back', back, 'forward', forward, 'dim', dim, 'open', false, ...
                  'omit_nan', false, 'ends', 'shrink', 'discard', false, 'times', [], ...
                  'threads', [], 'block', [], 'budget', [], 'outputs', [], 'planned_length', [], ...
-                 'statistic', 'median', 'p', 0.5, 'method', 5);
+                 'statistic', 'median', 'p', 0.5, 'method', 5, 'test', {{}}, 'results', []);
 end
