@@ -94,7 +94,7 @@ TEST(CountedWindows, MadOfSignalsThatJumpIsExactInBoundedSteps) {
       Counted c;
       start_counted(x.data(), 0, n - 1, w, mad, room, &c);
       double value = 0, median = 0;
-      const Outputs out = {mad, nullptr, &value, &median};
+      const Outputs out = {mad, nullptr, &value, &median, {}};
       int64_t most = 0;
       for (int64_t i = w.back; i + w.forward < n; ++i) {
         slide_counted(&c, i - w.back, i + w.forward);

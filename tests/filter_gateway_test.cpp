@@ -143,6 +143,42 @@ TEST(FilterGateway, AProbabilityAndAMethodAreAQuantilesAlone) {
   EXPECT_EQ(contents(quantile.result), (std::vector<double>{2, 3, 4, 6, 8}));
 }
 
+// On the windows above (medians 2 3 4 6 8, MADs 1 1.5 3 3 4), the spread is the MAD itself:
+// only 16 lies beyond it, 8 above its median 8.
+TEST(FilterGateway, OutlierTestsGiveTheResultsNamedInTheirOrder) {
+  HostCall hampel(moving_args({text("statistic"), text("hampel"), text("nsigma"), doubles({1}),
+                               text("scale"), doubles({1}), text("results"), doubles({2, 1})}),
+                  2);
+  ASSERT_FALSE(hampel.raised) << standin_last_error_message();
+  ASSERT_EQ(mxGetClassID(hampel.results[0]), mxLOGICAL_CLASS);
+  const bool *j = static_cast<const bool *>(mxGetData(hampel.results[0]));
+  EXPECT_EQ(std::vector<bool>(j, j + 5), (std::vector<bool>{0, 0, 0, 0, 1}));
+  EXPECT_EQ(contents(hampel.results[1]), (std::vector<double>{1, 2, 4, 8, 8}));
+  HostCall clip(moving_args({text("statistic"), text("outliers"), text("threshold"), doubles({0.5}),
+                             text("scale"), doubles({2}), text("fillmethod"), text("clip"),
+                             text("results"), doubles({3, 4, 1})}),
+                3);
+  ASSERT_FALSE(clip.raised) << standin_last_error_message();
+  EXPECT_EQ(contents(clip.results[0]), (std::vector<double>{1, 1.5, 1, 3, 4}));
+  EXPECT_EQ(contents(clip.results[1]), (std::vector<double>{3, 4.5, 7, 9, 12}));
+  EXPECT_EQ(contents(clip.results[2]), (std::vector<double>{1, 2, 4, 8, 12}));
+  const std::vector<std::vector<mxArray *>> refused = {
+      {text("statistic"), text("outliers"), text("nsigma"), doubles({1})},
+      {text("statistic"), text("hampel"), text("threshold"), doubles({1})},
+      {text("statistic"), text("mad"), text("fillmethod"), text("center")},
+      {text("statistic"), text("quantile"), text("scale"), doubles({1})},
+      {text("statistic"), text("hampel"), text("nsigma"), doubles({-1})},
+      {text("statistic"), text("outliers"), text("fillmethod"), text("linear")},
+      {text("statistic"), text("outliers"), text("results"), doubles({1})},  // no fill given
+      {text("statistic"), text("outliers"), text("results"), doubles({2, 2})},
+      {text("statistic"), text("outliers"), text("results"), doubles({6})},
+  };
+  for (const std::vector<mxArray *> &pairs : refused) {
+    HostCall call(moving_args(pairs), 1);
+    EXPECT_EQ(call.error_id(), "plorvent_filter:invalidArgument") << standin_last_error_message();
+  }
+}
+
 TEST(FilterGateway, TheBudgetAndTheThreads) {
   HostCall moving(moving_args({text("statistic"), text("mad"), text("budget"), doubles({0})}));
   EXPECT_EQ(moving.error_id(), "plorvent_filter:windowTooLong");

@@ -249,3 +249,28 @@
 %! [B, ~, ~, ~, C2] = plorvent_filloutliers(x, 'center', 'movmedian', 5);
 %! assert(isequal(TF, j) && isequal(B, y));
 %! assert(all(cellfun(@(v) isa(v, 'double'), {xmedian, xsigma, L, U, C, C2})));
+
+%!test  # 64-bit integers: offsets from a base beyond 2^53 decide as the same offsets from 0
+%! rand('seed', 25);
+%! for trial = 1:150
+%!   n = randi([1 12]);
+%!   k = randi([0 3]);
+%!   t = [0 0.5 1 2 3](randi(5));
+%!   d = randi([0 12], 1, n);
+%!   for kind = {'int64', 'uint64'}
+%!     base = cast(2, kind{1})^(60 + strcmp(kind{1}, 'uint64') * 3) + randi(1000);
+%!     [near, far] = deal(cast(d, kind{1}), base + cast(d, kind{1}));
+%!     [y0, j0] = plorvent_hampel(near, k, t);
+%!     [y1, j1] = plorvent_hampel(far, k, t);
+%!     assert(j1, j0);
+%!     assert(y1 - base, y0);  % a replaced sample takes the exact median in its class
+%!     args = {'movmedian', 2 * k + 1, 'ThresholdFactor', t};
+%!     assert(plorvent_isoutlier(far, args{:}), plorvent_isoutlier(near, args{:}));
+%!     [B0, TF0] = plorvent_filloutliers(near, 'center', args{:});
+%!     [B1, TF1] = plorvent_filloutliers(far, 'center', args{:});
+%!     assert(TF1, TF0);
+%!     assert(B1 - base, B0);
+%!     [~, TF1] = plorvent_filloutliers(far, 'linear', args{:});
+%!     assert(TF1, TF0);
+%!   end
+%! end
