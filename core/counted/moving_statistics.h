@@ -42,8 +42,10 @@ size_t moving_statistics_storage_bytes(const MovingWindows &w, const MovingStati
                                        bool exact, int64_t span, int64_t outputs);
 
 // Where the results of outputs first ... last-1 go: result r of output first+j to at[r][j], for
-// the statistic's results (statistic_results). The first is always taken; a later one is null
-// where the caller does not take it.
+// the statistic's results (statistic_results). The first is always taken, but for an outlier
+// test; a result is null where the caller does not take it (and then is not computed). An
+// outlier test's flags are 0 or 1, and with exact integers its filled result holds the 64 bits
+// of the class, its statistics doubles.
 struct StatisticResults {
   double *at[kMostStatisticResults];
 };
