@@ -8,7 +8,8 @@ function modules = build_plorvent(output_dir)
 %   MODULES = build_plorvent(...) returns the modules' full file names (a cell array).
 %
 %   Runs in MATLAB (set up a C++ compiler once with "mex -setup C++") and in GNU Octave. Each
-%   module is built from its gateway, gateway/<name>_gateway.cpp, and core/*/*.cpp with no
+%   module is built from its gateway, gateway/<name>_gateway.cpp (plorvent_filter's with its MEX
+%   adapter, gateway/plorvent_filter_mex.cpp), and core/*/*.cpp with no
 %   options beyond the project root as include folder and, in MATLAB, -compatibleArrayDims;
 %   intermediate files go to the host's temporary folder. Afterwards add OUTPUT_DIR to the path
 %   and call y = plorvent(x, w) or m = plorvent_core(x, xic, xfc, W2).
@@ -24,16 +25,18 @@ end
 core = dir(fullfile(root, 'core', '*', '*.cpp'));
 core_files = cellfun(@fullfile, {core.folder}, {core.name}, 'UniformOutput', false);
 names = {'plorvent_core', 'plorvent_filter'};
+adapters = {{}, {fullfile(root, 'gateway', 'plorvent_filter_mex.cpp')}};
 modules = cell(size(names));
 for k = 1:numel(names)
   gateway = fullfile(root, 'gateway', [names{k} '_gateway.cpp']);
   if exist('OCTAVE_VERSION', 'builtin')
     % Octave's mex has no -outdir and ignores -compatibleArrayDims (with a warning): the folder
     % goes into the output name.
-    mex(['-I' root], '-output', fullfile(output_dir, names{k}), gateway, core_files{:});
+    mex(['-I' root], '-output', fullfile(output_dir, names{k}), gateway, adapters{k}{:}, ...
+        core_files{:});
   else
     mex('-compatibleArrayDims', ['-I' root], '-outdir', output_dir, '-output', names{k}, ...
-        gateway, core_files{:});
+        gateway, adapters{k}{:}, core_files{:});
   end
   modules{k} = fullfile(output_dir, [names{k} '.' mexext]);
   if ~exist(modules{k}, 'file')

@@ -1,5 +1,5 @@
-# The modules for GNU Octave, plorvent_core.mex and plorvent_filter.mex, each built from its own
-# gateway and the core sources with `mkoctfile --mex`, exactly as a user's own build would.
+# The modules for GNU Octave, each built from its gateway and the core sources exactly as a user's
+# own build would, with `mkoctfile --mex` (plorvent_filter's gateway with its MEX adapter).
 find_program(MKOCTFILE mkoctfile REQUIRED)
 find_program(OCTAVE_CLI octave-cli REQUIRED)
 
@@ -14,16 +14,23 @@ execute_process(COMMAND ${MKOCTFILE} -p CXXFLAGS OUTPUT_VARIABLE OCTAVE_CXXFLAGS
 
 file(MAKE_DIRECTORY ${PLORVENT_OCTAVE_DIR})
 set(PLORVENT_OCTAVE_MODULES)
+file(GLOB PLORVENT_GATEWAY_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/gateway/*.h)
 foreach(module plorvent_core plorvent_filter)
   set(output ${PLORVENT_OCTAVE_DIR}/${module}.mex)
+  set(kind --mex)
   set(gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp)
+  if(module STREQUAL plorvent_filter)
+    list(APPEND gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_mex.cpp)
+  endif()
+  get_filename_component(name ${output} NAME)
   add_custom_command(
     OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E env "CXX=${CMAKE_CXX_COMPILER}" "CXXFLAGS=${OCTAVE_CXXFLAGS} ${CMAKE_CXX17_STANDARD_COMPILE_OPTION} -Wall -Wextra"
-            ${MKOCTFILE} --mex -I${CMAKE_SOURCE_DIR} ${gateway} ${PLORVENT_CORE_MODULE_SOURCES}
+            ${MKOCTFILE} ${kind} -I${CMAKE_SOURCE_DIR} ${gateway} ${PLORVENT_CORE_MODULE_SOURCES}
             -o ${output}
     DEPENDS ${gateway} ${PLORVENT_CORE_MODULE_SOURCES} ${PLORVENT_MODULE_HEADERS}
-    COMMENT "Building ${module}.mex for GNU Octave"
+            ${PLORVENT_GATEWAY_HEADERS}
+    COMMENT "Building ${name} for GNU Octave"
     VERBATIM)
   list(APPEND PLORVENT_OCTAVE_MODULES ${output})
 endforeach()

@@ -3,8 +3,11 @@
 # only mexFunction (its .def file) and importing the host's libmx.dll and libmex.dll.
 file(GLOB PLORVENT_CORE_MODULE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*/*.cpp)
 
+set(plorvent_core_gateway_sources ${CMAKE_SOURCE_DIR}/gateway/plorvent_core_gateway.cpp)
+set(plorvent_filter_gateway_sources ${CMAKE_SOURCE_DIR}/gateway/plorvent_filter_gateway.cpp
+                                    ${CMAKE_SOURCE_DIR}/gateway/plorvent_filter_mex.cpp)
 foreach(module plorvent_core plorvent_filter)
-  add_library(${module}_mexw64 MODULE ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp
+  add_library(${module}_mexw64 MODULE ${${module}_gateway_sources}
                                       ${PLORVENT_CORE_MODULE_SOURCES}
                                       ${CMAKE_SOURCE_DIR}/cmake/${module}.def)
   target_include_directories(${module}_mexw64 PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/host)

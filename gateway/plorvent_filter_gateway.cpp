@@ -1,4 +1,4 @@
-// Host entry of plorvent_filter:
+// The work of plorvent_filter, shared by every host's entry (gateway/filter_host.h):
 //   y = plorvent_filter(x, w, padding, fill, dim, nanmode, blocksize, threads, budget, ...)
 // the running median of every signal of x along dimension dim, in x's own class, and
 //   y = plorvent_filter('moving', x, back, forward, dim, nanmode, ends, fill, times,
@@ -21,7 +21,9 @@
 // planned only, for signals of N samples of x's class (x holds none along dim), and returns the
 // bytes of work memory its plan takes, or refuses it as the call itself would be refused: so a
 // signal too long for memory is refused before it is read. A pending Ctrl-C (in GNU Octave) stops
-// the work between pieces and raises plorvent_filter:interrupted.
+// the work between pieces and raises plorvent_filter:interrupted. The host is reached only
+// through its adapter; an error leaves this code by the host's own way (a native unwind or a
+// jump), so nothing here owns anything when it raises one: the work storage is given back first.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -31,8 +33,8 @@
 #include "core/jobs/filter_job.h"
 #include "core/jobs/moving_job.h"
 #include "core/jobs/worker_threads.h"
-#include "gateway/host_interruption.h"
-#include "mex.h"
+#include "core/support/host_alloc.h"
+#include "gateway/filter_host.h"
 
 namespace {
 
@@ -51,120 +53,102 @@ const char kUsage[] =
 
 // Raises the usage error (the host's error call does not return).
 void refuse_usage() {
-  mexErrMsgIdAndTxt("plorvent_filter:usage", "%s", kUsage);
+  raise_host_error("plorvent_filter:usage", "%s", kUsage);
 }
 
 // The arguments before the name-value pairs, in each mode.
 const int kFilterArguments = 9;
 const int kMovingArguments = 11;
 
-// The classes x may have, and how the core sees each.
-bool sample_type_of(mxClassID id, SampleType *type) {
-  switch (id) {
-#define PLORVENT_HOST_CLASS_CASE(name, element, host) \
-  case mx##host##_CLASS:                              \
-    *type = name;                                     \
-    return true;
-    PLORVENT_SAMPLE_TYPES(PLORVENT_HOST_CLASS_CASE)
-#undef PLORVENT_HOST_CLASS_CASE
-    default:
-      return false;
-  }
+bool is_double(const HostArgument *a) {
+  return a->samples && a->type == kDoubleSamples;
 }
 
-mxClassID class_of(SampleType type) {
-  switch (type) {
-#define PLORVENT_HOST_CLASS_CASE(name, element, host) \
-  case name:                                          \
-    return mx##host##_CLASS;
-    PLORVENT_SAMPLE_TYPES(PLORVENT_HOST_CLASS_CASE)
-#undef PLORVENT_HOST_CLASS_CASE
-  }
-  return mxDOUBLE_CLASS;
+const double *doubles_of(const HostArgument *a) {
+  return static_cast<const double *>(a->data);
 }
 
-SampleType require_signal(const mxArray *x) {
-  SampleType type = kDoubleSamples;
-  if (!sample_type_of(mxGetClassID(x), &type)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
-                      "x must be a numeric or logical array; its class is not one of those.");
+SampleType require_signal(const HostArgument *x) {
+  if (!x->samples) {
+    raise_host_error("plorvent_filter:invalidInput",
+                     "x must be a numeric or logical array; its class is not one of those.");
   }
-  if (mxIsComplex(x)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
-                      "x must be real: complex samples have no order for a median.");
+  if (x->complex) {
+    raise_host_error("plorvent_filter:invalidInput",
+                     "x must be real: complex samples have no order for a median.");
   }
-  if (mxIsSparse(x)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidInput", "x must be a full array, not sparse.");
+  if (x->sparse) {
+    raise_host_error("plorvent_filter:invalidInput", "x must be a full array, not sparse.");
   }
-  return type;
+  return x->type;
 }
 
 // The value of a real double scalar argument.
-double scalar_argument(const mxArray *a, const char *name) {
-  if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a) || mxGetNumberOfElements(a) != 1) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "%s must be a real double scalar.", name);
+double scalar_argument(const HostArgument *a, const char *name) {
+  if (!is_double(a) || a->complex || a->sparse || a->count != 1) {
+    raise_host_error("plorvent_filter:invalidArgument", "%s must be a real double scalar.", name);
   }
-  return mxGetPr(a)[0];
+  return doubles_of(a)[0];
 }
 
 // A whole number from `lowest` to `highest` (Inf allowed as highest when it is).
-double whole_argument(const mxArray *a, const char *name, double lowest, double highest) {
+double whole_argument(const HostArgument *a, const char *name, double lowest, double highest) {
   const double v = scalar_argument(a, name);
   if (!(v >= lowest && v <= highest && v == std::floor(v))) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "%s must be a whole number from %.0f to %.0f; it is %g.", name, lowest,
-                      highest, v);
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "%s must be a whole number from %.0f to %.0f; it is %g.", name, lowest,
+                     highest, v);
   }
   return v;
 }
 
-double dim_argument(const mxArray *a) {
+double dim_argument(const HostArgument *a) {
   const double dim = scalar_argument(a, "dim");
   if (!(dim >= 1 && dim == std::floor(dim) && std::isfinite(dim))) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "dim must be a whole number, 1 or more; it is %g.", dim);
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "dim must be a whole number, 1 or more; it is %g.", dim);
   }
   return dim;
 }
 
 // The signals of x along dimension dim.
-SignalArray signals_of(const mxArray *x, double dim) {
-  return signals_along(mxGetDimensions(x), static_cast<int64_t>(mxGetNumberOfDimensions(x)), dim);
+SignalArray signals_of(const HostArgument *x, double dim) {
+  if (x->dim_bytes == 4) return signals_along(static_cast<const int32_t *>(x->dims), x->ndim, dim);
+  return signals_along(static_cast<const int64_t *>(x->dims), x->ndim, dim);
 }
 
 // The padding constant as a sample of class `type`: a double that class holds or, for 64-bit
 // integers, a scalar of their own class, which *key carries exactly (a double holds only some of
 // their values). Anything else is not a padding that class can hold.
-double fill_argument(const mxArray *a, SampleType type, int64_t *key, const char *name) {
+double fill_argument(const HostArgument *a, SampleType type, int64_t *key, const char *name) {
   *key = 0;
-  if (is_64_bit_integer(type) && mxGetClassID(a) == class_of(type) &&
-      mxGetNumberOfElements(a) == 1 && !mxIsComplex(a)) {
-    *key = integer_key(type, mxGetData(a), 0);
+  if (is_64_bit_integer(type) && a->samples && a->type == type && a->count == 1 && !a->complex &&
+      !a->sparse) {
+    *key = integer_key(type, a->data, 0);
     return value_of_key(type, *key);
   }
   const double fill = scalar_argument(a, name);
   if (!fits_sample_type(type, fill)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "%s must be a value of the samples' class; %g is not.", name, fill);
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "%s must be a value of the samples' class; %g is not.", name, fill);
   }
   if (is_64_bit_integer(type)) *key = integer_key_of(type, fill);
   return fill;
 }
 
 // The outputs of each signal to compute: all of them, or [first last] (1-based).
-void outputs_argument(const mxArray *a, int64_t length, int64_t *first, int64_t *count) {
+void outputs_argument(const HostArgument *a, int64_t length, int64_t *first, int64_t *count) {
   *first = 0;
   *count = length;
   if (a == nullptr) return;
-  const bool pair =
-      mxIsDouble(a) && !mxIsComplex(a) && !mxIsSparse(a) && mxGetNumberOfElements(a) == 2;
-  const double from = pair ? mxGetPr(a)[0] : 0, to = pair ? mxGetPr(a)[1] : 0;
+  const bool pair = is_double(a) && !a->complex && !a->sparse && a->count == 2;
+  const double from = pair ? doubles_of(a)[0] : 0, to = pair ? doubles_of(a)[1] : 0;
   if (!(pair && from >= 1 && from == std::floor(from) && to == std::floor(to) &&
         to <= static_cast<double>(length) && from <= to)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "outputs must be [first last], whole numbers with 1 <= first <= last <= "
-                      "%lld, the signals' length.",
-                      static_cast<long long>(length));
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "outputs must be [first last], whole numbers with 1 <= first <= last <= "
+                     "%lld, the signals' length.",
+                     static_cast<long long>(length));
   }
   *first = static_cast<int64_t>(from) - 1;
   *count = static_cast<int64_t>(to - from + 1);
@@ -172,69 +156,73 @@ void outputs_argument(const mxArray *a, int64_t length, int64_t *first, int64_t 
 
 // 'length', N: the job planned, not run, for signals of N samples along dim, from x's class and
 // its other sizes (x holds no sample along dim); there are no samples to read.
-bool plans_length(const mxArray *a, SignalArray *signals, const void **x) {
+bool plans_length(const HostArgument *a, SignalArray *signals, const void **x) {
   if (a == nullptr) return false;
   const double n = whole_argument(a, "length", 0, 9007199254740992.0);
   if (signals->length != 0) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "x must hold no samples along dim where 'length' plans the call.");
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "x must hold no samples along dim where 'length' plans the call.");
   }
   signals->length = static_cast<int64_t>(n);
   *x = nullptr;
   return true;
 }
 
-// Whether a is the character row `name` (read as the host stores characters: 16 bits each in
+// The character at k of a character array, read as the host stores characters (16 bits each in
 // MATLAB, 8 in GNU Octave).
-bool names(const mxArray *a, const char *name) {
-  if (mxGetClassID(a) != mxCHAR_CLASS) return false;
-  const size_t count = mxGetNumberOfElements(a);
-  const mxChar *chars = static_cast<const mxChar *>(mxGetData(a));
-  size_t k = 0;
-  for (; k < count && name[k] != 0; ++k) {
-    if (static_cast<unsigned>(chars[k]) != static_cast<unsigned char>(name[k])) return false;
+unsigned character_at(const HostArgument *a, int64_t k) {
+  if (a->char_bytes == 2) return static_cast<const uint16_t *>(a->data)[k];
+  return static_cast<const unsigned char *>(a->data)[k];
+}
+
+// Whether a is the character row `name`.
+bool names(const HostArgument *a, const char *name) {
+  if (!a->characters) return false;
+  int64_t k = 0;
+  for (; k < a->count && name[k] != 0; ++k) {
+    if (character_at(a, k) != static_cast<unsigned char>(name[k])) return false;
   }
-  return k == count && name[k] == 0;
+  return k == a->count && name[k] == 0;
 }
 
 // The name-value pairs after the arguments of a mode (null where not given).
 struct Options {
-  const mxArray *outputs;
-  const mxArray *length;
-  const mxArray *blocksize;
-  const mxArray *budget;
-  const mxArray *statistic;
-  const mxArray *p;
-  const mxArray *method;
-  const mxArray *nsigma;
-  const mxArray *threshold;
-  const mxArray *scale;
-  const mxArray *fillmethod;
-  const mxArray *results;
+  const HostArgument *outputs;
+  const HostArgument *length;
+  const HostArgument *blocksize;
+  const HostArgument *budget;
+  const HostArgument *statistic;
+  const HostArgument *p;
+  const HostArgument *method;
+  const HostArgument *nsigma;
+  const HostArgument *threshold;
+  const HostArgument *scale;
+  const HostArgument *fillmethod;
+  const HostArgument *results;
 };
 
-Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
+Options options_after(int first, int nrhs, const HostArgument *const prhs[], bool moving) {
   Options o = {};
   const char *const names_of_moving[] = {"blocksize",  "budget", "statistic", "p",
                                          "method",     "nsigma", "threshold", "scale",
                                          "fillmethod", "results"};
-  const mxArray **values_of_moving[] = {&o.blocksize,  &o.budget, &o.statistic, &o.p,
-                                        &o.method,     &o.nsigma, &o.threshold, &o.scale,
-                                        &o.fillmethod, &o.results};
+  const HostArgument **values_of_moving[] = {&o.blocksize,  &o.budget, &o.statistic, &o.p,
+                                             &o.method,     &o.nsigma, &o.threshold, &o.scale,
+                                             &o.fillmethod, &o.results};
   const size_t moving_options = sizeof names_of_moving / sizeof *names_of_moving;
   for (int k = first; k + 1 < nrhs; k += 2) {
-    const mxArray **value = names(prhs[k], "outputs")  ? &o.outputs
-                            : names(prhs[k], "length") ? &o.length
-                                                       : nullptr;
+    const HostArgument **value = names(prhs[k], "outputs")  ? &o.outputs
+                                 : names(prhs[k], "length") ? &o.length
+                                                            : nullptr;
     for (size_t j = 0; moving && value == nullptr && j < moving_options; ++j) {
       if (names(prhs[k], names_of_moving[j])) value = values_of_moving[j];
     }
     if (value == nullptr) {
-      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                        "Argument %d must name an option: 'outputs', 'length'%s.", k + 1,
-                        moving ? ", 'blocksize', 'budget', 'statistic', 'p', 'method', 'nsigma', "
-                                 "'threshold', 'scale', 'fillmethod' or 'results'"
-                               : "");
+      raise_host_error("plorvent_filter:invalidArgument",
+                       "Argument %d must name an option: 'outputs', 'length'%s.", k + 1,
+                       moving ? ", 'blocksize', 'budget', 'statistic', 'p', 'method', 'nsigma', "
+                                "'threshold', 'scale', 'fillmethod' or 'results'"
+                              : "");
     }
     *value = prhs[k + 1];
   }
@@ -242,7 +230,7 @@ Options options_after(int first, int nrhs, const mxArray *prhs[], bool moving) {
 }
 
 // The statistic that `a` names (the median where none is named), with its default parameters.
-MovingStatistic named_statistic(const mxArray *a, const char **name) {
+MovingStatistic named_statistic(const HostArgument *a, const char **name) {
   const char *const kinds[] = {"median", "quantile", "mad", "hampel", "outliers"};
   const OutlierTest test = {3, kNormalMadScale, kNoFill, 0, 0, false};
   const MovingStatistic statistics[] = {median_statistic(), quantile_statistic(0.5, 5),
@@ -254,39 +242,39 @@ MovingStatistic named_statistic(const mxArray *a, const char **name) {
       return statistics[k];
     }
   }
-  mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                    "statistic must be 'median', 'quantile', 'mad', 'hampel' or 'outliers'.");
+  raise_host_error("plorvent_filter:invalidArgument",
+                   "statistic must be 'median', 'quantile', 'mad', 'hampel' or 'outliers'.");
   return median_statistic();
 }
 
 // Refuses a parameter given to a statistic that does not take it.
-void refuse_unless(bool takes, const mxArray *given, const char *parameter, const char *owners,
+void refuse_unless(bool takes, const HostArgument *given, const char *parameter, const char *owners,
                    const char *name) {
   if (takes || given == nullptr) return;
-  mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                    "'%s' goes only with 'statistic', %s; the statistic is '%s'.", parameter,
-                    owners, name);
+  raise_host_error("plorvent_filter:invalidArgument",
+                   "'%s' goes only with 'statistic', %s; the statistic is '%s'.", parameter, owners,
+                   name);
 }
 
 // A finite number, 0 or more.
-double factor_argument(const mxArray *a, const char *name) {
+double factor_argument(const HostArgument *a, const char *name) {
   const double v = scalar_argument(a, name);
   if (!(v >= 0 && std::isfinite(v))) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "%s must be a finite number, 0 or more; it is %g.", name, v);
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "%s must be a finite number, 0 or more; it is %g.", name, v);
   }
   return v;
 }
 
 // An outlier test's fill: 'center', 'clip' or a value of the filled result's class.
-void fill_method_argument(const mxArray *a, SampleType type, OutlierTest *test) {
+void fill_method_argument(const HostArgument *a, SampleType type, OutlierTest *test) {
   if (names(a, "center")) {
     test->fill = kCenterFill;
   } else if (names(a, "clip")) {
     test->fill = kClipFill;
-  } else if (mxGetClassID(a) == mxCHAR_CLASS) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "fillmethod must be 'center', 'clip' or a value of the samples' class.");
+  } else if (a->characters) {
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "fillmethod must be 'center', 'clip' or a value of the samples' class.");
   } else {
     test->fill = kConstantFill;
     test->fill_value = fill_argument(a, type, &test->fill_key, "fillmethod");
@@ -308,7 +296,7 @@ MovingStatistic statistic_argument(const Options &o, SampleType x_type, SampleTy
   refuse_unless(hampel || outliers, o.scale, "scale", "'hampel' or 'outliers'", name);
   if (is_outlier_test(s)) {
     OutlierTest &t = s.outlier;
-    const mxArray *factor = hampel ? o.nsigma : o.threshold;
+    const HostArgument *factor = hampel ? o.nsigma : o.threshold;
     if (factor) t.factor = factor_argument(factor, hampel ? "nsigma" : "threshold");
     if (o.scale) t.scale = factor_argument(o.scale, "scale");
     if (o.fillmethod) fill_method_argument(o.fillmethod, filled, &t);
@@ -318,8 +306,8 @@ MovingStatistic statistic_argument(const Options &o, SampleType x_type, SampleTy
   if (!quantile) return s;
   if (o.p) s.quantile.p = scalar_argument(o.p, "p");
   if (!(s.quantile.p >= 0 && s.quantile.p <= 1)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "p must be from 0 to 1; it is %g.",
-                      s.quantile.p);
+    raise_host_error("plorvent_filter:invalidArgument", "p must be from 0 to 1; it is %g.",
+                     s.quantile.p);
   }
   if (o.method) s.quantile.method = static_cast<int32_t>(whole_argument(o.method, "method", 1, 9));
   return s;
@@ -335,7 +323,7 @@ SampleType result_type(const MovingStatistic &s, int32_t of, SampleType x_type, 
 
 // The results the call takes, in the order it receives them: 'results', a list of distinct
 // result numbers (1-based, as statistic_results orders them), or the first nlhs (at least one).
-void results_argument(const mxArray *a, int nlhs, MovingJob *job) {
+void results_argument(const HostArgument *a, int nlhs, MovingJob *job) {
   const MovingStatistic &s = job->statistic;
   const int32_t most = statistic_results(s);
   if (a == nullptr) {
@@ -343,19 +331,19 @@ void results_argument(const mxArray *a, int nlhs, MovingJob *job) {
     job->results = std::max(nlhs, 1);
     for (int32_t r = 0; r < job->results; ++r) job->taken[r].of = r;
   } else {
-    const size_t count = mxGetNumberOfElements(a);
-    bool valid = mxIsDouble(a) && !mxIsComplex(a) && !mxIsSparse(a) && count >= 1 &&
-                 count <= static_cast<size_t>(most);
+    const size_t count = a->count;
+    bool valid = a->samples && a->type == kDoubleSamples && !a->complex && !a->sparse &&
+                 count >= 1 && count <= static_cast<size_t>(most);
     bool seen[kMostStatisticResults] = {};
     for (size_t r = 0; valid && r < count; ++r) {
-      const double v = mxGetPr(a)[r];
+      const double v = static_cast<const double *>(a->data)[r];
       valid = v >= 1 && v <= most && v == std::floor(v) && !seen[static_cast<int>(v) - 1];
       if (valid) seen[static_cast<int>(v) - 1] = true;
       if (valid) job->taken[r].of = static_cast<int32_t>(v) - 1;
     }
     if (!valid) {
-      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                        "results must list distinct result numbers from 1 to %d.", most);
+      raise_host_error("plorvent_filter:invalidArgument",
+                       "results must list distinct result numbers from 1 to %d.", most);
     }
     if (nlhs > static_cast<int>(count)) refuse_usage();
     job->results = static_cast<int32_t>(count);
@@ -364,34 +352,35 @@ void results_argument(const mxArray *a, int nlhs, MovingJob *job) {
     const int32_t of = job->taken[r].of;
     job->taken[r].type = result_type(s, of, job->x_type, job->y_type);
     if (s.kind == kOutlierStatistic && of == 0 && s.outlier.fill == kNoFill) {
-      mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                        "The filled samples (result 1) need a 'fillmethod'.");
+      raise_host_error("plorvent_filter:invalidArgument",
+                       "The filled samples (result 1) need a 'fillmethod'.");
     }
   }
 }
 
-double budget_argument(const mxArray *a) {
+double budget_argument(const HostArgument *a) {
   const double budget = scalar_argument(a, "budget");
   if (!(budget >= 0)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "budget must be a number of bytes, 0 or more (Inf allowed).");
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "budget must be a number of bytes, 0 or more (Inf allowed).");
   }
   return budget;
 }
 
-double blocksize_argument(const mxArray *a) {
+double blocksize_argument(const HostArgument *a) {
   return whole_argument(a, "blocksize", 1, 9007199254740992.0);
 }
 
 // Checks the arguments and describes the job; nothing is allocated.
-FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget, bool *planning) {
+FilterJob job_from_arguments(int nrhs, const HostArgument *const prhs[], double *budget,
+                             bool *planning) {
   const Options options = options_after(kFilterArguments, nrhs, prhs, false);
   FilterJob job;
   job.type = require_signal(prhs[0]);
-  job.x = mxGetData(prhs[0]);
+  job.x = prhs[0]->data;
   const double w = whole_argument(prhs[1], "w", 1, 2147483647.0);
   if (std::fmod(w, 2) != 1) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "w must be odd; it is %.0f.", w);
+    raise_host_error("plorvent_filter:invalidArgument", "w must be odd; it is %.0f.", w);
   }
   job.W2 = static_cast<int32_t>((w - 1) / 2);
   const double padding = whole_argument(prhs[2], "padding", 0, 3);
@@ -404,26 +393,11 @@ FilterJob job_from_arguments(int nrhs, const mxArray *prhs[], double *budget, bo
   job.block = static_cast<int64_t>(blocksize_argument(prhs[6]));
   job.threads = static_cast<int32_t>(whole_argument(prhs[7], "threads", 1, kMostWorkers));
   *budget = budget_argument(prhs[8]);
-  job.not_a_number = mxGetNaN();
+  job.not_a_number = NAN;
   job.signals = signals_of(prhs[0], dim);
   *planning = plans_length(options.length, &job.signals, &job.x);
   outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);
   return job;
-}
-
-// An array of x's size, `outputs` long along dimension dim, of class `type`; logical ones have a
-// creator of their own.
-mxArray *new_result(const mxArray *x, double dim, int64_t outputs, SampleType type) {
-  const mwSize ndim = mxGetNumberOfDimensions(x);
-  // A copy of x's sizes with the one along dim changed (the host releases it on an error).
-  mwSize *dims = static_cast<mwSize *>(mxCalloc(ndim, sizeof(mwSize)));
-  for (mwSize d = 0; d < ndim; ++d) dims[d] = mxGetDimensions(x)[d];
-  if (dim <= static_cast<double>(ndim)) dims[static_cast<int64_t>(dim) - 1] = mwSize(outputs);
-  mxArray *result = type == kLogicalSamples
-                        ? mxCreateLogicalArray(ndim, dims)
-                        : mxCreateNumericArray(ndim, dims, class_of(type), mxREAL);
-  mxFree(dims);
-  return result;
 }
 
 // As many of the planned workers as the budget holds; a budget that does not hold one refuses
@@ -431,9 +405,9 @@ mxArray *new_result(const mxArray *x, double dim, int64_t outputs, SampleType ty
 int32_t workers_within(double budget, int32_t workers, size_t worker_bytes, const char *what) {
   const double each = static_cast<double>(worker_bytes);
   if (each > budget) {
-    mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
-                      "%s needs %.0f bytes of work memory, more than the budget of %g bytes.", what,
-                      each, budget);
+    raise_host_error("plorvent_filter:windowTooLong",
+                     "%s needs %.0f bytes of work memory, more than the budget of %g bytes.", what,
+                     each, budget);
   }
   if (each == 0) return workers;
   return static_cast<int32_t>(std::min<double>(workers, std::floor(budget / each)));
@@ -447,44 +421,46 @@ void run_in_host_storage(const Job &job, const Plan &plan,
   void *storage = nullptr;
   const size_t bytes = static_cast<size_t>(plan.workers) * plan.worker_bytes;
   if (bytes > 0) storage = mxCalloc(bytes, 1);
-  watch_host_interruption();
+  watch_host_interruption_during_work();
   run(job, plan, storage);
   if (storage) mxFree(storage);
-  report_host_interruption("plorvent_filter:interrupted");
+  if (work_was_interrupted()) {
+    raise_host_error("plorvent_filter:interrupted", "Interrupted (Ctrl-C): no result.");
+  }
 }
 
 // ---- The moving mode ----
 
 // A reach back or forward: with times any length of time, 0 or more; else a whole number of
 // samples (Inf and anything beyond 2^53 reach past every signal and count as 2^53).
-double reach_argument(const mxArray *a, const char *name, bool times) {
+double reach_argument(const HostArgument *a, const char *name, bool times) {
   const double v = scalar_argument(a, name);
   if (!(v >= 0) || (!times && std::isfinite(v) && v != std::floor(v))) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      times ? "%s must be a length of time, 0 or more; it is %g."
-                            : "%s must be a whole number of samples, 0 or more; it is %g.",
-                      name, v);
+    raise_host_error("plorvent_filter:invalidArgument",
+                     times ? "%s must be a length of time, 0 or more; it is %g."
+                           : "%s must be a whole number of samples, 0 or more; it is %g.",
+                     name, v);
   }
   return times ? v : std::min(v, 9007199254740992.0);
 }
 
 // The sample times: empty, or one finite time for each position along the signals, ascending.
-const double *times_argument(const mxArray *a, int64_t length) {
-  if (!mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a)) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument", "times must be a real double vector.");
+const double *times_argument(const HostArgument *a, int64_t length) {
+  if (!is_double(a) || a->complex || a->sparse) {
+    raise_host_error("plorvent_filter:invalidArgument", "times must be a real double vector.");
   }
-  const size_t count = mxGetNumberOfElements(a);
+  const int64_t count = a->count;
   if (count == 0) return nullptr;
-  const double *t = mxGetPr(a);
-  bool ascending = static_cast<int64_t>(count) == length;
-  for (size_t j = 0; ascending && j < count; ++j) {
+  const double *t = doubles_of(a);
+  bool ascending = count == length;
+  for (int64_t j = 0; ascending && j < count; ++j) {
     ascending = std::isfinite(t[j]) && (j == 0 || t[j] >= t[j - 1]);
   }
   if (!ascending) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "times must hold %lld finite times in ascending order, one for each "
-                      "sample along dim.",
-                      static_cast<long long>(length));
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "times must hold %lld finite times in ascending order, one for each "
+                     "sample along dim.",
+                     static_cast<long long>(length));
   }
   return t;
 }
@@ -494,23 +470,23 @@ SampleType moving_result_type(SampleType x_type) {
   return x_type == kLogicalSamples ? kDoubleSamples : x_type;
 }
 
-MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], double *budget,
-                                    bool *planning) {
+MovingJob moving_job_from_arguments(int nlhs, int nrhs, const HostArgument *const prhs[],
+                                    double *budget, bool *planning) {
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
   MovingJob job{};
   job.x_type = require_signal(prhs[1]);
-  job.x = mxGetData(prhs[1]);
+  job.x = prhs[1]->data;
   job.y_type = moving_result_type(job.x_type);
   job.statistic = statistic_argument(options, job.x_type, job.y_type);
   results_argument(options.results, nlhs, &job);
   job.signals = signals_of(prhs[1], dim_argument(prhs[4]));
   *planning = plans_length(options.length, &job.signals, &job.x);
   if (job.signals.length > kMostMovingSamples && sample_count(job.signals) > 0) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidInput",
-                      "The signals along dim hold %lld samples; moving medians serve at most "
-                      "%lld.",
-                      static_cast<long long>(job.signals.length),
-                      static_cast<long long>(kMostMovingSamples));
+    raise_host_error("plorvent_filter:invalidInput",
+                     "The signals along dim hold %lld samples; moving medians serve at most "
+                     "%lld.",
+                     static_cast<long long>(job.signals.length),
+                     static_cast<long long>(kMostMovingSamples));
   }
   MovingWindows &w = job.windows;
   w.times = times_argument(prhs[8], job.signals.length);
@@ -524,8 +500,8 @@ MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], d
   w.omit_nan = whole_argument(prhs[5], "nanmode", 0, 1) == 1;
   w.padded = whole_argument(prhs[6], "ends", 0, 1) == 1;
   if (w.padded && times) {
-    mexErrMsgIdAndTxt("plorvent_filter:invalidArgument",
-                      "Windows in time are clipped to the signal: ends must be 0 with times.");
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "Windows in time are clipped to the signal: ends must be 0 with times.");
   }
   // A sample like the results, which it may be.
   w.fill = fill_argument(prhs[7], job.y_type, &job.fill_key, "fill");
@@ -538,42 +514,49 @@ MovingJob moving_job_from_arguments(int nlhs, int nrhs, const mxArray *prhs[], d
   return job;
 }
 
-// The bytes of work memory a planned job takes, as the result of a call that plans only.
-mxArray *planned_bytes(int32_t workers, size_t worker_bytes) {
-  const mwSize one[2] = {1, 1};
-  mxArray *bytes = mxCreateNumericArray(2, one, mxDOUBLE_CLASS, mxREAL);
-  mxGetPr(bytes)[0] = static_cast<double>(workers) * static_cast<double>(worker_bytes);
-  return bytes;
+// The bytes of work memory a planned job takes, as the result of a call that plans only: a double
+// scalar.
+void planned_bytes(HostResults *results, int32_t workers, size_t worker_bytes) {
+  const int64_t one_by_one[2] = {1, 1};
+  const HostArgument scalar = {true, kDoubleSamples, false, 0,          false, false,
+                               1,    nullptr,        2,     one_by_one, 8};
+  double *bytes = static_cast<double *>(new_host_result(results, 0, &scalar, 1, 1, kDoubleSamples));
+  bytes[0] = static_cast<double>(workers) * static_cast<double>(worker_bytes);
 }
 
-void moving_statistics_entry(int nlhs, int nrhs, mxArray *plhs[], const mxArray *prhs[]) {
+void moving_statistics_entry(int nlhs, int nrhs, const HostArgument *const prhs[],
+                             HostResults *results) {
   double budget = 0;
   bool planning = false;
   MovingJob job = moving_job_from_arguments(nlhs, nrhs, prhs, &budget, &planning);
   MovingPlan plan = plan_moving(job);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This moving statistic");
   if (planning) {
-    plhs[0] = planned_bytes(plan.workers, plan.worker_bytes);
+    planned_bytes(results, plan.workers, plan.worker_bytes);
     return;
   }
   // The results are made only once the budget holds the plan: a refused call leaves none behind.
-  const double dim = mxGetPr(prhs[4])[0];
+  const double dim = doubles_of(prhs[4])[0];
   for (int32_t r = 0; r < job.results; ++r) {
-    plhs[r] = new_result(prhs[1], dim, job.outputs, job.taken[r].type);
-    job.y[r] = mxGetData(plhs[r]);
+    job.y[r] = new_host_result(results, r, prhs[1], dim, job.outputs, job.taken[r].type);
   }
   run_in_host_storage(job, plan, run_moving);
 }
 
 }  // namespace
 
-void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
-  const bool moving = nrhs >= kMovingArguments && names(prhs[0], "moving");
+void plorvent_filter_call(int nlhs, int nrhs, const HostArgument *const prhs[],
+                          HostResults *results) {
+  const bool moving =
+      nrhs >= kMovingArguments && nrhs <= kMostHostArguments && names(prhs[0], "moving");
   const int arguments = moving ? kMovingArguments : kFilterArguments;
   // The moving mode's statistic decides how many results it gives.
-  if (nrhs < arguments || (nrhs - arguments) % 2 != 0 || (!moving && nlhs > 1)) refuse_usage();
+  if (nrhs < arguments || nrhs > kMostHostArguments || (nrhs - arguments) % 2 != 0 ||
+      (!moving && nlhs > 1)) {
+    refuse_usage();
+  }
   if (moving) {
-    moving_statistics_entry(nlhs, nrhs, plhs, prhs);
+    moving_statistics_entry(nlhs, nrhs, prhs, results);
     return;
   }
   double budget = 0;
@@ -581,12 +564,12 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
   FilterJob job = job_from_arguments(nrhs, prhs, &budget, &planning);
   FilterPlan plan = plan_filter(job);
   if (plan.unserved) {
-    mexErrMsgIdAndTxt("plorvent_filter:windowTooLong",
-                      "A window of %d samples is longer than the signals, and they hold %lld "
-                      "samples: windows longer than signals of more than %lld samples are not "
-                      "served.",
-                      2 * job.W2 + 1, static_cast<long long>(job.signals.length),
-                      static_cast<long long>(kMostLongWindowOutputs));
+    raise_host_error("plorvent_filter:windowTooLong",
+                     "A window of %d samples is longer than the signals, and they hold %lld "
+                     "samples: windows longer than signals of more than %lld samples are not "
+                     "served.",
+                     2 * job.W2 + 1, static_cast<long long>(job.signals.length),
+                     static_cast<long long>(kMostLongWindowOutputs));
   }
   char what[160];
   snprintf(what, sizeof what,
@@ -597,10 +580,9 @@ void mexFunction(int nlhs, mxArray *plhs[], int nrhs, const mxArray *prhs[]) {
            2 * job.W2 + 1);
   plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, what);
   if (planning) {
-    plhs[0] = planned_bytes(plan.workers, plan.worker_bytes);
+    planned_bytes(results, plan.workers, plan.worker_bytes);
     return;
   }
-  plhs[0] = new_result(prhs[0], mxGetPr(prhs[4])[0], job.outputs, job.type);
-  job.y = mxGetData(plhs[0]);
+  job.y = new_host_result(results, 0, prhs[0], doubles_of(prhs[4])[0], job.outputs, job.type);
   run_in_host_storage(job, plan, run_filter);
 }
