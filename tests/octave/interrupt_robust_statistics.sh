@@ -12,6 +12,9 @@ for call in "plorvent_movmad(x, 100001)" \
             "plorvent_movquantile(x, 0.9, 100001)" \
             "plorvent_hampel(x, 50000)" \
             "plorvent_isoutlier(x, 'movmedian', 100001)"; do
+  # Emptied here, not by the child's redirection, which may come after the wait below has read
+  # the last call's "started" and so sent the Ctrl-C to an Octave still starting.
+  : >"$log"
   "$octave" --no-gui --norc --quiet --no-history --no-window-system --eval "
     addpath('$modules');
     x = double(mod((1:2e7)', 2));
