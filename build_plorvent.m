@@ -1,17 +1,18 @@
 function modules = build_plorvent(output_dir)
 %BUILD_PLORVENT Compile the plorvent modules with this host's mex command.
 %   build_plorvent() compiles plorvent_core.<mexext> and plorvent_filter.<mexext>
-%   (.mexw64 on 64-bit Windows, .mexa64 on Linux, .mexmaci64/.mexmaca64 on macOS, .mex in GNU
-%   Octave) into the toolbox/ folder beside this file, next to plorvent.m and the modules' help
-%   files plorvent_core.m and plorvent_filter.m.
+%   (.mexw64 on 64-bit Windows, .mexa64 on Linux, .mexmaci64/.mexmaca64 on macOS) into the
+%   toolbox/ folder beside this file, next to plorvent.m and the modules' help files
+%   plorvent_core.m and plorvent_filter.m. In GNU Octave they are plorvent_core.mex and
+%   plorvent_filter.oct, a native module that hands back its results without a copy.
 %   build_plorvent(OUTPUT_DIR) puts them in OUTPUT_DIR instead, creating the folder if needed.
 %   MODULES = build_plorvent(...) returns the modules' full file names (a cell array).
 %
 %   Runs in MATLAB (set up a C++ compiler once with "mex -setup C++") and in GNU Octave. Each
-%   module is built from its gateway, gateway/<name>_gateway.cpp (plorvent_filter's with its MEX
-%   adapter, gateway/plorvent_filter_mex.cpp), and core/*/*.cpp with no
-%   options beyond the project root as include folder and, in MATLAB, -compatibleArrayDims;
-%   intermediate files go to the host's temporary folder. Afterwards add OUTPUT_DIR to the path
+%   module is built from its gateway, gateway/<name>_gateway.cpp (plorvent_filter's with its
+%   host's adapter, gateway/plorvent_filter_mex.cpp or, by mkoctfile, plorvent_filter_octave.cpp),
+%   and core/*/*.cpp with no options beyond the project root as include folder and, in MATLAB,
+%   -compatibleArrayDims; intermediate files go to the host's temporary folder. Afterwards add OUTPUT_DIR to the path
 %   and call y = plorvent(x, w) or m = plorvent_core(x, xic, xfc, W2).
 
 root = fileparts(mfilename('fullpath'));
@@ -26,10 +27,17 @@ core = dir(fullfile(root, 'core', '*', '*.cpp'));
 core_files = cellfun(@fullfile, {core.folder}, {core.name}, 'UniformOutput', false);
 names = {'plorvent_core', 'plorvent_filter'};
 adapters = {{}, {fullfile(root, 'gateway', 'plorvent_filter_mex.cpp')}};
+octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
 modules = cell(size(names));
 for k = 1:numel(names)
   gateway = fullfile(root, 'gateway', [names{k} '_gateway.cpp']);
-  if exist('OCTAVE_VERSION', 'builtin')
+  extension = mexext;
+  if octave && k == 2
+    % Octave's own module kind: its results are handed back without a copy.
+    extension = 'oct';
+    mkoctfile(['-I' root], gateway, fullfile(root, 'gateway', 'plorvent_filter_octave.cpp'), ...
+              core_files{:}, '-o', fullfile(output_dir, [names{k} '.oct']));
+  elseif octave
     % Octave's mex has no -outdir and ignores -compatibleArrayDims (with a warning): the folder
     % goes into the output name.
     mex(['-I' root], '-output', fullfile(output_dir, names{k}), gateway, adapters{k}{:}, ...
@@ -38,7 +46,7 @@ for k = 1:numel(names)
     mex('-compatibleArrayDims', ['-I' root], '-outdir', output_dir, '-output', names{k}, ...
         gateway, adapters{k}{:}, core_files{:});
   end
-  modules{k} = fullfile(output_dir, [names{k} '.' mexext]);
+  modules{k} = fullfile(output_dir, [names{k} '.' extension]);
   if ~exist(modules{k}, 'file')
     error('build_plorvent:notBuilt', 'mex finished but %s is missing.', modules{k});
   end

@@ -1,5 +1,6 @@
 # The modules for GNU Octave, each built from its gateway and the core sources exactly as a user's
-# own build would, with `mkoctfile --mex` (plorvent_filter's gateway with its MEX adapter).
+# own build would: plorvent_core.mex with `mkoctfile --mex`, and plorvent_filter.oct, a native
+# module (the shared gateway and Octave's adapter), with a plain `mkoctfile`.
 find_program(MKOCTFILE mkoctfile REQUIRED)
 find_program(OCTAVE_CLI octave-cli REQUIRED)
 
@@ -16,11 +17,15 @@ file(MAKE_DIRECTORY ${PLORVENT_OCTAVE_DIR})
 set(PLORVENT_OCTAVE_MODULES)
 file(GLOB PLORVENT_GATEWAY_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/gateway/*.h)
 foreach(module plorvent_core plorvent_filter)
-  set(output ${PLORVENT_OCTAVE_DIR}/${module}.mex)
-  set(kind --mex)
-  set(gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp)
-  if(module STREQUAL plorvent_filter)
-    list(APPEND gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_mex.cpp)
+  if(module STREQUAL plorvent_core)
+    set(output ${PLORVENT_OCTAVE_DIR}/${module}.mex)
+    set(kind --mex)
+    set(gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp)
+  else()
+    set(output ${PLORVENT_OCTAVE_DIR}/${module}.oct)
+    set(kind)
+    set(gateway ${CMAKE_SOURCE_DIR}/gateway/${module}_gateway.cpp
+                ${CMAKE_SOURCE_DIR}/gateway/${module}_octave.cpp)
   endif()
   get_filename_component(name ${output} NAME)
   add_custom_command(

@@ -92,15 +92,21 @@ function y = plorvent_filter(varargin)
 %                                      toolbox's functions pass this on as
 %                                      <their name>:moduleNotFound)
 %
-%   This file holds the help only; the compiled module plorvent_filter.mex
-%   (.mexa64, .mexw64, ...) beside it is what runs.
+%   This file holds the help only; the compiled module beside it is what runs:
+%   plorvent_filter.oct in GNU Octave (a native module), plorvent_filter.mexw64
+%   (.mexa64, ...) in MATLAB.
 %
 %   See also PLORVENT, PLORVENT_MOVMEDIAN, PLORVENT_MEDFILT1, PLORVENT_CORE.
 
 % Reached only when the module is missing from this folder or a folder ahead of it on the path.
+if exist('OCTAVE_VERSION', 'builtin')
+  extension = 'oct';
+else
+  extension = mexext();
+end
 error('plorvent_filter:moduleNotFound', ...
       ['The compiled module plorvent_filter.%s was not found beside %s.m. Build it ', ...
-       '(build_plorvent, or bash scripts/demo.sh) and put its folder on the path.'], mexext(), ...
+       '(build_plorvent, or bash scripts/demo.sh) and put its folder on the path.'], extension, ...
       mfilename('fullpath'));
 
 %!test

@@ -11,7 +11,7 @@ out = tempname();
 addpath(root);
 modules = build_plorvent(out);
 assert(isequal(modules, {fullfile(out, ['plorvent_core.' mexext]), ...
-                         fullfile(out, ['plorvent_filter.' mexext])}));
+                         fullfile(out, 'plorvent_filter.oct')}));
 assert(all(cellfun(@(m) exist(m, 'file') != 0, modules)));
 assert(isequal(list_sources(), before), 'build_plorvent wrote into the source tree');
 

@@ -18,6 +18,10 @@ unwind_protect
   [folder, ~, ext] = fileparts(which('plorvent_core'));
   assert(ext, '.mex');
   assert(strncmp(folder, prefix, numel(prefix)));
+  [folder, ~, ext] = fileparts(which('plorvent_filter'));
+  assert(ext, '.oct');
+  assert(strncmp(folder, prefix, numel(prefix)));
+  assert(~isempty(strfind(get_help_text('plorvent_filter'), 'plorvent_filter:windowTooLong')));
 
   assert(plorvent_core([3 1 2 5 4], 0, 0, 1), [1; 2; 2; 4; 4]);
   assert(plorvent([3 1 2 5 4; 1 1 1 1 1], 3, 'replicate', 2), [3 2 2 4 4; 1 1 1 1 1]);

@@ -192,6 +192,9 @@
 %! assert(~isempty(strfind(text, 'XIC(W2) stands right before X(1)')));
 %! assert(~isempty(strfind(text, 'plorvent_core:shortExtension')));
 %! assert(~isempty(strfind(get_help_text('plorvent'), 'Y = PLORVENT(X, W, PADDING, DIM)')));
+%! [~, ~, ext] = fileparts(which('plorvent_filter'));
+%! assert(ext, '.oct');
+%! assert(~isempty(strfind(get_help_text('plorvent_filter'), 'plorvent_filter:windowTooLong')));
 
 %!test  # the source folder behind the module's changes nothing; ahead of it, a clear error
 %! sources = canonicalize_file_name(fullfile(fileparts(which('test_plorvent')), '../../toolbox'));
