@@ -51,8 +51,8 @@ function [y, varargout] = plorvent(x, w, varargin)
 %   in about 21 bytes a sample of the signal for double signals along the
 %   first dimension and 29 otherwise, on one thread a signal; only with
 %   'NaN', 'raw' does a window holding NaN or zeros of both signs need W*8
-%   bytes more, to be selected whole. GNU Octave also holds a copy of Y for
-%   a moment, as it takes a compiled module's result over.
+%   bytes more, to be selected whole. In GNU Octave Y is the compiled
+%   module's own array, handed back without a copy.
 %
 %   Y = PLORVENT(..., 'NaN', MODE) may follow any of the calls above and
 %   decides the outputs whose window holds a NaN, from X or from a NaN
