@@ -58,6 +58,9 @@ void plorvent_filter_call(int nlhs, int nrhs, const HostArgument *const args[],
 void *new_host_result(HostResults *results, int32_t index, const HostArgument *like, double dim,
                       int64_t length, SampleType type);
 
+// The host's own NaN, the value of outputs whose window holds one.
+double host_nan();
+
 // Watches for the host's Ctrl-C while the work runs, and after it says whether one stopped the
 // work (the host's pending interrupt is then cleared).
 void watch_host_interruption_during_work();

@@ -393,7 +393,7 @@ FilterJob job_from_arguments(int nrhs, const HostArgument *const prhs[], double 
   job.block = static_cast<int64_t>(blocksize_argument(prhs[6]));
   job.threads = static_cast<int32_t>(whole_argument(prhs[7], "threads", 1, kMostWorkers));
   *budget = budget_argument(prhs[8]);
-  job.not_a_number = NAN;
+  job.not_a_number = host_nan();
   job.signals = signals_of(prhs[0], dim);
   *planning = plans_length(options.length, &job.signals, &job.x);
   outputs_argument(options.outputs, job.signals.length, &job.first_output, &job.outputs);

@@ -50,7 +50,7 @@ void describe(const mxArray *a, HostArgument *view) {
   view->complex = mxIsComplex(a);
   view->sparse = mxIsSparse(a);
   view->count = static_cast<int64_t>(mxGetNumberOfElements(a));
-  view->data = mxGetData(a);
+  view->data = mxIsDouble(a) ? mxGetPr(a) : mxGetData(a);
   view->ndim = static_cast<int64_t>(mxGetNumberOfDimensions(a));
   view->dims = mxGetDimensions(a);
   view->dim_bytes = static_cast<int32_t>(sizeof(mwSize));
@@ -83,6 +83,10 @@ void *new_host_result(HostResults *results, int32_t index, const HostArgument *l
   mxFree(dims);
   results->plhs[index] = result;
   return mxGetData(result);
+}
+
+double host_nan() {
+  return mxGetNaN();
 }
 
 void watch_host_interruption_during_work() {

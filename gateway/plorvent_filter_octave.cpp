@@ -138,6 +138,10 @@ void *new_host_result(HostResults *results, int32_t index, const HostArgument *l
   return nullptr;
 }
 
+double host_nan() {
+  return octave_NaN;
+}
+
 void watch_host_interruption_during_work() {
   watch_host_interruption();
 }
