@@ -67,21 +67,33 @@ function y = plorvent_filter(varargin)
 %   BLOCKSIZE and BUDGET above. 'statistic', S chooses what each window
 %   gives: 'median' (the default), 'quantile' (of probability 'p', P, by
 %   'method', M: 1 to 9 as QUANTILE numbers them, by default 5; 'p' and
-%   'method' go with a quantile only) or 'mad' (the median absolute
+%   'method' go with a quantile only), 'mad' (the median absolute
 %   deviation around the window's median, not scaled; [Y, MEDIANS] = ...
-%   returns the medians too).
+%   returns the medians too), 'hampel' (results Y, J, MEDIANS, SIGMA: the
+%   samples with those beyond 'nsigma', F (default 3) times SIGMA from the
+%   median replaced by it, the flags, and SIGMA = 'scale', S times the MAD,
+%   S by default -1/(sqrt(2)*erfcinv(3/2))) or 'outliers' (results B, TF,
+%   L, U, C: the samples with outliers filled by 'fillmethod', 'center',
+%   'clip' or a value of Y's class, the flags of samples beyond
+%   'threshold', F (default 3) scaled MADs from the median, the bounds and
+%   the medians). Flags are logical; the other statistics double (single
+%   for single X). 'results', [R ...] names the results to compute, in the
+%   order they are returned; without it, the first NARGOUT. Each parameter
+%   goes only with the statistics that take it.
 %
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
 %                                      mode) and name-value pairs, or more
 %                                      results than the call gives (2 with
-%                                      'statistic', 'mad', else 1)
+%                                      'statistic', 'mad', 4 with 'hampel',
+%                                      5 with 'outliers', else 1)
 %     plorvent_filter:invalidInput     X is not a real, full, numeric or
 %                                      logical array
 %     plorvent_filter:invalidArgument  another argument is not a real double
-%                                      scalar in its range; also 'p' or
-%                                      'method' with a statistic other than
-%                                      'quantile'
+%                                      scalar in its range; also a
+%                                      parameter ('p', 'method', 'nsigma',
+%                                      'threshold', 'scale', 'fillmethod')
+%                                      with a statistic that does not take it
 %     plorvent_filter:windowTooLong    the work would need more bytes than
 %                                      BUDGET (the message says how many)
 %     plorvent_filter:interrupted      a Ctrl-C stopped the call (GNU
