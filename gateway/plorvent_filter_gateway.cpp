@@ -473,6 +473,12 @@ SampleType moving_result_type(SampleType x_type) {
 MovingJob moving_job_from_arguments(int nlhs, int nrhs, const HostArgument *const prhs[],
                                     double *budget, bool *planning) {
   const Options options = options_after(kMovingArguments, nrhs, prhs, true);
+  // More results than the statistic gives is a usage fault, raised before any argument's.
+  const char *name = nullptr;
+  if (options.results == nullptr &&
+      nlhs > statistic_results(named_statistic(options.statistic, &name))) {
+    refuse_usage();
+  }
   MovingJob job{};
   job.x_type = require_signal(prhs[1]);
   job.x = prhs[1]->data;
