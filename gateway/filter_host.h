@@ -42,15 +42,19 @@ struct HostResults;
 void plorvent_filter_call(int nlhs, int nrhs, const HostArgument *const args[],
                           HostResults *results);
 
-// ---- Provided by each host's adapter ----
-
-// Raises the error `id` with a printf-style message; does not return. Nothing on the gateway's
-// path to it owns anything that needs releasing.
+// Raises the error `id` with a printf-style message through the adapter (raise_host_message);
+// does not return. Defined once, by the gateway.
 [[noreturn]] void raise_host_error(const char *id, const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
+
+// ---- Provided by each host's adapter ----
+
+// Raises the error `id` with the message `message` as it stands; does not return. Nothing on the
+// gateway's path to it owns anything that needs releasing.
+[[noreturn]] void raise_host_message(const char *id, const char *message);
 
 // Makes result `index`: an array of `like`'s size, except `length` long along dimension dim
 // (1-based; past `like`'s dimensions the size stays), of class `type`. Returns its elements,

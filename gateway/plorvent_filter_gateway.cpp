@@ -26,6 +26,7 @@
 // jump), so nothing here owns anything when it raises one: the work storage is given back first.
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -35,6 +36,15 @@
 #include "core/jobs/worker_threads.h"
 #include "core/support/host_alloc.h"
 #include "gateway/filter_host.h"
+
+void raise_host_error(const char *id, const char *format, ...) {
+  char message[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(message, sizeof message, format, args);
+  va_end(args);
+  raise_host_message(id, message);
+}
 
 namespace {
 

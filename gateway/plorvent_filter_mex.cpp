@@ -2,8 +2,6 @@
 // adapter for the shared gateway (gateway/filter_host.h). The arguments are shown to it in place;
 // its results are the host's arrays. Everything this adapter allocates comes from the host's
 // allocator, which the host releases itself when an error leaves the module.
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/jobs/sample_types.h"
@@ -58,12 +56,7 @@ void describe(const mxArray *a, HostArgument *view) {
 
 }  // namespace
 
-void raise_host_error(const char *id, const char *format, ...) {
-  char message[1024];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(message, sizeof message, format, args);
-  va_end(args);
+void raise_host_message(const char *id, const char *message) {
   mexErrMsgIdAndTxt(id, "%s", message);
   std::abort();  // not reached: the host's error call does not return
 }

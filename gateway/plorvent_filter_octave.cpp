@@ -11,8 +11,6 @@
 #include <octave/parse.h>
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -109,12 +107,7 @@ std::string help_beside(const octave::dynamic_library &library) {
 
 }  // namespace
 
-void raise_host_error(const char *id, const char *format, ...) {
-  char message[1024];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(message, sizeof message, format, args);
-  va_end(args);
+void raise_host_message(const char *id, const char *message) {
   // Named as Octave names a module's errors, so that callers read the same text from any host.
   error_with_id(id, "%s: %s", kName, message);
 }
