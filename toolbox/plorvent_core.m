@@ -17,7 +17,10 @@ function m = plorvent_core(varargin)
 %   truncated toward zero (2.9 gives 2, -0.5 gives 0), must be between 0
 %   and 1073741823 so that 2*W2+1 fits a 32-bit integer. X may hold at most
 %   2147483647 elements. An empty X gives a 0-by-1 result and its
-%   extensions are not read. No argument is changed.
+%   extensions are not read. No argument is changed. The work is done in
+%   an array of its own, copied into M as the call ends: a call's peak
+%   beyond its arguments is two arrays of M's size and a little work
+%   memory, at 10^7 samples and W2 = 50 153 MiB and under 1 MiB.
 %
 %   Results are exact: every output is one of its window's own samples,
 %   chosen by a fixed quickselect that compares with IEEE '>' only. For a

@@ -40,8 +40,12 @@ function [M, varargout] = plorvent_movmad(A, k, varargin)
 %   127.5, which gives 127); logical A gives double. An integer A converts
 %   a padding C (or the NaN of 'fill', which gives 0) to its class as the
 %   host converts, saturating (Inf gives INTMAX), and an int64 or uint64 C
-%   exactly. The work is done by the compiled module PLORVENT_FILTER; in GNU Octave a
-%   Ctrl-C stops a long call (plorvent_movmad:interrupted).
+%   exactly. The work is done by the compiled module PLORVENT_FILTER, in
+%   pieces of 2^20 outputs: a call's peak beyond A is M and, for each
+%   thread, about 16*2^20 bytes and 250*K more (K taken as at least 4096),
+%   whatever the length of A: at 10^7 double elements and K = 101, 76 MiB
+%   and at most 17 MiB a thread. In GNU Octave a Ctrl-C stops a long call
+%   (plorvent_movmad:interrupted).
 %
 %   Example: windows of 3, then of 4 with NaN left out
 %     plorvent_movmad([1 2 4 -1 -2 -3 -1 3 2 1], 3)

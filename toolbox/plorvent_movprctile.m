@@ -12,8 +12,9 @@ function [Q, varargout] = plorvent_movprctile(A, p, k, varargin)
 %   Q has A's class: double, single, or A's integer class (a result between
 %   two elements rounded to the nearest, halves away from zero); logical A
 %   gives double. It has the size of A (shorter along DIM with 'discard'),
-%   times NUMEL(P) along NDIMS(A)+1. In GNU Octave a Ctrl-C stops a long
-%   call (plorvent_movprctile:interrupted).
+%   times NUMEL(P) along NDIMS(A)+1. Its peak memory is that of
+%   PLORVENT_MOVQUANTILE. In GNU Octave a Ctrl-C stops a long call
+%   (plorvent_movprctile:interrupted).
 %
 %   Example: the 90th percentile of windows of 3, and of the trailing
 %   windows of 3 by the inverse of the empirical distribution (method 1)

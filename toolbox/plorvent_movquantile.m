@@ -54,7 +54,11 @@ function [Q, varargout] = plorvent_movquantile(A, p, k, varargin)
 %   INTMAX), and an int64 or uint64 C exactly. Q has the size of A (shorter along DIM
 %   with 'discard'), times NUMEL(P) along NDIMS(A)+1. The work is done by
 %   the compiled module PLORVENT_FILTER, one pass over A for each
-%   probability; in GNU Octave a Ctrl-C stops a long call
+%   probability, in pieces of 2^20 outputs: a call's peak beyond A is Q
+%   and, for each thread, about 16*2^20 bytes and 250*K more (K taken as
+%   at least 4096), whatever the length of A: at 10^7 double elements, one
+%   P and K = 101, 76 MiB and at most 17 MiB a thread. In GNU Octave a
+%   Ctrl-C stops a long call
 %   (plorvent_movquantile:interrupted).
 %
 %   Example: lower quartiles of windows of 3
