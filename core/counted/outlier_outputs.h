@@ -49,13 +49,17 @@ struct OutlierValues {
 };
 
 inline void store_outlier(const OutlierOutputs &o, int64_t i, const OutlierValues &v) {
-  const double hampel[] = {v.filled, v.flag ? 1.0 : 0.0, v.center, v.sigma};
-  const double test[] = {v.filled, v.flag ? 1.0 : 0.0, v.lower, v.upper, v.center};
-  const double *from = o.hampel ? hampel : test;
-  const int32_t count = o.hampel ? 4 : 5;
-  for (int32_t r = 0; r < count; ++r) {
-    if (o.at[r]) o.at[r][i] = from[r];
+  double *const *at = o.at;
+  if (at[0]) at[0][i] = v.filled;
+  if (at[1]) at[1][i] = v.flag ? 1.0 : 0.0;
+  if (o.hampel) {
+    if (at[2]) at[2][i] = v.center;
+    if (at[3]) at[3][i] = v.sigma;
+    return;
   }
+  if (at[2]) at[2][i] = v.lower;
+  if (at[3]) at[3][i] = v.upper;
+  if (at[4]) at[4][i] = v.center;
 }
 
 // The test of sample x against its window's median m and MAD in precision F, by the formulas
@@ -68,28 +72,25 @@ OutlierValues tested_in(const OutlierOutputs &o, double x, double m, double mad)
   const F sigma = static_cast<F>(t.scale) * static_cast<F>(mad);
   const F spread = static_cast<F>(t.factor) * sigma;
   OutlierValues v = {xf, false, mf - spread, mf + spread, mf, sigma};
-  bool below = false, above = false;
-  if (o.hampel) {
-    v.flag = std::abs(xf - mf) > spread;
-  } else {
-    below = xf < static_cast<F>(v.lower);
-    above = xf > static_cast<F>(v.upper);
-    v.flag = below || above;
-  }
-  if (!v.flag) return v;
+  const bool below = xf<static_cast<F>(v.lower), above = xf> static_cast<F>(v.upper);
+  v.flag = o.hampel ? std::abs(xf - mf) > spread : below | above;
+  // The replacement is chosen by the call, the same for every output; whether it is taken is
+  // chosen by the sample, so it is selected rather than branched to (flags are unpredictable).
+  F replacement = xf;
   switch (o.hampel ? kCenterFill : t.fill) {
     case kCenterFill:
-      v.filled = mf;
+      replacement = mf;
       break;
     case kClipFill:
-      v.filled = below ? v.lower : v.upper;
+      replacement = below ? static_cast<F>(v.lower) : static_cast<F>(v.upper);
       break;
     case kConstantFill:
-      v.filled = static_cast<F>(t.fill_value);
+      replacement = static_cast<F>(t.fill_value);
       break;
     case kNoFill:
       break;
   }
+  v.filled = v.flag ? replacement : xf;
   return v;
 }
 

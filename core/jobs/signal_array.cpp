@@ -52,6 +52,11 @@ void gather_samples(SampleType type, const void *x, const SignalArray &a, int64_
 
 void scatter_samples(SampleType type, void *y, int64_t stride, int64_t start, const double *values,
                      int64_t count) {
+  if (type == kLogicalSamples) {  // flags, 0 or 1: no rounding to do
+    uint8_t *out = static_cast<uint8_t *>(y) + start;
+    for (int64_t j = 0; j < count; ++j) out[j * stride] = values[j] != 0;
+    return;
+  }
   with_element_type(type, [&](auto *element) {
     using T = std::remove_pointer_t<decltype(element)>;
     scatter_as(values, count, static_cast<T *>(y) + start, stride);
