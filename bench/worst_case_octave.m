@@ -1,6 +1,6 @@
 % Times plorvent_movmad, plorvent_movquantile (p = 0.9), plorvent_hampel (K = (k-1)/2 on each
-% side) and plorvent_isoutlier (window k) on n samples of five signals: uniform random values, and
-% four that move the MAD's run (and the quantiles' cursors) far from one window to the next. Each
+% side) and plorvent_isoutlier (window k) on n samples of six signals: uniform random values, and
+% five that move the MAD's run (and the quantiles' cursors) far from one window to the next. Each
 % adversarial time is divided by the same call's time on the uniform values at the same k, timed
 % just before it; the target is 3 times at most. Prints a markdown table.
 % Usage: octave-cli worst_case_octave.m MODULE_DIR N REPEATS
@@ -13,7 +13,8 @@ signals = {'uniform', rand(n, 1);
            'alternating 0/1', double(mod(t, 2));
            'alternating signs', (-1) .^ t .* (1 + rand(n, 1));
            'alternating small/large', rand(n, 1) + 1000 * mod(t, 2);
-           'bimodal, random order', rand(n, 1) + 1000 * (rand(n, 1) > 0.5)};
+           'bimodal, random order', rand(n, 1) + 1000 * (rand(n, 1) > 0.5);
+           'sorted', t + rand(n, 1)};
 calls = {'movmad', @(x, k) plorvent_movmad(x, k);
          'movquantile p = 0.9', @(x, k) plorvent_movquantile(x, 0.9, k);
          'hampel', @(x, k) plorvent_hampel(x, (k - 1) / 2);
