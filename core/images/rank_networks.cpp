@@ -29,22 +29,22 @@ void prune(MergeNetwork *merge, bool *needed) {
 void build_rank_networks(int32_t m, int32_t n, int32_t rank, RankNetworks *networks) {
   MergeNetwork *merge = &networks->merge;
   merge->count = 0;
-  // Each row k across the columns: inputs c*m + k.
-  const Network rows = pruned_batcher_network(n, 0, n - 1);
-  for (int32_t k = 0; k < m; ++k) {
-    for (int32_t c = 0; c < rows.count; ++c) {
-      append(merge, rows.ops[c].low * m + k, rows.ops[c].high * m + k);
+  // Each column w across the sorted rows: inputs k*n + w.
+  const Network columns = pruned_batcher_network(m, 0, m - 1);
+  for (int32_t w = 0; w < n; ++w) {
+    for (int32_t c = 0; c < columns.count; ++c) {
+      append(merge, columns.ops[c].low * n + w, columns.ops[c].high * n + w);
     }
   }
   // The candidates: neither surely below the rank nor surely above it.
   const int32_t count = m * n;
   int32_t candidates[kMostSmallKernelSamples], candidate_count = 0, below = 0;
-  for (int32_t c = 0; c < n; ++c) {
-    for (int32_t k = 0; k < m; ++k) {
-      if ((m - k) * (n - c) > count - rank) {
+  for (int32_t k = 0; k < m; ++k) {
+    for (int32_t w = 0; w < n; ++w) {
+      if ((m - k) * (n - w) > count - rank) {
         ++below;
-      } else if ((k + 1) * (c + 1) <= rank + 1) {
-        candidates[candidate_count++] = c * m + k;
+      } else if ((k + 1) * (w + 1) <= rank + 1) {
+        candidates[candidate_count++] = k * n + w;
       }
     }
   }
@@ -57,12 +57,12 @@ void build_rank_networks(int32_t m, int32_t n, int32_t rank, RankNetworks *netwo
   bool needed[kMostSmallKernelSamples] = {};
   needed[networks->output] = true;
   prune(merge, needed);
-  // The columns need sorting only over the rows the merge reads.
-  int32_t first = m, last = -1;
+  // The rows need sorting only over the positions the merge reads.
+  int32_t first = n, last = -1;
   for (int32_t q = 0; q < count; ++q) {
     if (!needed[q]) continue;
-    first = q % m < first ? q % m : first;
-    last = q % m > last ? q % m : last;
+    first = q % n < first ? q % n : first;
+    last = q % n > last ? q % n : last;
   }
-  networks->column = pruned_batcher_network(m, first, last);
+  networks->row = pruned_batcher_network(n, first, last);
 }

@@ -1,10 +1,9 @@
-// The networks of the separable rank filter. The window's n columns are sorted each by
-// `column` (m inputs, rows 0 ... m-1); `merge` then works on the n sorted columns side by side
-// (input c*m + k is the k-th smallest of column c) and leaves the window's sample of the wanted
-// rank at `output`.
+// The networks of the separable rank filter. The window's m rows of n samples are sorted each
+// by `row`; `merge` then works on the m sorted rows (input k*n + w is the w-th smallest of row k)
+// and leaves the window's sample of the wanted rank at `output`.
 //
-// The merge sorts each row of that matrix across the columns, which keeps its columns sorted, so
-// that the sample at (k, c) has at least (k+1)(c+1) samples at or below it and (m-k)(n-c) at or
+// The merge sorts each column of that matrix across the rows, which keeps its rows sorted, so
+// that the sample at (k, w) has at least (k+1)(w+1) samples at or below it and (m-k)(n-w) at or
 // above it. Those bounds rule out all but a band of candidates about the rank, among which a
 // selection network finds it; every operation whose result does not reach the output is then
 // pruned away.
@@ -17,7 +16,7 @@
 
 // The largest window the networks take (its positions fit the operations' bytes).
 constexpr int32_t kMostSmallKernelSamples = kMostNetworkInputs;
-// Sorting m rows of n inputs (no more operations than sorting all m*n at once, which includes
+// Sorting n columns of m inputs (no more operations than sorting all m*n at once, which includes
 // them) and then selecting among at most m*n candidates, unpruned.
 constexpr int32_t kMostMergeOps = 2 * kMostNetworkOps;
 
@@ -27,7 +26,7 @@ struct MergeNetwork {
 };
 
 struct RankNetworks {
-  Network column;
+  Network row;
   MergeNetwork merge;
   int32_t output;
 };

@@ -1,7 +1,7 @@
 // The separable rank kernel, written once in the operations of core/support/vector_lanes.h and
 // compiled by small_kernel_ranks.cpp for each instruction set (through
 // core/support/each_instruction_set.h, which defines PLORVENT_KERNEL_TARGET). Lane l of a vector
-// holds output row i+l: a column's m samples are m vectors loaded a row apart.
+// holds output row i+l.
 // Floating-point samples enter with NaN as +Inf and compare -0 equal to +0: the caller restores
 // what that loses. (No include guard: it is meant to be included more than once.)
 
@@ -73,61 +73,96 @@ struct PlainKind {
   static V max(V a, V b) { return a < b ? b : a; }
 };
 
-// The operations of a network on s[]. Both results are written whatever the operation's kind:
-// a result that is not used later is never read, and the loop has no branch on the kind.
+// The operations of a network on vectors t = 0 ... vectors-1, position q of vector t at
+// s[q * tile + t]. Both results are written whatever the operation's kind: a result that is not
+// used later is never read, and the loop has no branch on the kind.
 template <class K>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void run_ops(typename K::V *s, const NetworkOp *ops,
-                                                    int32_t count) {
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void run_ops(typename K::V *s, int32_t tile, int32_t vectors,
+                                                    const NetworkOp *ops, int32_t count) {
+  typedef typename K::V V;
   for (int32_t c = 0; c < count; ++c) {
-    const typename K::V a = s[ops[c].low], b = s[ops[c].high];
-    s[ops[c].low] = K::min(a, b);
-    s[ops[c].high] = K::max(a, b);
+    V *low = s + ops[c].low * tile, *high = s + ops[c].high * tile;
+    for (int32_t t = 0; t < vectors; ++t) {
+      const V a = low[t], b = high[t];
+      low[t] = K::min(a, b);
+      high[t] = K::max(a, b);
+    }
   }
 }
 
-// The outputs of rows i ... i+kCount-1, for every output column. `ring` holds the sorted columns
-// of the last n sample columns (column c at (c mod n) * m), `merged` one window's.
+// Vectors t = 0 ... tile-1 of rows starting at at[t], of rows 0 ... `rows`-1 in steps of the
+// lanes, the last ones overlapping the ones before them where the rows do not divide evenly
+// (their outputs are the same whichever writes them); returns how many vectors.
 template <class K>
-PLORVENT_KERNEL_TARGET void rank_rows(const ImageBlock *block, const ImageWindow *window,
-                                      const RankNetworks &networks, int64_t i, typename K::V *ring,
-                                      typename K::V *merged) {
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE int32_t place_tile(int64_t first, int64_t rows, int32_t tile,
+                                                          int64_t *at) {
+  int32_t t = 0;
+  for (; t < tile && first + int64_t{t} * K::kCount < rows; ++t) {
+    at[t] = std::min(first + int64_t{t} * K::kCount, rows - K::kCount);
+  }
+  return t;
+}
+
+// Output column j. First each sample row's n samples under the window are sorted, across the
+// lanes, into sorted[w * sorted_ld + r] (the w-th smallest of row r); each sorted row serves the
+// m windows that hold it. Then each window's m sorted rows are merged, `tile` vectors of rows at
+// a time in `merged`.
+template <class K>
+PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWindow *window,
+                                        const RankNetworks &networks, int64_t j, int32_t tile,
+                                        typename K::Element *sorted, typename K::V *merged) {
   typedef typename K::Element T;
   const int32_t m = window->rows, n = window->cols;
-  const T *x = static_cast<const T *>(block->samples) + i;
-  T *y = static_cast<T *>(block->outputs) + i;
-  for (int64_t c = 0; c < block->cols + n - 1; ++c) {
-    typename K::V *sorted = ring + (c % n) * m;
-    for (int32_t k = 0; k < m; ++k) sorted[k] = K::load(x + c * block->samples_ld + k);
-    run_ops<K>(sorted, networks.column.ops, networks.column.count);
-    if (c < n - 1) continue;
-    const int64_t j = c - (n - 1);
+  const int64_t sample_rows = block->rows + m - 1, sorted_ld = sample_rows;
+  const T *x = static_cast<const T *>(block->samples) + j * block->samples_ld;
+  T *y = static_cast<T *>(block->outputs) + j * block->outputs_ld;
+  int64_t at[kMostTileVectors];
+  for (int64_t r = 0; r < sample_rows; r += int64_t{tile} * K::kCount) {
+    const int32_t vectors = place_tile<K>(r, sample_rows, tile, at);
     for (int32_t w = 0; w < n; ++w) {
-      const typename K::V *from = ring + ((j + w) % n) * m;
-      for (int32_t k = 0; k < m; ++k) merged[w * m + k] = from[k];
+      for (int32_t t = 0; t < vectors; ++t) {
+        merged[w * tile + t] = K::load(x + w * block->samples_ld + at[t]);
+      }
     }
-    run_ops<K>(merged, networks.merge.ops, networks.merge.count);
-    K::store(y + j * block->outputs_ld, merged[networks.output]);
+    run_ops<K>(merged, tile, vectors, networks.row.ops, networks.row.count);
+    for (int32_t w = 0; w < n; ++w) {
+      for (int32_t t = 0; t < vectors; ++t) {
+        K::store(sorted + w * sorted_ld + at[t], merged[w * tile + t]);
+      }
+    }
+  }
+  for (int64_t i = 0; i < block->rows; i += int64_t{tile} * K::kCount) {
+    const int32_t vectors = place_tile<K>(i, block->rows, tile, at);
+    for (int32_t k = 0; k < m; ++k) {
+      for (int32_t w = 0; w < n; ++w) {
+        for (int32_t t = 0; t < vectors; ++t) {
+          merged[(k * n + w) * tile + t] = K::load(sorted + w * sorted_ld + at[t] + k);
+        }
+      }
+    }
+    run_ops<K>(merged, tile, vectors, networks.merge.ops, networks.merge.count);
+    for (int32_t t = 0; t < vectors; ++t) K::store(y + at[t], merged[networks.output * tile + t]);
   }
 }
 
-// Every output of a block of at least K::kCount rows; the last vector of rows overlaps the one
-// before it where the rows do not divide evenly (its outputs are the same whichever writes them).
+// Every output of a block of at least K::kCount rows.
 template <class K>
 PLORVENT_KERNEL_TARGET void rank_block(const ImageBlock *block, const ImageWindow *window,
-                                       const RankNetworks &networks, void *work) {
+                                       const RankNetworks &networks, int32_t tile, void *work) {
   typedef typename K::V V;
-  V *ring = static_cast<V *>(work);
-  V *merged = ring + window->rows * window->cols;
-  for (int64_t i = 0; i < block->rows; i += K::kCount) {
-    rank_rows<K>(block, window, networks,
-                 i + K::kCount <= block->rows ? i : block->rows - K::kCount, ring, merged);
+  V *merged = static_cast<V *>(work);
+  typename K::Element *sorted =
+      reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
+  for (int64_t j = 0; j < block->cols; ++j) {
+    rank_column<K>(block, window, networks, j, tile, sorted, merged);
   }
 }
 
 // The block in lanes of this instruction set; false, with nothing written, where it has fewer
 // rows than a vector of its class holds, or its class has no lanes here.
 PLORVENT_KERNEL_TARGET bool rank_block_in_lanes(const ImageBlock *block, const ImageWindow *window,
-                                                const RankNetworks &networks, void *work) {
+                                                const RankNetworks &networks, int32_t tile,
+                                                void *work) {
   int lanes = 0;
   switch (block->type) {
     case kDoubleSamples:
@@ -151,22 +186,22 @@ PLORVENT_KERNEL_TARGET bool rank_block_in_lanes(const ImageBlock *block, const I
   if (block->rows < lanes) return false;
   switch (block->type) {
     case kDoubleSamples:
-      rank_block<DoubleKind>(block, window, networks, work);
+      rank_block<DoubleKind>(block, window, networks, tile, work);
       break;
     case kSingleSamples:
-      rank_block<FloatKind>(block, window, networks, work);
+      rank_block<FloatKind>(block, window, networks, tile, work);
       break;
     case kInt8Samples:
-      rank_block<ByteKind<true>>(block, window, networks, work);
+      rank_block<ByteKind<true>>(block, window, networks, tile, work);
       break;
     case kInt16Samples:
-      rank_block<HalfKind<false>>(block, window, networks, work);
+      rank_block<HalfKind<false>>(block, window, networks, tile, work);
       break;
     case kUint16Samples:
-      rank_block<HalfKind<true>>(block, window, networks, work);
+      rank_block<HalfKind<true>>(block, window, networks, tile, work);
       break;
     default:
-      rank_block<ByteKind<false>>(block, window, networks, work);
+      rank_block<ByteKind<false>>(block, window, networks, tile, work);
       break;
   }
   return true;

@@ -3,6 +3,7 @@
 // (the lanes hold NaN as +Inf) and the sign of a zero (the lanes compare -0 equal to +0).
 #include "core/images/small_kernel_ranks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -15,23 +16,33 @@
 
 namespace {
 
+// The most vectors of rows a tile holds.
+constexpr int32_t kMostTileVectors = 16;
+
 #define PLORVENT_KERNEL_FILE "core/images/small_kernel_lanes.h"
 #include "core/support/each_instruction_set.h"
 #undef PLORVENT_KERNEL_FILE
 
 // The widest vectors are 64 bytes; the work memory is aligned to them.
 constexpr int64_t kVectorBytes = 64;
+// A tile's sorted columns and merged window stay within the first-level cache.
+constexpr int64_t kTileBytes = 16 * 1024;
+
+int32_t tile_vectors(const ImageWindow *window) {
+  const int64_t fit = kTileBytes / (int64_t{window->rows} * window->cols * kVectorBytes);
+  return static_cast<int32_t>(std::max<int64_t>(1, std::min<int64_t>(fit, kMostTileVectors)));
+}
 
 bool rank_block_at_usable_width(const ImageBlock *block, const ImageWindow *window,
-                                const RankNetworks &networks, void *work) {
+                                const RankNetworks &networks, int32_t tile, void *work) {
   const VectorWidth width = usable_vector_width();
 #ifdef PLORVENT_X86_64_LANES
-  if (width >= kAvx512) return avx512::rank_block_in_lanes(block, window, networks, work);
-  if (width >= kAvx2) return avx2::rank_block_in_lanes(block, window, networks, work);
-  if (width >= kSse2) return sse2::rank_block_in_lanes(block, window, networks, work);
+  if (width >= kAvx512) return avx512::rank_block_in_lanes(block, window, networks, tile, work);
+  if (width >= kAvx2) return avx2::rank_block_in_lanes(block, window, networks, tile, work);
+  if (width >= kSse2) return sse2::rank_block_in_lanes(block, window, networks, tile, work);
 #endif
 #ifdef PLORVENT_NEON_LANES
-  if (width >= kNeon) return neon::rank_block_in_lanes(block, window, networks, work);
+  if (width >= kNeon) return neon::rank_block_in_lanes(block, window, networks, tile, work);
 #endif
   (void)width;
   return false;
@@ -39,18 +50,18 @@ bool rank_block_at_usable_width(const ImageBlock *block, const ImageWindow *wind
 
 // One output a lane: for blocks too short for the vectors, and the classes without lanes.
 void rank_block_one_lane(const ImageBlock *block, const ImageWindow *window,
-                         const RankNetworks &networks, void *work) {
+                         const RankNetworks &networks, int32_t tile, void *work) {
   switch (block->type) {
     case kInt32Samples:
-      return scalar::rank_block<scalar::PlainKind<int32_t>>(block, window, networks, work);
+      return scalar::rank_block<scalar::PlainKind<int32_t>>(block, window, networks, tile, work);
     case kUint32Samples:
-      return scalar::rank_block<scalar::PlainKind<uint32_t>>(block, window, networks, work);
+      return scalar::rank_block<scalar::PlainKind<uint32_t>>(block, window, networks, tile, work);
     case kInt64Samples:
-      return scalar::rank_block<scalar::PlainKind<int64_t>>(block, window, networks, work);
+      return scalar::rank_block<scalar::PlainKind<int64_t>>(block, window, networks, tile, work);
     case kUint64Samples:
-      return scalar::rank_block<scalar::PlainKind<uint64_t>>(block, window, networks, work);
+      return scalar::rank_block<scalar::PlainKind<uint64_t>>(block, window, networks, tile, work);
     default:
-      scalar::rank_block_in_lanes(block, window, networks, work);
+      scalar::rank_block_in_lanes(block, window, networks, tile, work);
   }
 }
 
@@ -107,8 +118,12 @@ bool small_kernel_serves(const ImageBlock *block, const ImageWindow *window) {
   return !is_floating_point(block->type) || floating_point_state_is_default();
 }
 
-int64_t small_kernel_work_bytes(const ImageBlock *, const ImageWindow *window) {
-  return (2 * int64_t{window->rows} * window->cols + 1) * kVectorBytes;
+int64_t small_kernel_work_bytes(const ImageBlock *block, const ImageWindow *window) {
+  int64_t element_bytes = 0;
+  with_element_type(block->type, [&](auto *element) { element_bytes = sizeof *element; });
+  const int64_t sorted_rows = (block->rows + window->rows - 1) * window->cols;
+  return (int64_t{window->rows} * window->cols * tile_vectors(window) + 1) * kVectorBytes +
+         sorted_rows * element_bytes;
 }
 
 void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
@@ -118,8 +133,9 @@ void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void
   const uintptr_t address = reinterpret_cast<uintptr_t>(work);
   void *aligned =
       static_cast<char *>(work) + (kVectorBytes - address % kVectorBytes) % kVectorBytes;
-  if (!rank_block_at_usable_width(block, window, networks, aligned)) {
-    rank_block_one_lane(block, window, networks, aligned);
+  const int32_t tile = tile_vectors(window);
+  if (!rank_block_at_usable_width(block, window, networks, tile, aligned)) {
+    rank_block_one_lane(block, window, networks, tile, aligned);
   }
   if (block->type == kDoubleSamples) restore_nan_and_zero_signs<double>(block, window);
   if (block->type == kSingleSamples) restore_nan_and_zero_signs<float>(block, window);

@@ -1,6 +1,7 @@
-// Ranks over small full rectangles by separable sorting: each column of m samples is sorted once,
-// in SIMD lanes that hold neighbouring output rows, and shared by the n windows that hold it; the
-// n sorted columns of a window are then merged by a network pruned to the one rank wanted.
+// Ranks over small full rectangles by separable sorting, in SIMD lanes that hold neighbouring
+// output rows: the n samples of each sample row under the window are sorted once and shared by
+// the m windows that hold them; the m sorted rows of a window are then merged by a network
+// pruned to the one rank wanted.
 #ifndef PLORVENT_CORE_IMAGES_SMALL_KERNEL_RANKS_H
 #define PLORVENT_CORE_IMAGES_SMALL_KERNEL_RANKS_H
 
