@@ -7,6 +7,8 @@
 
 // How each class of samples is held in the lanes: signed bytes and unsigned 16-bit integers with
 // their sign bit flipped, onto the unsigned bytes and signed 16-bit integers the lanes order.
+// load and store convert samples to the lanes' form and back; load_kept and keep move the lanes'
+// form to and from memory as it is.
 struct DoubleKind {
   typedef double Element;
   typedef Lanes V;
@@ -15,6 +17,10 @@ struct DoubleKind {
     return lanes_nan_as_infinity(load_lanes(p));
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_lanes(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_lanes(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_lanes(p, v); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return lanes_min(a, b); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return lanes_max(a, b); }
 };
@@ -27,6 +33,10 @@ struct FloatKind {
     return floats_nan_as_infinity(load_floats(p));
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_floats(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_floats(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_floats(p, v); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return floats_min(a, b); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return floats_max(a, b); }
 };
@@ -42,6 +52,10 @@ struct ByteKind {
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) {
     store_bytes(p, kFlipped ? bytes_flip_sign(v) : v);
   }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_bytes(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_bytes(p, v); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return bytes_min(a, b); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return bytes_max(a, b); }
 };
@@ -57,6 +71,10 @@ struct HalfKind {
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) {
     store_halves(p, kFlipped ? halves_flip_sign(v) : v);
   }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_halves(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_halves(p, v); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return halves_min(a, b); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return halves_max(a, b); }
 };
@@ -69,6 +87,8 @@ struct PlainKind {
   static constexpr int kCount = 1;
   static V load(const Element *p) { return *p; }
   static void store(Element *p, V v) { *p = v; }
+  static V load_kept(const Element *p) { return *p; }
+  static void keep(Element *p, V v) { *p = v; }
   static V min(V a, V b) { return b < a ? b : a; }
   static V max(V a, V b) { return a < b ? b : a; }
 };
@@ -127,7 +147,7 @@ PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWind
     run_ops<K>(merged, tile, vectors, networks.row.ops, networks.row.count);
     for (int32_t w = 0; w < n; ++w) {
       for (int32_t t = 0; t < vectors; ++t) {
-        K::store(sorted + w * sorted_ld + at[t], merged[w * tile + t]);
+        K::keep(sorted + w * sorted_ld + at[t], merged[w * tile + t]);
       }
     }
   }
@@ -136,13 +156,72 @@ PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWind
     for (int32_t k = 0; k < m; ++k) {
       for (int32_t w = 0; w < n; ++w) {
         for (int32_t t = 0; t < vectors; ++t) {
-          merged[(k * n + w) * tile + t] = K::load(sorted + w * sorted_ld + at[t] + k);
+          merged[(k * n + w) * tile + t] = K::load_kept(sorted + w * sorted_ld + at[t] + k);
         }
       }
     }
     run_ops<K>(merged, tile, vectors, networks.merge.ops, networks.merge.count);
     for (int32_t t = 0; t < vectors; ++t) K::store(y + at[t], merged[networks.output * tile + t]);
   }
+}
+
+// ---- Windows with kernels of their own: networks known at compile time, rows in registers ----
+
+template <class K>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void fixed_op(typename K::V *s, int32_t low, int32_t high) {
+  const typename K::V a = s[low], b = s[high];
+  s[low] = K::min(a, b);
+  s[high] = K::max(a, b);
+}
+
+template <class K, size_t... C>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void fixed_ops(typename K::V *s, const NetworkOp *ops,
+                                                      std::index_sequence<C...>) {
+  const int in_order[] = {0, (fixed_op<K>(s, ops[C].low, ops[C].high), 0)...};
+  (void)in_order;
+}
+
+// Position Q = k*N + w of a window from sorted row at+k's w-th smallest.
+template <class K, int32_t N, size_t... Q>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void load_window(typename K::V *s,
+                                                        const typename K::Element *sorted,
+                                                        int64_t sorted_ld, int64_t at,
+                                                        std::index_sequence<Q...>) {
+  const int in_order[] = {0,
+                          (s[Q] = K::load_kept(sorted + (Q % N) * sorted_ld + at + Q / N), 0)...};
+  (void)in_order;
+}
+
+// rank_column for the window and rank of `Fixed`, a vector of rows at a time.
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j,
+                                              typename K::Element *sorted) {
+  typedef typename K::Element T;
+  typedef typename K::V V;
+  constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
+  constexpr RankNetworks networks = Fixed::networks;
+  const int64_t sample_rows = block->rows + M - 1, sorted_ld = sample_rows;
+  const T *x = static_cast<const T *>(block->samples) + j * block->samples_ld;
+  T *y = static_cast<T *>(block->outputs) + j * block->outputs_ld;
+  for (int64_t r = 0; r < sample_rows; r += K::kCount) {
+    const int64_t at = std::min(r, sample_rows - K::kCount);
+    V row[N];
+    for (int32_t w = 0; w < N; ++w) row[w] = K::load(x + w * block->samples_ld + at);
+    fixed_ops<K>(row, networks.row.ops, std::make_index_sequence<networks.row.count>());
+    for (int32_t w = 0; w < N; ++w) K::keep(sorted + w * sorted_ld + at, row[w]);
+  }
+  for (int64_t i = 0; i < block->rows; i += K::kCount) {
+    const int64_t at = std::min(i, block->rows - K::kCount);
+    V s[M * N];
+    load_window<K, N>(s, sorted, sorted_ld, at, std::make_index_sequence<M * N>());
+    fixed_ops<K>(s, networks.merge.ops, std::make_index_sequence<networks.merge.count>());
+    K::store(y + at, s[networks.output]);
+  }
+}
+
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET void rank_block_fixed(const ImageBlock *block, typename K::Element *sorted) {
+  for (int64_t j = 0; j < block->cols; ++j) rank_column_fixed<K, Fixed>(block, j, sorted);
 }
 
 // Every output of a block of at least K::kCount rows.
@@ -153,6 +232,16 @@ PLORVENT_KERNEL_TARGET void rank_block(const ImageBlock *block, const ImageWindo
   V *merged = static_cast<V *>(work);
   typename K::Element *sorted =
       reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
+  const int32_t m = window->rows, n = window->cols, rank = window->rank;
+  if (m == 3 && n == 3 && rank == 4) {
+    return rank_block_fixed<K, FixedRankNetworks<3, 3, 4>>(block, sorted);
+  }
+  if (m == 5 && n == 5 && rank == 12) {
+    return rank_block_fixed<K, FixedRankNetworks<5, 5, 12>>(block, sorted);
+  }
+  if (m == 7 && n == 7 && rank == 24) {
+    return rank_block_fixed<K, FixedRankNetworks<7, 7, 24>>(block, sorted);
+  }
   for (int64_t j = 0; j < block->cols; ++j) {
     rank_column<K>(block, window, networks, j, tile, sorted, merged);
   }

@@ -7,10 +7,12 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "core/images/rank_networks.h"
 #include "core/support/floating_point_state.h"
+#include "core/support/sample_key.h"
 #include "core/support/vector_lanes.h"
 #include "core/support/vector_width.h"
 
@@ -70,6 +72,31 @@ bool is_negative_zero(T v) {
   return v == 0 && std::signbit(v);
 }
 
+// Whether the samples hold a NaN and a -0, by their bits: no branch, so that the scan runs in
+// vectors.
+template <class T>
+void note_nan_and_negative_zero(const ImageBlock *block, const ImageWindow *window, bool &nan,
+                                bool &negative_zero) {
+  typedef typename std::conditional<sizeof(T) == 8, uint64_t, uint32_t>::type Bits;
+  const Bits sign = Bits{1} << (8 * sizeof(Bits) - 1);
+  const Bits infinity = same_bits_as<Bits>(std::numeric_limits<T>::infinity());
+  const T *x = static_cast<const T *>(block->samples);
+  const int64_t sample_rows = block->rows + window->rows - 1;
+  const int64_t sample_cols = block->cols + window->cols - 1;
+  Bits nans = 0, negative_zeros = 0;
+  for (int64_t c = 0; c < sample_cols; ++c) {
+    const T *column = x + c * block->samples_ld;
+    for (int64_t r = 0; r < sample_rows; ++r) {
+      Bits bits;
+      std::memcpy(&bits, column + r, sizeof bits);
+      nans |= static_cast<Bits>((bits & ~sign) > infinity);
+      negative_zeros |= static_cast<Bits>(bits == sign);
+    }
+  }
+  nan = nans != 0;
+  negative_zero = negative_zeros != 0;
+}
+
 // What the lanes lost, restored window by window where it matters: where an output is +Inf
 // and the block holds a NaN, it is NaN if the rank reaches the window's NaNs; where an output is
 // zero and the block holds a -0, it is -0 if the rank falls among the negatives and -0s.
@@ -77,16 +104,8 @@ template <class T>
 void restore_nan_and_zero_signs(const ImageBlock *block, const ImageWindow *window) {
   const T *x = static_cast<const T *>(block->samples);
   T *y = static_cast<T *>(block->outputs);
-  const int64_t sample_rows = block->rows + window->rows - 1;
-  const int64_t sample_cols = block->cols + window->cols - 1;
   bool nan = false, negative_zero = false;
-  for (int64_t c = 0; c < sample_cols; ++c) {
-    for (int64_t r = 0; r < sample_rows; ++r) {
-      const T v = x[r + c * block->samples_ld];
-      nan = nan || v != v;
-      negative_zero = negative_zero || is_negative_zero(v);
-    }
-  }
+  note_nan_and_negative_zero<T>(block, window, nan, negative_zero);
   if (!nan && !negative_zero) return;
   for (int64_t j = 0; j < block->cols; ++j) {
     for (int64_t i = 0; i < block->rows; ++i) {
@@ -128,8 +147,7 @@ int64_t small_kernel_work_bytes(const ImageBlock *block, const ImageWindow *wind
 
 void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
   if (block->rows <= 0 || block->cols <= 0) return;
-  RankNetworks networks;
-  build_rank_networks(window->rows, window->cols, window->rank, &networks);
+  const RankNetworks networks = rank_networks(window->rows, window->cols, window->rank);
   const uintptr_t address = reinterpret_cast<uintptr_t>(work);
   void *aligned =
       static_cast<char *>(work) + (kVectorBytes - address % kVectorBytes) % kVectorBytes;
