@@ -7,14 +7,20 @@
 
 // How each class of samples is held in the lanes: signed bytes and unsigned 16-bit integers with
 // their sign bit flipped, onto the unsigned bytes and signed 16-bit integers the lanes order.
-// load and store convert samples to the lanes' form and back; load_kept and keep move the lanes'
+// load and store convert samples to the lanes' form and back, load noting in a Screen whether a
+// sample may need what the lanes lose (clean: certainly not); load_kept and keep move the lanes'
 // form to and from memory as it is.
 struct DoubleKind {
   typedef double Element;
   typedef Lanes V;
   static constexpr int kCount = kLanes;
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p) {
-    return lanes_nan_as_infinity(load_lanes(p));
+  typedef LaneMask Screen;  // the lanes whose samples so far are neither NaN nor zero
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return all_lanes(); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return all_ordinary(s); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &s) {
+    const V v = load_lanes(p);
+    s = ordinary_lanes(s, v);
+    return lanes_nan_as_infinity(v);
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_lanes(p, v); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
@@ -29,7 +35,10 @@ struct FloatKind {
   typedef float Element;
   typedef FloatLanes V;
   static constexpr int kCount = kFloatLanes;
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p) {
+  typedef bool Screen;  // not screened: the caller scans the samples
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return false; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
     return floats_nan_as_infinity(load_floats(p));
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_floats(p, v); }
@@ -46,7 +55,10 @@ struct ByteKind {
   typedef uint8_t Element;
   typedef ByteLanes V;
   static constexpr int kCount = kByteLanes;
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p) {
+  typedef bool Screen;  // integers have nothing to screen
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return true; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
     return kFlipped ? bytes_flip_sign(load_bytes(p)) : load_bytes(p);
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) {
@@ -65,7 +77,10 @@ struct HalfKind {
   typedef int16_t Element;
   typedef HalfLanes V;
   static constexpr int kCount = kHalfLanes;
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p) {
+  typedef bool Screen;
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return true; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
     return kFlipped ? halves_flip_sign(load_halves(p)) : load_halves(p);
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) {
@@ -85,7 +100,10 @@ struct PlainKind {
   typedef T Element;
   typedef T V;
   static constexpr int kCount = 1;
-  static V load(const Element *p) { return *p; }
+  typedef bool Screen;
+  static Screen clean_screen() { return true; }
+  static bool clean(Screen s) { return s; }
+  static V load(const Element *p, Screen &) { return *p; }
   static void store(Element *p, V v) { *p = v; }
   static V load_kept(const Element *p) { return *p; }
   static void keep(Element *p, V v) { *p = v; }
@@ -130,7 +148,8 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE int32_t place_tile(int64_t first, int64_t
 template <class K>
 PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWindow *window,
                                         const RankNetworks &networks, int64_t j, int32_t tile,
-                                        typename K::Element *sorted, typename K::V *merged) {
+                                        typename K::Element *sorted, typename K::V *merged,
+                                        typename K::Screen &screen) {
   typedef typename K::Element T;
   const int32_t m = window->rows, n = window->cols;
   const int64_t sample_rows = block->rows + m - 1, sorted_ld = sample_rows;
@@ -141,7 +160,7 @@ PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWind
     const int32_t vectors = place_tile<K>(r, sample_rows, tile, at);
     for (int32_t w = 0; w < n; ++w) {
       for (int32_t t = 0; t < vectors; ++t) {
-        merged[w * tile + t] = K::load(x + w * block->samples_ld + at[t]);
+        merged[w * tile + t] = K::load(x + w * block->samples_ld + at[t], screen);
       }
     }
     run_ops<K>(merged, tile, vectors, networks.row.ops, networks.row.count);
@@ -195,7 +214,8 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void load_window(typename K::V *s,
 // rank_column for the window and rank of `Fixed`, a vector of rows at a time.
 template <class K, class Fixed>
 PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j,
-                                              typename K::Element *sorted) {
+                                              typename K::Element *sorted,
+                                              typename K::Screen &screen) {
   typedef typename K::Element T;
   typedef typename K::V V;
   constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
@@ -206,7 +226,7 @@ PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j
   for (int64_t r = 0; r < sample_rows; r += K::kCount) {
     const int64_t at = std::min(r, sample_rows - K::kCount);
     V row[N];
-    for (int32_t w = 0; w < N; ++w) row[w] = K::load(x + w * block->samples_ld + at);
+    for (int32_t w = 0; w < N; ++w) row[w] = K::load(x + w * block->samples_ld + at, screen);
     fixed_ops<K>(row, networks.row.ops, std::make_index_sequence<networks.row.count>());
     for (int32_t w = 0; w < N; ++w) K::keep(sorted + w * sorted_ld + at, row[w]);
   }
@@ -220,13 +240,15 @@ PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j
 }
 
 template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET void rank_block_fixed(const ImageBlock *block, typename K::Element *sorted) {
-  for (int64_t j = 0; j < block->cols; ++j) rank_column_fixed<K, Fixed>(block, j, sorted);
+PLORVENT_KERNEL_TARGET bool rank_block_fixed(const ImageBlock *block, typename K::Element *sorted) {
+  typename K::Screen screen = K::clean_screen();
+  for (int64_t j = 0; j < block->cols; ++j) rank_column_fixed<K, Fixed>(block, j, sorted, screen);
+  return K::clean(screen);
 }
 
-// Every output of a block of at least K::kCount rows.
+// Every output of a block of at least K::kCount rows; returns whether every sample was clean.
 template <class K>
-PLORVENT_KERNEL_TARGET void rank_block(const ImageBlock *block, const ImageWindow *window,
+PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindow *window,
                                        const RankNetworks &networks, int32_t tile, void *work) {
   typedef typename K::V V;
   V *merged = static_cast<V *>(work);
@@ -242,16 +264,19 @@ PLORVENT_KERNEL_TARGET void rank_block(const ImageBlock *block, const ImageWindo
   if (m == 7 && n == 7 && rank == 24) {
     return rank_block_fixed<K, FixedRankNetworks<7, 7, 24>>(block, sorted);
   }
+  typename K::Screen screen = K::clean_screen();
   for (int64_t j = 0; j < block->cols; ++j) {
-    rank_column<K>(block, window, networks, j, tile, sorted, merged);
+    rank_column<K>(block, window, networks, j, tile, sorted, merged, screen);
   }
+  return K::clean(screen);
 }
 
 // The block in lanes of this instruction set; false, with nothing written, where it has fewer
-// rows than a vector of its class holds, or its class has no lanes here.
+// rows than a vector of its class holds, or its class has no lanes here. `clean`: whether every
+// sample was.
 PLORVENT_KERNEL_TARGET bool rank_block_in_lanes(const ImageBlock *block, const ImageWindow *window,
                                                 const RankNetworks &networks, int32_t tile,
-                                                void *work) {
+                                                void *work, bool &clean) {
   int lanes = 0;
   switch (block->type) {
     case kDoubleSamples:
@@ -275,22 +300,22 @@ PLORVENT_KERNEL_TARGET bool rank_block_in_lanes(const ImageBlock *block, const I
   if (block->rows < lanes) return false;
   switch (block->type) {
     case kDoubleSamples:
-      rank_block<DoubleKind>(block, window, networks, tile, work);
+      clean = rank_block<DoubleKind>(block, window, networks, tile, work);
       break;
     case kSingleSamples:
-      rank_block<FloatKind>(block, window, networks, tile, work);
+      clean = rank_block<FloatKind>(block, window, networks, tile, work);
       break;
     case kInt8Samples:
-      rank_block<ByteKind<true>>(block, window, networks, tile, work);
+      clean = rank_block<ByteKind<true>>(block, window, networks, tile, work);
       break;
     case kInt16Samples:
-      rank_block<HalfKind<false>>(block, window, networks, tile, work);
+      clean = rank_block<HalfKind<false>>(block, window, networks, tile, work);
       break;
     case kUint16Samples:
-      rank_block<HalfKind<true>>(block, window, networks, tile, work);
+      clean = rank_block<HalfKind<true>>(block, window, networks, tile, work);
       break;
     default:
-      rank_block<ByteKind<false>>(block, window, networks, tile, work);
+      clean = rank_block<ByteKind<false>>(block, window, networks, tile, work);
       break;
   }
   return true;

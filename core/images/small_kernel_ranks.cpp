@@ -36,23 +36,26 @@ int32_t tile_vectors(const ImageWindow *window) {
 }
 
 bool rank_block_at_usable_width(const ImageBlock *block, const ImageWindow *window,
-                                const RankNetworks &networks, int32_t tile, void *work) {
+                                const RankNetworks &networks, int32_t tile, void *work,
+                                bool &clean) {
   const VectorWidth width = usable_vector_width();
 #ifdef PLORVENT_X86_64_LANES
-  if (width >= kAvx512) return avx512::rank_block_in_lanes(block, window, networks, tile, work);
-  if (width >= kAvx2) return avx2::rank_block_in_lanes(block, window, networks, tile, work);
-  if (width >= kSse2) return sse2::rank_block_in_lanes(block, window, networks, tile, work);
+  if (width >= kAvx512)
+    return avx512::rank_block_in_lanes(block, window, networks, tile, work, clean);
+  if (width >= kAvx2) return avx2::rank_block_in_lanes(block, window, networks, tile, work, clean);
+  if (width >= kSse2) return sse2::rank_block_in_lanes(block, window, networks, tile, work, clean);
 #endif
 #ifdef PLORVENT_NEON_LANES
-  if (width >= kNeon) return neon::rank_block_in_lanes(block, window, networks, tile, work);
+  if (width >= kNeon) return neon::rank_block_in_lanes(block, window, networks, tile, work, clean);
 #endif
   (void)width;
   return false;
 }
 
 // One output a lane: for blocks too short for the vectors, and the classes without lanes.
-void rank_block_one_lane(const ImageBlock *block, const ImageWindow *window,
+bool rank_block_one_lane(const ImageBlock *block, const ImageWindow *window,
                          const RankNetworks &networks, int32_t tile, void *work) {
+  bool clean = false;
   switch (block->type) {
     case kInt32Samples:
       return scalar::rank_block<scalar::PlainKind<int32_t>>(block, window, networks, tile, work);
@@ -63,7 +66,8 @@ void rank_block_one_lane(const ImageBlock *block, const ImageWindow *window,
     case kUint64Samples:
       return scalar::rank_block<scalar::PlainKind<uint64_t>>(block, window, networks, tile, work);
     default:
-      scalar::rank_block_in_lanes(block, window, networks, tile, work);
+      scalar::rank_block_in_lanes(block, window, networks, tile, work, clean);
+      return clean;
   }
 }
 
@@ -152,9 +156,11 @@ void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void
   void *aligned =
       static_cast<char *>(work) + (kVectorBytes - address % kVectorBytes) % kVectorBytes;
   const int32_t tile = tile_vectors(window);
-  if (!rank_block_at_usable_width(block, window, networks, tile, aligned)) {
-    rank_block_one_lane(block, window, networks, tile, aligned);
+  bool clean = false;
+  if (!rank_block_at_usable_width(block, window, networks, tile, aligned, clean)) {
+    clean = rank_block_one_lane(block, window, networks, tile, aligned);
   }
+  if (clean) return;
   if (block->type == kDoubleSamples) restore_nan_and_zero_signs<double>(block, window);
   if (block->type == kSingleSamples) restore_nan_and_zero_signs<float>(block, window);
 }
