@@ -649,42 +649,22 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLa
   return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(v, v, _CMP_ORD_Q),
                               _mm512_set1_ps(std::numeric_limits<float>::infinity()), v);
 }
-// Bytes and 16-bit integers in 256-bit vectors: their 512-bit minimum and maximum are AVX-512BW's,
-// beyond the AVX-512F these kernels ask for (which includes AVX2).
-typedef __m256i ByteLanes;
-constexpr int kByteLanes = 32;
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE ByteLanes load_bytes(const uint8_t *p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_bytes(uint8_t *p, ByteLanes v) {
-  _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE ByteLanes bytes_min(ByteLanes a, ByteLanes b) {
-  return _mm256_min_epu8(a, b);
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE ByteLanes bytes_max(ByteLanes a, ByteLanes b) {
-  return _mm256_max_epu8(a, b);
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE ByteLanes bytes_flip_sign(ByteLanes v) {
-  return _mm256_xor_si256(v, _mm256_set1_epi8(static_cast<char>(0x80)));
-}
-typedef __m256i HalfLanes;
-constexpr int kHalfLanes = 16;
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE HalfLanes load_halves(const int16_t *p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_halves(int16_t *p, HalfLanes v) {
-  _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE HalfLanes halves_min(HalfLanes a, HalfLanes b) {
-  return _mm256_min_epi16(a, b);
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE HalfLanes halves_max(HalfLanes a, HalfLanes b) {
-  return _mm256_max_epi16(a, b);
-}
-PLORVENT_TARGET_AVX512 PLORVENT_INLINE HalfLanes halves_flip_sign(HalfLanes v) {
-  return _mm256_xor_si256(v, _mm256_set1_epi16(static_cast<short>(0x8000)));
-}
+// Bytes and 16-bit integers in AVX2's 256-bit vectors: their 512-bit minimum and maximum are
+// AVX-512BW's, beyond the AVX-512F these kernels ask for (which includes AVX2).
+typedef avx2_lanes::ByteLanes ByteLanes;
+constexpr int kByteLanes = avx2_lanes::kByteLanes;
+using avx2_lanes::bytes_flip_sign;
+using avx2_lanes::bytes_max;
+using avx2_lanes::bytes_min;
+using avx2_lanes::load_bytes;
+using avx2_lanes::store_bytes;
+typedef avx2_lanes::HalfLanes HalfLanes;
+constexpr int kHalfLanes = avx2_lanes::kHalfLanes;
+using avx2_lanes::halves_flip_sign;
+using avx2_lanes::halves_max;
+using avx2_lanes::halves_min;
+using avx2_lanes::load_halves;
+using avx2_lanes::store_halves;
 }  // namespace avx512_lanes
 #endif
 
