@@ -76,8 +76,7 @@ bool is_negative_zero(T v) {
   return v == 0 && std::signbit(v);
 }
 
-// Whether the samples hold a NaN and a -0, by their bits: no branch, so that the scan runs in
-// vectors.
+// Whether the samples hold a NaN and a -0, by their bits, with no branch on them.
 template <class T>
 void note_nan_and_negative_zero(const ImageBlock *block, const ImageWindow *window, bool &nan,
                                 bool &negative_zero) {
