@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -151,9 +152,10 @@ int64_t small_kernel_work_bytes(const ImageBlock *block, const ImageWindow *wind
 void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
   if (block->rows <= 0 || block->cols <= 0) return;
   const RankNetworks networks = rank_networks(window->rows, window->cols, window->rank);
-  const uintptr_t address = reinterpret_cast<uintptr_t>(work);
-  void *aligned =
-      static_cast<char *>(work) + (kVectorBytes - address % kVectorBytes) % kVectorBytes;
+  // The work memory holds a vector's bytes more than it needs, to align it.
+  void *aligned = work;
+  size_t slack = kVectorBytes;
+  std::align(kVectorBytes, 1, aligned, slack);
   const int32_t tile = tile_vectors(window);
   bool clean = false;
   if (!rank_block_at_usable_width(block, window, networks, tile, aligned, clean)) {
