@@ -185,6 +185,8 @@ PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWind
 }
 
 // ---- Windows with kernels of their own: networks known at compile time, rows in registers ----
+// (Where PLORVENT_EXPAND_KERNELS is defined: not under the sanitizers, whose instrumentation of
+// the expanded operations takes minutes to compile.)
 
 template <class K>
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void fixed_op(typename K::V *s, int32_t low, int32_t high) {
@@ -254,6 +256,7 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   V *merged = static_cast<V *>(work);
   typename K::Element *sorted =
       reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
+#ifdef PLORVENT_EXPAND_KERNELS
   const int32_t m = window->rows, n = window->cols, rank = window->rank;
   if (m == 3 && n == 3 && rank == 4) {
     return rank_block_fixed<K, FixedRankNetworks<3, 3, 4>>(block, sorted);
@@ -264,6 +267,7 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   if (m == 7 && n == 7 && rank == 24) {
     return rank_block_fixed<K, FixedRankNetworks<7, 7, 24>>(block, sorted);
   }
+#endif
   typename K::Screen screen = K::clean_screen();
   for (int64_t j = 0; j < block->cols; ++j) {
     rank_column<K>(block, window, networks, j, tile, sorted, merged, screen);

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/images/rank_networks.h"
+#include "core/support/expanded_kernels.h"
 #include "core/support/floating_point_state.h"
 #include "core/support/sample_key.h"
 #include "core/support/vector_lanes.h"
