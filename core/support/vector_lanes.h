@@ -22,6 +22,16 @@
 //   load_transposed, store_transposed
 //                             kLanes rows of kLanes doubles, row l from rows[l] + offset, with
 //                             rows and lanes exchanged: lane l of vector j is row l's j-th double
+//   store_lanes, lanes_nan_as_infinity
+//                             kLanes doubles to any address; each NaN lane made +Inf
+// The narrower samples of images, in vectors of their own (same operations, prefixed):
+//   FloatLanes, kFloatLanes   floats: load_floats, store_floats, floats_min, floats_max,
+//                             floats_nan_as_infinity
+//   ByteLanes, kByteLanes     unsigned bytes: load_bytes, store_bytes, bytes_min, bytes_max, and
+//                             bytes_flip_sign (each byte's top bit flipped, which maps signed
+//                             bytes onto unsigned ones in the same order, and back)
+//   HalfLanes, kHalfLanes     signed 16-bit integers: load_halves, store_halves, halves_min,
+//                             halves_max, halves_flip_sign (unsigned 16-bit onto signed, and back)
 // Written with the vendor intrinsics that GCC, clang and MSVC all accept. Instruction sets
 // beyond the build's baseline (AVX2, AVX-512) run only where the processor has them (checked at
 // run time, see vector_width.h): GCC and clang compile them in functions marked with their
@@ -32,6 +42,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #define PLORVENT_X86_64_LANES 1
@@ -157,6 +168,63 @@ PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset, 
 PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const Lanes *columns) {
   rows[0][offset] = columns[0];
 }
+PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
+  *p = v;
+}
+PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
+  return v == v ? v : std::numeric_limits<double>::infinity();
+}
+typedef float FloatLanes;
+constexpr int kFloatLanes = 1;
+PLORVENT_INLINE FloatLanes load_floats(const float *p) {
+  return *p;
+}
+PLORVENT_INLINE void store_floats(float *p, FloatLanes v) {
+  *p = v;
+}
+PLORVENT_INLINE FloatLanes floats_min(FloatLanes a, FloatLanes b) {
+  return b < a ? b : a;
+}
+PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
+  return a < b ? b : a;
+}
+PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
+  return v == v ? v : std::numeric_limits<float>::infinity();
+}
+typedef uint8_t ByteLanes;
+constexpr int kByteLanes = 1;
+PLORVENT_INLINE ByteLanes load_bytes(const uint8_t *p) {
+  return *p;
+}
+PLORVENT_INLINE void store_bytes(uint8_t *p, ByteLanes v) {
+  *p = v;
+}
+PLORVENT_INLINE ByteLanes bytes_min(ByteLanes a, ByteLanes b) {
+  return b < a ? b : a;
+}
+PLORVENT_INLINE ByteLanes bytes_max(ByteLanes a, ByteLanes b) {
+  return a < b ? b : a;
+}
+PLORVENT_INLINE ByteLanes bytes_flip_sign(ByteLanes v) {
+  return static_cast<uint8_t>(v ^ 0x80);
+}
+typedef int16_t HalfLanes;
+constexpr int kHalfLanes = 1;
+PLORVENT_INLINE HalfLanes load_halves(const int16_t *p) {
+  return *p;
+}
+PLORVENT_INLINE void store_halves(int16_t *p, HalfLanes v) {
+  *p = v;
+}
+PLORVENT_INLINE HalfLanes halves_min(HalfLanes a, HalfLanes b) {
+  return b < a ? b : a;
+}
+PLORVENT_INLINE HalfLanes halves_max(HalfLanes a, HalfLanes b) {
+  return a < b ? b : a;
+}
+PLORVENT_INLINE HalfLanes halves_flip_sign(HalfLanes v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(v) ^ 0x8000u);
+}
 }  // namespace scalar_lanes
 
 #ifdef PLORVENT_X86_64_LANES
@@ -235,6 +303,67 @@ PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset, 
 PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const Lanes *columns) {
   _mm_storeu_pd(rows[0] + offset, _mm_unpacklo_pd(columns[0], columns[1]));
   _mm_storeu_pd(rows[1] + offset, _mm_unpackhi_pd(columns[0], columns[1]));
+}
+PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
+  _mm_storeu_pd(p, v);
+}
+PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
+  const __m128d ordered = _mm_cmpord_pd(v, v);
+  return _mm_or_pd(_mm_and_pd(ordered, v),
+                   _mm_andnot_pd(ordered, _mm_set1_pd(std::numeric_limits<double>::infinity())));
+}
+typedef __m128 FloatLanes;
+constexpr int kFloatLanes = 4;
+PLORVENT_INLINE FloatLanes load_floats(const float *p) {
+  return _mm_loadu_ps(p);
+}
+PLORVENT_INLINE void store_floats(float *p, FloatLanes v) {
+  _mm_storeu_ps(p, v);
+}
+PLORVENT_INLINE FloatLanes floats_min(FloatLanes a, FloatLanes b) {
+  return _mm_min_ps(a, b);
+}
+PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
+  return _mm_max_ps(a, b);
+}
+PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
+  const __m128 ordered = _mm_cmpord_ps(v, v);
+  return _mm_or_ps(_mm_and_ps(ordered, v),
+                   _mm_andnot_ps(ordered, _mm_set1_ps(std::numeric_limits<float>::infinity())));
+}
+typedef __m128i ByteLanes;
+constexpr int kByteLanes = 16;
+PLORVENT_INLINE ByteLanes load_bytes(const uint8_t *p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+}
+PLORVENT_INLINE void store_bytes(uint8_t *p, ByteLanes v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v);
+}
+PLORVENT_INLINE ByteLanes bytes_min(ByteLanes a, ByteLanes b) {
+  return _mm_min_epu8(a, b);
+}
+PLORVENT_INLINE ByteLanes bytes_max(ByteLanes a, ByteLanes b) {
+  return _mm_max_epu8(a, b);
+}
+PLORVENT_INLINE ByteLanes bytes_flip_sign(ByteLanes v) {
+  return _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
+}
+typedef __m128i HalfLanes;
+constexpr int kHalfLanes = 8;
+PLORVENT_INLINE HalfLanes load_halves(const int16_t *p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+}
+PLORVENT_INLINE void store_halves(int16_t *p, HalfLanes v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v);
+}
+PLORVENT_INLINE HalfLanes halves_min(HalfLanes a, HalfLanes b) {
+  return _mm_min_epi16(a, b);
+}
+PLORVENT_INLINE HalfLanes halves_max(HalfLanes a, HalfLanes b) {
+  return _mm_max_epi16(a, b);
+}
+PLORVENT_INLINE HalfLanes halves_flip_sign(HalfLanes v) {
+  return _mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000)));
 }
 }  // namespace sse2_lanes
 
@@ -327,6 +456,65 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_transposed(double *const *rows, 
   Lanes out[4];
   transpose_4x4(columns, out);
   for (int l = 0; l < 4; ++l) _mm256_storeu_pd(rows[l] + offset, out[l]);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
+  _mm256_storeu_pd(p, v);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
+  return _mm256_blendv_pd(_mm256_set1_pd(std::numeric_limits<double>::infinity()), v,
+                          _mm256_cmp_pd(v, v, _CMP_ORD_Q));
+}
+typedef __m256 FloatLanes;
+constexpr int kFloatLanes = 8;
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes load_floats(const float *p) {
+  return _mm256_loadu_ps(p);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_floats(float *p, FloatLanes v) {
+  _mm256_storeu_ps(p, v);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_min(FloatLanes a, FloatLanes b) {
+  return _mm256_min_ps(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
+  return _mm256_max_ps(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
+  return _mm256_blendv_ps(_mm256_set1_ps(std::numeric_limits<float>::infinity()), v,
+                          _mm256_cmp_ps(v, v, _CMP_ORD_Q));
+}
+typedef __m256i ByteLanes;
+constexpr int kByteLanes = 32;
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE ByteLanes load_bytes(const uint8_t *p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_bytes(uint8_t *p, ByteLanes v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE ByteLanes bytes_min(ByteLanes a, ByteLanes b) {
+  return _mm256_min_epu8(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE ByteLanes bytes_max(ByteLanes a, ByteLanes b) {
+  return _mm256_max_epu8(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE ByteLanes bytes_flip_sign(ByteLanes v) {
+  return _mm256_xor_si256(v, _mm256_set1_epi8(static_cast<char>(0x80)));
+}
+typedef __m256i HalfLanes;
+constexpr int kHalfLanes = 16;
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE HalfLanes load_halves(const int16_t *p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_halves(int16_t *p, HalfLanes v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE HalfLanes halves_min(HalfLanes a, HalfLanes b) {
+  return _mm256_min_epi16(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE HalfLanes halves_max(HalfLanes a, HalfLanes b) {
+  return _mm256_max_epi16(a, b);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE HalfLanes halves_flip_sign(HalfLanes v) {
+  return _mm256_xor_si256(v, _mm256_set1_epi16(static_cast<short>(0x8000)));
 }
 }  // namespace avx2_lanes
 
@@ -436,6 +624,47 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_transposed(double *const *rows
   transpose_8x8(columns, out);
   for (int l = 0; l < 8; ++l) _mm512_storeu_pd(rows[l] + offset, out[l]);
 }
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
+  _mm512_storeu_pd(p, v);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
+  return _mm512_mask_blend_pd(_mm512_cmp_pd_mask(v, v, _CMP_ORD_Q),
+                              _mm512_set1_pd(std::numeric_limits<double>::infinity()), v);
+}
+typedef __m512 FloatLanes;
+constexpr int kFloatLanes = 16;
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes load_floats(const float *p) {
+  return _mm512_loadu_ps(p);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_floats(float *p, FloatLanes v) {
+  _mm512_storeu_ps(p, v);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_min(FloatLanes a, FloatLanes b) {
+  return _mm512_min_ps(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
+  return _mm512_max_ps(a, b);
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
+  return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(v, v, _CMP_ORD_Q),
+                              _mm512_set1_ps(std::numeric_limits<float>::infinity()), v);
+}
+// Bytes and 16-bit integers in AVX2's 256-bit vectors: their 512-bit minimum and maximum are
+// AVX-512BW's, beyond the AVX-512F these kernels ask for (which includes AVX2).
+typedef avx2_lanes::ByteLanes ByteLanes;
+constexpr int kByteLanes = avx2_lanes::kByteLanes;
+using avx2_lanes::bytes_flip_sign;
+using avx2_lanes::bytes_max;
+using avx2_lanes::bytes_min;
+using avx2_lanes::load_bytes;
+using avx2_lanes::store_bytes;
+typedef avx2_lanes::HalfLanes HalfLanes;
+constexpr int kHalfLanes = avx2_lanes::kHalfLanes;
+using avx2_lanes::halves_flip_sign;
+using avx2_lanes::halves_max;
+using avx2_lanes::halves_min;
+using avx2_lanes::load_halves;
+using avx2_lanes::store_halves;
 }  // namespace avx512_lanes
 #endif
 
@@ -515,6 +744,63 @@ PLORVENT_INLINE void load_transposed(const double *const *rows, int64_t offset, 
 PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const Lanes *columns) {
   vst1q_f64(rows[0] + offset, vtrn1q_f64(columns[0], columns[1]));
   vst1q_f64(rows[1] + offset, vtrn2q_f64(columns[0], columns[1]));
+}
+PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
+  vst1q_f64(p, v);
+}
+PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
+  return vbslq_f64(vceqq_f64(v, v), v, vdupq_n_f64(std::numeric_limits<double>::infinity()));
+}
+typedef float32x4_t FloatLanes;
+constexpr int kFloatLanes = 4;
+PLORVENT_INLINE FloatLanes load_floats(const float *p) {
+  return vld1q_f32(p);
+}
+PLORVENT_INLINE void store_floats(float *p, FloatLanes v) {
+  vst1q_f32(p, v);
+}
+PLORVENT_INLINE FloatLanes floats_min(FloatLanes a, FloatLanes b) {
+  return vminq_f32(a, b);
+}
+PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
+  return vmaxq_f32(a, b);
+}
+PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
+  return vbslq_f32(vceqq_f32(v, v), v, vdupq_n_f32(std::numeric_limits<float>::infinity()));
+}
+typedef uint8x16_t ByteLanes;
+constexpr int kByteLanes = 16;
+PLORVENT_INLINE ByteLanes load_bytes(const uint8_t *p) {
+  return vld1q_u8(p);
+}
+PLORVENT_INLINE void store_bytes(uint8_t *p, ByteLanes v) {
+  vst1q_u8(p, v);
+}
+PLORVENT_INLINE ByteLanes bytes_min(ByteLanes a, ByteLanes b) {
+  return vminq_u8(a, b);
+}
+PLORVENT_INLINE ByteLanes bytes_max(ByteLanes a, ByteLanes b) {
+  return vmaxq_u8(a, b);
+}
+PLORVENT_INLINE ByteLanes bytes_flip_sign(ByteLanes v) {
+  return veorq_u8(v, vdupq_n_u8(0x80));
+}
+typedef int16x8_t HalfLanes;
+constexpr int kHalfLanes = 8;
+PLORVENT_INLINE HalfLanes load_halves(const int16_t *p) {
+  return vld1q_s16(p);
+}
+PLORVENT_INLINE void store_halves(int16_t *p, HalfLanes v) {
+  vst1q_s16(p, v);
+}
+PLORVENT_INLINE HalfLanes halves_min(HalfLanes a, HalfLanes b) {
+  return vminq_s16(a, b);
+}
+PLORVENT_INLINE HalfLanes halves_max(HalfLanes a, HalfLanes b) {
+  return vmaxq_s16(a, b);
+}
+PLORVENT_INLINE HalfLanes halves_flip_sign(HalfLanes v) {
+  return vreinterpretq_s16_u16(veorq_u16(vreinterpretq_u16_s16(v), vdupq_n_u16(0x8000)));
 }
 }  // namespace neon_lanes
 #endif

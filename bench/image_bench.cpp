@@ -1,0 +1,156 @@
+// Times the image rank engines directly on one 2000-by-2000 plane (one thread), beside a plain
+// per-window selection (the samples of each window gathered and nth_element'd) on a crop, and
+// prints one line a case: engine, class, window, image, ns an output pixel (best of the rounds).
+// Usage: image_bench [rounds [case prefix]]
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/images/column_histograms.h"
+#include "core/images/small_kernel_ranks.h"
+
+namespace {
+
+constexpr int64_t kSide = 2000;
+
+struct Plane {
+  SampleType type;
+  std::vector<char> samples, outputs;
+  int64_t ld, rows, cols;
+};
+
+// Uniform noise over the class's range (doubles and singles over [0, 1)), or two levels (0 and
+// the top of the range, each half the samples): a rank that jumps between the ends of the range.
+template <class T>
+Plane make_plane(SampleType type, int64_t rows, int64_t cols, int32_t m, int32_t n,
+                 bool two_level) {
+  Plane p{type, {}, {}, rows + m - 1, rows, cols};
+  const int64_t count = p.ld * (cols + n - 1);
+  p.samples.resize(count * sizeof(T));
+  p.outputs.resize(rows * cols * sizeof(T));
+  std::mt19937_64 rng(1);
+  T *x = reinterpret_cast<T *>(p.samples.data());
+  for (int64_t i = 0; i < count; ++i) {
+    const uint64_t r = rng();
+    if (two_level) {
+      x[i] = static_cast<T>((r & 1) ? (sizeof(T) == 1 ? 255 : 60000) : 0);
+    } else if (sizeof(T) >= 4) {
+      x[i] = static_cast<T>(static_cast<double>(r >> 11) * 0x1p-53);
+    } else {
+      x[i] = static_cast<T>(r >> 48);
+    }
+  }
+  return p;
+}
+
+// A plain per-window selection, as a general engine would do it.
+template <class T>
+void select_each_window(const ImageBlock *b, const ImageWindow *w, void *) {
+  std::vector<T> window(w->count);
+  const T *x = static_cast<const T *>(b->samples);
+  T *y = static_cast<T *>(b->outputs);
+  for (int64_t j = 0; j < b->cols; ++j) {
+    for (int64_t i = 0; i < b->rows; ++i) {
+      int32_t q = 0;
+      for (int32_t c = 0; c < w->cols; ++c) {
+        for (int32_t k = 0; k < w->rows; ++k) window[q++] = x[i + k + (j + c) * b->samples_ld];
+      }
+      std::nth_element(window.begin(), window.begin() + w->rank, window.end());
+      y[i + j * b->outputs_ld] = window[w->rank];
+    }
+  }
+}
+
+typedef void (*RankFunction)(const ImageBlock *, const ImageWindow *, void *);
+
+double time_case(const Plane &p, int32_t m, int32_t n, RankFunction f, int64_t work_bytes,
+                 int rounds) {
+  const ImageWindow w = {m, n, nullptr, m * n, m * n / 2};
+  const ImageBlock b = {
+      p.type, p.samples.data(), p.ld, p.rows, p.cols, const_cast<char *>(p.outputs.data()), p.rows,
+      0.0};
+  std::vector<char> work(work_bytes);
+  double best = 1e300;
+  for (int r = 0; r < rounds; ++r) {
+    const auto start = std::chrono::steady_clock::now();
+    f(&b, &w, work.data());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+  }
+  return best * 1e9 / (static_cast<double>(p.rows) * p.cols);
+}
+
+const char *type_name(SampleType t) {
+  switch (t) {
+    case kDoubleSamples:
+      return "double";
+    case kSingleSamples:
+      return "single";
+    case kUint8Samples:
+      return "uint8";
+    case kUint16Samples:
+      return "uint16";
+    default:
+      return "other";
+  }
+}
+
+// Only the cases whose "engine class window" starts with it, where given.
+const char *only = "";
+
+template <class T>
+void run(SampleType type, int32_t side, const char *engine, bool two_level, int rounds) {
+  const std::string e = engine;
+  const std::string name = e + " " + type_name(type) + " " + std::to_string(side);
+  if (name.compare(0, std::strlen(only), only) != 0) return;
+  const bool selection = e == "selection";
+  const int64_t rows = selection ? 500 : kSide;
+  Plane p = make_plane<T>(type, rows, rows, side, side, two_level);
+  const ImageWindow w = {side, side, nullptr, side * side, side * side / 2};
+  const ImageBlock b = {type, p.samples.data(), p.ld, p.rows, p.cols, p.outputs.data(), p.rows, 0};
+  RankFunction f = select_each_window<T>;
+  int64_t work = 0;
+  if (e == "small_kernel") {
+    if (!small_kernel_serves(&b, &w)) return;
+    f = small_kernel_ranks;
+    work = small_kernel_work_bytes(&b, &w);
+  } else if (e == "column_histogram") {
+    if (!column_histogram_serves(&b, &w)) return;
+    f = column_histogram_ranks;
+    work = column_histogram_work_bytes(&b, &w);
+  }
+  const double ns = time_case(p, side, side, f, work, selection ? 1 : rounds);
+  std::printf("%s %s %d %s %lld %.3f\n", engine, type_name(type), side,
+              two_level ? "two-level" : "uniform", static_cast<long long>(rows), ns);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+  if (argc > 2) only = argv[2];
+  for (int32_t side : {3, 5, 7}) {
+    run<uint8_t>(kUint8Samples, side, "small_kernel", false, rounds);
+    run<uint16_t>(kUint16Samples, side, "small_kernel", false, rounds);
+    run<float>(kSingleSamples, side, "small_kernel", false, rounds);
+    run<double>(kDoubleSamples, side, "small_kernel", false, rounds);
+    run<double>(kDoubleSamples, side, "selection", false, rounds);
+    run<uint8_t>(kUint8Samples, side, "selection", false, rounds);
+  }
+  run<double>(kDoubleSamples, 3, "small_kernel", true, rounds);
+  run<uint8_t>(kUint8Samples, 8, "small_kernel", false, rounds);
+  run<double>(kDoubleSamples, 8, "small_kernel", false, rounds);
+  run<double>(kDoubleSamples, 8, "selection", false, rounds);
+  for (int32_t side : {5, 7, 9, 15, 31, 51}) {
+    run<uint8_t>(kUint8Samples, side, "column_histogram", false, rounds);
+    run<uint8_t>(kUint8Samples, side, "column_histogram", true, rounds);
+  }
+  return 0;
+}

@@ -1,0 +1,326 @@
+// The separable rank kernel, written once in the operations of core/support/vector_lanes.h and
+// compiled by small_kernel_ranks.cpp for each instruction set (through
+// core/support/each_instruction_set.h, which defines PLORVENT_KERNEL_TARGET). Lane l of a vector
+// holds output row i+l.
+// Floating-point samples enter with NaN as +Inf and compare -0 equal to +0: the caller restores
+// what that loses. (No include guard: it is meant to be included more than once.)
+
+// How each class of samples is held in the lanes: signed bytes and unsigned 16-bit integers with
+// their sign bit flipped, onto the unsigned bytes and signed 16-bit integers the lanes order.
+// load and store convert samples to the lanes' form and back, load noting in a Screen whether a
+// sample may need what the lanes lose (clean: certainly not); load_kept and keep move the lanes'
+// form to and from memory as it is.
+struct DoubleKind {
+  typedef double Element;
+  typedef Lanes V;
+  static constexpr int kCount = kLanes;
+  typedef LaneMask Screen;  // the lanes whose samples so far are neither NaN nor zero
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return all_lanes(); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return all_ordinary(s); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &s) {
+    const V v = load_lanes(p);
+    s = ordinary_lanes(s, v);
+    return lanes_nan_as_infinity(v);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_lanes(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_lanes(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_lanes(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return lanes_min(a, b); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return lanes_max(a, b); }
+};
+
+struct FloatKind {
+  typedef float Element;
+  typedef FloatLanes V;
+  static constexpr int kCount = kFloatLanes;
+  typedef bool Screen;  // not screened: the caller scans the samples
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return false; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
+    return floats_nan_as_infinity(load_floats(p));
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_floats(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_floats(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_floats(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return floats_min(a, b); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return floats_max(a, b); }
+};
+
+template <bool kFlipped>
+struct ByteKind {
+  typedef uint8_t Element;
+  typedef ByteLanes V;
+  static constexpr int kCount = kByteLanes;
+  typedef bool Screen;  // integers have nothing to screen
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return true; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
+    return kFlipped ? bytes_flip_sign(load_bytes(p)) : load_bytes(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) {
+    store_bytes(p, kFlipped ? bytes_flip_sign(v) : v);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_bytes(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_bytes(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return bytes_min(a, b); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return bytes_max(a, b); }
+};
+
+template <bool kFlipped>
+struct HalfKind {
+  typedef int16_t Element;
+  typedef HalfLanes V;
+  static constexpr int kCount = kHalfLanes;
+  typedef bool Screen;
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return true; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
+    return kFlipped ? halves_flip_sign(load_halves(p)) : load_halves(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) {
+    store_halves(p, kFlipped ? halves_flip_sign(v) : v);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {
+    return load_halves(p);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void keep(Element *p, V v) { store_halves(p, v); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V min(V a, V b) { return halves_min(a, b); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V max(V a, V b) { return halves_max(a, b); }
+};
+
+// 32- and 64-bit integers, one a lane, compared in their own class.
+template <class T>
+struct PlainKind {
+  typedef T Element;
+  typedef T V;
+  static constexpr int kCount = 1;
+  typedef bool Screen;
+  static Screen clean_screen() { return true; }
+  static bool clean(Screen s) { return s; }
+  static V load(const Element *p, Screen &) { return *p; }
+  static void store(Element *p, V v) { *p = v; }
+  static V load_kept(const Element *p) { return *p; }
+  static void keep(Element *p, V v) { *p = v; }
+  static V min(V a, V b) { return b < a ? b : a; }
+  static V max(V a, V b) { return a < b ? b : a; }
+};
+
+// The operations of a network on vectors t = 0 ... vectors-1, position q of vector t at
+// s[q * tile + t]. Both results are written whatever the operation's kind: a result that is not
+// used later is never read, and the loop has no branch on the kind.
+template <class K>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void run_ops(typename K::V *s, int32_t tile, int32_t vectors,
+                                                    const NetworkOp *ops, int32_t count) {
+  typedef typename K::V V;
+  for (int32_t c = 0; c < count; ++c) {
+    V *low = s + ops[c].low * tile, *high = s + ops[c].high * tile;
+    for (int32_t t = 0; t < vectors; ++t) {
+      const V a = low[t], b = high[t];
+      low[t] = K::min(a, b);
+      high[t] = K::max(a, b);
+    }
+  }
+}
+
+// Vectors t = 0 ... tile-1 of rows starting at at[t], of rows 0 ... `rows`-1 in steps of the
+// lanes, the last ones overlapping the ones before them where the rows do not divide evenly
+// (their outputs are the same whichever writes them); returns how many vectors.
+template <class K>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE int32_t place_tile(int64_t first, int64_t rows, int32_t tile,
+                                                          int64_t *at) {
+  int32_t t = 0;
+  for (; t < tile && first + int64_t{t} * K::kCount < rows; ++t) {
+    at[t] = std::min(first + int64_t{t} * K::kCount, rows - K::kCount);
+  }
+  return t;
+}
+
+// Output column j. First each sample row's n samples under the window are sorted, across the
+// lanes, into sorted[w * sorted_ld + r] (the w-th smallest of row r); each sorted row serves the
+// m windows that hold it. Then each window's m sorted rows are merged, `tile` vectors of rows at
+// a time in `merged`.
+template <class K>
+PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWindow *window,
+                                        const RankNetworks &networks, int64_t j, int32_t tile,
+                                        typename K::Element *sorted, typename K::V *merged,
+                                        typename K::Screen &screen) {
+  typedef typename K::Element T;
+  const int32_t m = window->rows, n = window->cols;
+  const int64_t sample_rows = block->rows + m - 1, sorted_ld = sample_rows;
+  const T *x = static_cast<const T *>(block->samples) + j * block->samples_ld;
+  T *y = static_cast<T *>(block->outputs) + j * block->outputs_ld;
+  int64_t at[kMostTileVectors];
+  for (int64_t r = 0; r < sample_rows; r += int64_t{tile} * K::kCount) {
+    const int32_t vectors = place_tile<K>(r, sample_rows, tile, at);
+    for (int32_t w = 0; w < n; ++w) {
+      for (int32_t t = 0; t < vectors; ++t) {
+        merged[w * tile + t] = K::load(x + w * block->samples_ld + at[t], screen);
+      }
+    }
+    run_ops<K>(merged, tile, vectors, networks.row.ops, networks.row.count);
+    for (int32_t w = 0; w < n; ++w) {
+      for (int32_t t = 0; t < vectors; ++t) {
+        K::keep(sorted + w * sorted_ld + at[t], merged[w * tile + t]);
+      }
+    }
+  }
+  for (int64_t i = 0; i < block->rows; i += int64_t{tile} * K::kCount) {
+    const int32_t vectors = place_tile<K>(i, block->rows, tile, at);
+    for (int32_t k = 0; k < m; ++k) {
+      for (int32_t w = 0; w < n; ++w) {
+        for (int32_t t = 0; t < vectors; ++t) {
+          merged[(k * n + w) * tile + t] = K::load_kept(sorted + w * sorted_ld + at[t] + k);
+        }
+      }
+    }
+    run_ops<K>(merged, tile, vectors, networks.merge.ops, networks.merge.count);
+    for (int32_t t = 0; t < vectors; ++t) K::store(y + at[t], merged[networks.output * tile + t]);
+  }
+}
+
+// ---- Windows with kernels of their own: networks known at compile time, rows in registers ----
+// (Where PLORVENT_EXPAND_KERNELS is defined: not under the sanitizers, whose instrumentation of
+// the expanded operations takes minutes to compile.)
+
+template <class K>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void fixed_op(typename K::V *s, int32_t low, int32_t high) {
+  const typename K::V a = s[low], b = s[high];
+  s[low] = K::min(a, b);
+  s[high] = K::max(a, b);
+}
+
+template <class K, size_t... C>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void fixed_ops(typename K::V *s, const NetworkOp *ops,
+                                                      std::index_sequence<C...>) {
+  const int in_order[] = {0, (fixed_op<K>(s, ops[C].low, ops[C].high), 0)...};
+  (void)in_order;
+}
+
+// Position Q = k*N + w of a window from sorted row at+k's w-th smallest.
+template <class K, int32_t N, size_t... Q>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void load_window(typename K::V *s,
+                                                        const typename K::Element *sorted,
+                                                        int64_t sorted_ld, int64_t at,
+                                                        std::index_sequence<Q...>) {
+  const int in_order[] = {0,
+                          (s[Q] = K::load_kept(sorted + (Q % N) * sorted_ld + at + Q / N), 0)...};
+  (void)in_order;
+}
+
+// rank_column for the window and rank of `Fixed`, a vector of rows at a time.
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j,
+                                              typename K::Element *sorted,
+                                              typename K::Screen &screen) {
+  typedef typename K::Element T;
+  typedef typename K::V V;
+  constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
+  constexpr RankNetworks networks = Fixed::networks;
+  const int64_t sample_rows = block->rows + M - 1, sorted_ld = sample_rows;
+  const T *x = static_cast<const T *>(block->samples) + j * block->samples_ld;
+  T *y = static_cast<T *>(block->outputs) + j * block->outputs_ld;
+  for (int64_t r = 0; r < sample_rows; r += K::kCount) {
+    const int64_t at = std::min(r, sample_rows - K::kCount);
+    V row[N];
+    for (int32_t w = 0; w < N; ++w) row[w] = K::load(x + w * block->samples_ld + at, screen);
+    fixed_ops<K>(row, networks.row.ops, std::make_index_sequence<networks.row.count>());
+    for (int32_t w = 0; w < N; ++w) K::keep(sorted + w * sorted_ld + at, row[w]);
+  }
+  for (int64_t i = 0; i < block->rows; i += K::kCount) {
+    const int64_t at = std::min(i, block->rows - K::kCount);
+    V s[M * N];
+    load_window<K, N>(s, sorted, sorted_ld, at, std::make_index_sequence<M * N>());
+    fixed_ops<K>(s, networks.merge.ops, std::make_index_sequence<networks.merge.count>());
+    K::store(y + at, s[networks.output]);
+  }
+}
+
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET bool rank_block_fixed(const ImageBlock *block, typename K::Element *sorted) {
+  typename K::Screen screen = K::clean_screen();
+  for (int64_t j = 0; j < block->cols; ++j) rank_column_fixed<K, Fixed>(block, j, sorted, screen);
+  return K::clean(screen);
+}
+
+// Every output of a block of at least K::kCount rows; returns whether every sample was clean.
+template <class K>
+PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindow *window,
+                                       const RankNetworks &networks, int32_t tile, void *work) {
+  typedef typename K::V V;
+  V *merged = static_cast<V *>(work);
+  typename K::Element *sorted =
+      reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
+#ifdef PLORVENT_EXPAND_KERNELS
+  const int32_t m = window->rows, n = window->cols, rank = window->rank;
+  if (m == 3 && n == 3 && rank == 4) {
+    return rank_block_fixed<K, FixedRankNetworks<3, 3, 4>>(block, sorted);
+  }
+  if (m == 5 && n == 5 && rank == 12) {
+    return rank_block_fixed<K, FixedRankNetworks<5, 5, 12>>(block, sorted);
+  }
+  if (m == 7 && n == 7 && rank == 24) {
+    return rank_block_fixed<K, FixedRankNetworks<7, 7, 24>>(block, sorted);
+  }
+#endif
+  typename K::Screen screen = K::clean_screen();
+  for (int64_t j = 0; j < block->cols; ++j) {
+    rank_column<K>(block, window, networks, j, tile, sorted, merged, screen);
+  }
+  return K::clean(screen);
+}
+
+// The block in lanes of this instruction set; false, with nothing written, where it has fewer
+// rows than a vector of its class holds, or its class has no lanes here. `clean`: whether every
+// sample was.
+PLORVENT_KERNEL_TARGET bool rank_block_in_lanes(const ImageBlock *block, const ImageWindow *window,
+                                                const RankNetworks &networks, int32_t tile,
+                                                void *work, bool &clean) {
+  int lanes = 0;
+  switch (block->type) {
+    case kDoubleSamples:
+      lanes = DoubleKind::kCount;
+      break;
+    case kSingleSamples:
+      lanes = FloatKind::kCount;
+      break;
+    case kUint8Samples:
+    case kInt8Samples:
+    case kLogicalSamples:
+      lanes = kByteLanes;
+      break;
+    case kInt16Samples:
+    case kUint16Samples:
+      lanes = kHalfLanes;
+      break;
+    default:
+      return false;
+  }
+  if (block->rows < lanes) return false;
+  switch (block->type) {
+    case kDoubleSamples:
+      clean = rank_block<DoubleKind>(block, window, networks, tile, work);
+      break;
+    case kSingleSamples:
+      clean = rank_block<FloatKind>(block, window, networks, tile, work);
+      break;
+    case kInt8Samples:
+      clean = rank_block<ByteKind<true>>(block, window, networks, tile, work);
+      break;
+    case kInt16Samples:
+      clean = rank_block<HalfKind<false>>(block, window, networks, tile, work);
+      break;
+    case kUint16Samples:
+      clean = rank_block<HalfKind<true>>(block, window, networks, tile, work);
+      break;
+    default:
+      clean = rank_block<ByteKind<false>>(block, window, networks, tile, work);
+      break;
+  }
+  return true;
+}

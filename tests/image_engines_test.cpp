@@ -1,0 +1,193 @@
+// The image rank engines against a brute-force sort of every window in the total order (-Inf <
+// ... < -0 < +0 < ... < +Inf < NaN), bit for bit, at every vector width: every class an engine
+// serves, samples dense in ties and the classes' extremes (NaN, infinities and signed zeros for
+// floating point, neighbours beyond 2^53 for 64-bit integers), odd, even, 1-by-n and m-by-1
+// windows, every rank of the smaller windows, blocks shorter and longer than a vector, and
+// strides larger than the minimum, whose gaps must stay untouched.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+#include <vector>
+
+#include "core/images/column_histograms.h"
+#include "core/images/small_kernel_ranks.h"
+#include "core/support/sample_key.h"
+#include "test_support.h"
+
+namespace {
+
+struct Engine {
+  const char *name;
+  bool (*serves)(const ImageBlock *, const ImageWindow *);
+  int64_t (*work_bytes)(const ImageBlock *, const ImageWindow *);
+  void (*ranks)(const ImageBlock *, const ImageWindow *, void *);
+};
+
+const Engine kEngines[] = {
+    {"small_kernel", small_kernel_serves, small_kernel_work_bytes, small_kernel_ranks},
+    {"column_histogram", column_histogram_serves, column_histogram_work_bytes,
+     column_histogram_ranks},
+};
+
+// A NaN output is the block's own NaN, told apart from the samples' by its payload.
+const double kBlockNaN = same_bits_as<double>(uint64_t{0x7FFC000000000000});
+
+// Samples of class T: a few values repeated (ties) beside the class's extremes.
+template <class T>
+T draw_sample(Random &random) {
+  const uint64_t r = random.next();
+  if constexpr (std::is_floating_point<T>::value) {
+    const T values[] = {std::numeric_limits<T>::quiet_NaN(),
+                        -std::numeric_limits<T>::infinity(),
+                        std::numeric_limits<T>::infinity(),
+                        T(-0.0),
+                        T(0.0),
+                        T(1),
+                        T(-2.5),
+                        std::numeric_limits<T>::denorm_min()};
+    if (r % 4 == 0) return values[(r >> 8) % 8];
+    return static_cast<T>(static_cast<int>((r >> 16) % 41) - 20);
+  } else {
+    using limits = std::numeric_limits<T>;
+    const T values[] = {limits::min(),
+                        limits::max(),
+                        static_cast<T>(limits::max() - 1),
+                        static_cast<T>(limits::min() + 1),
+                        T(0),
+                        T(1)};
+    if (r % 3 == 0) return values[(r >> 8) % 6];
+    return static_cast<T>(r >> 20);  // spread over the class, wrapped
+  }
+}
+
+template <class T>
+bool total_less(T a, T b) {
+  if constexpr (std::is_floating_point<T>::value) {
+    if (a != a) return false;
+    if (b != b) return true;
+    if (a == b) return std::signbit(a) && !std::signbit(b);
+  }
+  return a < b;
+}
+
+// Every output by sorting its window.
+template <class T>
+std::vector<T> brute_force(const std::vector<T> &x, int64_t ld, int64_t rows, int64_t cols,
+                           const ImageWindow &w) {
+  std::vector<T> out(rows * cols), window;
+  for (int64_t j = 0; j < cols; ++j) {
+    for (int64_t i = 0; i < rows; ++i) {
+      window.clear();
+      for (int32_t c = 0; c < w.cols; ++c) {
+        for (int32_t k = 0; k < w.rows; ++k) window.push_back(x[i + k + (j + c) * ld]);
+      }
+      std::sort(window.begin(), window.end(), total_less<T>);
+      const T v = window[w.rank];
+      out[i + j * rows] = v != v ? static_cast<T>(kBlockNaN) : v;
+    }
+  }
+  return out;
+}
+
+struct Shape {
+  int64_t rows, cols;
+  int32_t m, n;
+};
+
+// Checks `engine` on class T (with `type`) over the shapes it serves, counting the calls served.
+template <class T>
+void check_engine(const Engine &engine, SampleType type, Random &random, int width, int &served) {
+  const Shape shapes[] = {{70, 9, 3, 3},  {37, 6, 5, 5},  {5, 4, 3, 3},   {40, 3, 7, 7},
+                          {33, 5, 1, 5},  {19, 4, 5, 1},  {34, 4, 2, 4},  {9, 3, 8, 8},
+                          {66, 2, 1, 1},  {1, 7, 1, 3},   {65, 3, 4, 2},  {20, 2, 15, 15},
+                          {12, 3, 31, 3}, {18, 2, 3, 31}, {70, 5, 9, 11}, {3, 40, 3, 3}};
+  for (const Shape &s : shapes) {
+    const int64_t sample_rows = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
+    const int64_t ld = sample_rows + 3, out_ld = s.rows + 2;
+    std::vector<T> x(ld * sample_cols);
+    for (T &v : x) v = draw_sample<T>(random);
+    if constexpr (std::is_same<T, uint8_t>::value) {
+      if (type == kLogicalSamples) {
+        for (T &v : x) v = static_cast<T>(v & 1);
+      }
+    }
+    const int32_t count = s.m * s.n;
+    std::vector<int32_t> ranks;
+    for (int32_t r = 0; r < count; ++r) {
+      if (count <= 25 || r == 0 || r == count / 2 || r == count - 1 || r % 37 == 5) {
+        ranks.push_back(r);
+      }
+    }
+    for (int32_t rank : ranks) {
+      const ImageWindow w = {s.m, s.n, nullptr, count, rank};
+      const T sentinel = static_cast<T>(7);
+      std::vector<T> out(out_ld * s.cols, sentinel);
+      const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), out_ld, kBlockNaN};
+      if (!engine.serves(&block, &w)) continue;
+      ++served;
+      std::vector<char> work(engine.work_bytes(&block, &w));
+      engine.ranks(&block, &w, work.data());
+      const std::vector<T> want = brute_force(x, ld, s.rows, s.cols, w);
+      for (int64_t j = 0; j < s.cols; ++j) {
+        for (int64_t i = 0; i < out_ld; ++i) {
+          const T expected = i < s.rows ? want[i + j * s.rows] : sentinel;
+          const T got = out[i + j * out_ld];
+          ASSERT_EQ(0, std::memcmp(&expected, &got, sizeof got))
+              << engine.name << " type " << type << " width " << width << " window " << s.m << "x"
+              << s.n << " rank " << rank << " block " << s.rows << "x" << s.cols << " at " << i
+              << "," << j << ": " << +expected << " wanted, " << +got << " given";
+        }
+      }
+    }
+  }
+}
+
+void check_every_class(const Engine &engine, bool expect_all) {
+  Random random = {27};
+  at_every_vector_width([&](int width) {
+    int served = 0;
+    check_engine<double>(engine, kDoubleSamples, random, width, served);
+    check_engine<float>(engine, kSingleSamples, random, width, served);
+    check_engine<int8_t>(engine, kInt8Samples, random, width, served);
+    check_engine<uint8_t>(engine, kUint8Samples, random, width, served);
+    check_engine<uint8_t>(engine, kLogicalSamples, random, width, served);
+    check_engine<int16_t>(engine, kInt16Samples, random, width, served);
+    check_engine<uint16_t>(engine, kUint16Samples, random, width, served);
+    check_engine<int32_t>(engine, kInt32Samples, random, width, served);
+    check_engine<uint32_t>(engine, kUint32Samples, random, width, served);
+    check_engine<int64_t>(engine, kInt64Samples, random, width, served);
+    check_engine<uint64_t>(engine, kUint64Samples, random, width, served);
+    EXPECT_GT(served, expect_all ? 1000 : 100) << engine.name << " served too few calls";
+  });
+}
+
+TEST(ImageEngines, SmallKernelsMatchASortOfEveryWindow) {
+  check_every_class(kEngines[0], true);
+}
+
+TEST(ImageEngines, ColumnHistogramsMatchASortOfEveryWindow) {
+  check_every_class(kEngines[1], false);
+}
+
+// What each engine takes: full rectangles only, and the histograms only the classes of at most
+// 16 bits.
+TEST(ImageEngines, ServeFullRectanglesOnly) {
+  const uint8_t domain[9] = {1, 1, 1, 1, 0, 1, 1, 1, 1};
+  double sample = 0, output = 0;
+  ImageBlock block = {kUint8Samples, &sample, 3, 1, 1, &output, 1, kBlockNaN};
+  const ImageWindow with_domain = {3, 3, domain, 8, 4}, full = {3, 3, nullptr, 9, 4};
+  for (const Engine &engine : kEngines) {
+    EXPECT_FALSE(engine.serves(&block, &with_domain)) << engine.name;
+    EXPECT_TRUE(engine.serves(&block, &full)) << engine.name;
+  }
+  block.type = kDoubleSamples;
+  EXPECT_FALSE(column_histogram_serves(&block, &full));
+  const ImageWindow too_large = {9, 9, nullptr, 81, 40};
+  EXPECT_FALSE(small_kernel_serves(&block, &too_large));
+}
+
+}  // namespace
