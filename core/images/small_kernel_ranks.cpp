@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -153,10 +152,11 @@ int64_t small_kernel_work_bytes(const ImageBlock *block, const ImageWindow *wind
 void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
   if (block->rows <= 0 || block->cols <= 0) return;
   const RankNetworks networks = rank_networks(window->rows, window->cols, window->rank);
-  // The work memory holds a vector's bytes more than it needs, to align it.
-  void *aligned = work;
-  size_t slack = kVectorBytes;
-  std::align(kVectorBytes, 1, aligned, slack);
+  // The work memory holds a vector's bytes more than it needs, to align it. (The address as a
+  // 64-bit integer, as wide as every pointer the modules are built for.)
+  const unsigned long long address = reinterpret_cast<unsigned long long>(work);
+  void *aligned =
+      static_cast<char *>(work) + (kVectorBytes - address % kVectorBytes) % kVectorBytes;
   const int32_t tile = tile_vectors(window);
   bool clean = false;
   if (!rank_block_at_usable_width(block, window, networks, tile, aligned, clean)) {
