@@ -1,4 +1,4 @@
-function B = plorvent_medfilt2(A, varargin)
+function [B, varargout] = plorvent_medfilt2(A, varargin)
 %PLORVENT_MEDFILT2 2-D median filter, called and answering as MEDFILT2 does.
 %   B = PLORVENT_MEDFILT2(A) replaces each element of the image A by the
 %   median of the 3-by-3 neighbourhood around it.

@@ -1,4 +1,4 @@
-function B = plorvent_ordfilt2(A, order, domain, varargin)
+function [B, varargout] = plorvent_ordfilt2(A, order, domain, varargin)
 %PLORVENT_ORDFILT2 2-D order-statistic filter, called and answering as ORDFILT2 does.
 %   B = PLORVENT_ORDFILT2(A, ORDER, DOMAIN) replaces each element of the
 %   image A by the ORDER-th smallest of the elements of its neighbourhood
