@@ -165,4 +165,24 @@ TEST(ImageJob, TheSameBitsForAnyTileHeightAndThreads) {
   }
 }
 
+TEST(ImageJob, WorkMemoryGrowsWithTheWindowNotTheImage) {
+  ImageJob job = {};
+  job.x_type = job.y_type = kUint16Samples;
+  job.window = {15, 15, nullptr, 225, 112, nullptr};
+  job.band = 128;
+  job.threads = 2;
+  job.planes = 1;
+  job.rows = job.cols = 1000;
+  const ImagePlan small = plan_image(job);
+  job.rows = job.cols = 100000;
+  job.planes = 3;
+  const ImagePlan large = plan_image(job);
+  EXPECT_EQ(small.worker_bytes, large.worker_bytes);
+  EXPECT_LT(large.worker_bytes, size_t{8} << 20);
+  // A window of 2^31-1 samples still plans a tile whose ranks fit in 32 bits.
+  job.window = {46341, 46340, nullptr, 2147441940, 0, nullptr};
+  const ImagePlan huge = plan_image(job);
+  EXPECT_LE((huge.tile_rows + 46340) * (huge.tile_cols + 46339), int64_t{2147483647});
+}
+
 }  // namespace

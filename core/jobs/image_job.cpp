@@ -13,6 +13,9 @@ namespace {
 // Samples a tile aims to hold: its keys and ranks stay within a few megabytes.
 const int64_t kTileSamples = int64_t{1} << 17;
 
+// The most samples a tile may hold whatever the window.
+const int64_t kMostTileSamples = 2147483647;
+
 int64_t before_origin(int32_t size) {
   return (size - 1) / 2;
 }
@@ -123,7 +126,10 @@ bool is_empty(const ImageJob &job) {
 ImagePlan plan_image(const ImageJob &job) {
   ImagePlan plan = {1, 0, 0, 0};
   if (is_empty(job)) return plan;
-  plan.tile_rows = std::max<int64_t>(1, std::min(job.band, job.rows));
+  // The engines rank a tile's samples in 32 bits: a window of up to 2^31-1 samples (the gateway
+  // refuses more) leaves room for a row of outputs at least.
+  const int64_t most_rows = kMostTileSamples / job.window.cols - (job.window.rows - 1);
+  plan.tile_rows = std::max<int64_t>(1, std::min({job.band, job.rows, most_rows}));
   const int64_t block_rows = plan.tile_rows + job.window.rows - 1;
   const int64_t fitting = kTileSamples / block_rows - (job.window.cols - 1);
   plan.tile_cols = std::max<int64_t>(1, std::min(fitting, job.cols));
