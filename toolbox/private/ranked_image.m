@@ -4,14 +4,7 @@ function B = ranked_image(A, domain, order, padding, options, caller, offsets)
 %   'symmetric', or 'indexed': ones for single and double A, zeros otherwise), in A's class
 %   (double for logical A with OFFSETS, a double matrix of DOMAIN's size added to the window's
 %   samples); computed by the plorvent_filter module, its faults raised under CALLER's prefix.
-threads = options.Threads;
-if isempty(threads)
-  threads = host_threads();
-end
-budget = options.MemoryBudget;
-if isempty(budget)
-  budget = max(2^27, 32 * numel(A));
-end
+[threads, budget] = work_limits(options, numel(A));
 fill = double(strcmp(padding, 'indexed') && isfloat(A));
 args = {'image', A, domain, order, double(strcmp(padding, 'symmetric')), fill, threads, budget};
 if nargin >= 7 && ~isempty(offsets)
