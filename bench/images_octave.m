@@ -1,7 +1,8 @@
 % Times plorvent_medfilt2 on an N-by-N image (uint8, uint16, double) for square windows of 3 to
-% 51, on one worker thread and on two, and Octave's image package medfilt2 beside it on the same
-% image where it takes less than a minute (double 3x3, 7x7, 15x15; uint8 3x3). Prints markdown
-% tables of nanoseconds a pixel.
+% 51, on one worker thread and on two; on adversarial images (a checkerboard of two levels, two
+% levels at random, a sawtooth ramp rising down the columns) beside the uniform one; and Octave's image
+% package medfilt2 beside it on the same image where it takes less than a minute (double 3x3,
+% 7x7, 15x15; uint8 3x3). Prints markdown tables of nanoseconds a pixel.
 % Usage: octave-cli images_octave.m MODULE_DIR N REPEATS
 addpath(fileparts(mfilename('fullpath')));  % best_of, table_arguments
 [n, repeats] = table_arguments();
@@ -28,6 +29,15 @@ for c = {'uint8', 'uint16', 'double'}
     printf('| %s | %dx%d | %.1f | %.1f | %.2f |\n', c{1}, m, m, ns(times(1)), ns(times(2)), ...
            times(1) / times(2));
   end
+end
+printf('\n## Adversarial images against the uniform one (uint8, one thread), ns a pixel\n\n');
+[i, j] = ndgrid(1:n);
+shapes = {'uniform', images.uint8; 'checkerboard', uint8(255 * mod(i + j, 2)); ...
+          'two levels at random', uint8(255 * (rand(n) < 0.5)); 'sawtooth ramp', uint8(mod(i + n * (j - 1), 256))};
+printf('| image | 5x5 | 15x15 | 31x31 |\n|---|---:|---:|---:|\n');
+for s = 1:rows(shapes)
+  t = arrayfun(@(m) best_of(1, @() plorvent_medfilt2(shapes{s, 2}, [m m], 'Threads', 1)), [5 15 31]);
+  printf('| %s | %.1f | %.1f | %.1f |\n', shapes{s, 1}, ns(t(1)), ns(t(2)), ns(t(3)));
 end
 printf('\n## Against Octave''s medfilt2 (image package), one thread, ns a pixel\n\n');
 printf('| class | window | medfilt2 | plorvent_medfilt2 | medfilt2 / ours |\n|---|---:|---:|---:|---:|\n');
