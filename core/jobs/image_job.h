@@ -19,17 +19,17 @@ enum ImagePadding {
 };
 
 struct ImageJob {
-  const void *x;       // rows x cols x planes, column-major
-  SampleType x_type;   // logical samples may give double results (y_type): with offsets
-  void *y;             // as x, of class y_type
-  SampleType y_type;   // x_type, or kDoubleSamples for logical x
+  const void *x;      // rows x cols x planes, column-major
+  SampleType x_type;  // logical samples may give double results (y_type): with offsets
+  void *y;            // as x, of class y_type
+  SampleType y_type;  // x_type, or kDoubleSamples for logical x
   int64_t rows, cols, planes;
   ImageWindow window;  // its origin at row floor((m-1)/2), column floor((n-1)/2)
   ImagePadding padding;
-  double fill;          // a value of class y_type that a double holds
-  int64_t band;         // the most output rows a tile takes (1 or more)
+  double fill;   // a value of class y_type that a double holds
+  int64_t band;  // the most output rows a tile takes (1 or more)
   int32_t threads;
-  double nan;           // the host's NaN
+  double nan;  // the host's NaN
 };
 
 struct ImagePlan {
