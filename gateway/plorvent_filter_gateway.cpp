@@ -14,6 +14,13 @@
 // the filled samples, the flags, the lower and upper bounds and the medians). 'results', [R ...]
 // names the results the call takes, in the order it receives them (by default the first nlhs):
 // only those are computed.
+//   y = plorvent_filter('image', A, domain, order, padding, fill, threads, budget, ...)
+// the order-th smallest (1-based) of the samples that the logical matrix domain picks from the
+// window around each sample of every plane of A (A(:, :, k) an image), the window's origin at
+// row floor((m+1)/2) and column floor((n+1)/2) of domain, beyond the image `fill` (padding 0) or
+// the image mirrored (padding 1); in A's class, NaN the greatest. Name-value pairs: 'offsets', S
+// (a double matrix of domain's size, added to the window's samples before they are ranked; a
+// logical A then gives double results) and 'blocksize', B (the most output rows a tile takes).
 //
 // Checks every argument before anything is allocated, plans the job, refuses one that would need
 // more work memory than the budget allows (with fewer threads if those fit), then runs it on
@@ -32,6 +39,7 @@
 
 #include "core/engines/long_window_medians.h"
 #include "core/jobs/filter_job.h"
+#include "core/jobs/image_job.h"
 #include "core/jobs/moving_job.h"
 #include "core/jobs/worker_threads.h"
 #include "core/support/host_alloc.h"
@@ -59,7 +67,9 @@ const char kUsage[] =
     "times, forward_open, threads, ['outputs', [first last]], ['length', N], ['blocksize', B], "
     "['budget', BYTES], ['statistic', 'median' | 'quantile' | 'mad' | 'hampel' | 'outliers'], "
     "['p', P], ['method', M], ['nsigma', F], ['threshold', F], ['scale', S], "
-    "['fillmethod', 'center' | 'clip' | V], ['results', [R ...]])";
+    "['fillmethod', 'center' | 'clip' | V], ['results', [R ...]])\n"
+    "   or: y = plorvent_filter('image', A, domain, order, padding, fill, threads, budget, "
+    "['offsets', S], ['blocksize', B])";
 
 // Raises the usage error (the host's error call does not return).
 void refuse_usage() {
@@ -559,10 +569,97 @@ void moving_statistics_entry(int nlhs, int nrhs, const HostArgument *const prhs[
   run_in_host_storage(job, plan, run_moving);
 }
 
+// ---- The image mode ----
+
+const int kImageArguments = 8;
+
+// The window's domain: a nonempty logical matrix; its count of held samples.
+ImageWindow domain_argument(const HostArgument *a) {
+  if (!(a->samples && a->type == kLogicalSamples && !a->sparse && a->ndim == 2 && a->count > 0)) {
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "domain must be a nonempty full logical matrix.");
+  }
+  ImageWindow w = {};
+  const double m = static_cast<double>(host_size(a, 0)), n = static_cast<double>(host_size(a, 1));
+  if (m > 2147483647.0 || n > 2147483647.0 || m * n > 2147483647.0) {
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "domain must hold at most 2147483647 elements; it is %.0f by %.0f.", m, n);
+  }
+  w.rows = static_cast<int32_t>(m);
+  w.cols = static_cast<int32_t>(n);
+  w.domain = static_cast<const uint8_t *>(a->data);
+  for (int64_t k = 0; k < a->count; ++k) w.count += w.domain[k] != 0;
+  return w;
+}
+
+// 'offsets', S: a real double matrix of the domain's size.
+const double *offsets_argument(const HostArgument *a, const HostArgument *domain) {
+  if (a == nullptr) return nullptr;
+  if (!(is_double(a) && !a->complex && !a->sparse && a->ndim == 2 &&
+        host_size(a, 0) == host_size(domain, 0) && host_size(a, 1) == host_size(domain, 1))) {
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "offsets must be a real double matrix of the domain's size.");
+  }
+  return doubles_of(a);
+}
+
+ImageJob image_job_from_arguments(int nrhs, const HostArgument *const prhs[], double *budget) {
+  const HostArgument *offsets = nullptr, *blocksize = nullptr;
+  for (int k = kImageArguments; k + 1 < nrhs; k += 2) {
+    const HostArgument **value = names(prhs[k], "offsets")     ? &offsets
+                                 : names(prhs[k], "blocksize") ? &blocksize
+                                                               : nullptr;
+    if (value == nullptr) {
+      raise_host_error("plorvent_filter:invalidArgument",
+                       "Argument %d must name an option: 'offsets' or 'blocksize'.", k + 1);
+    }
+    *value = prhs[k + 1];
+  }
+  ImageJob job = {};
+  job.x_type = require_signal(prhs[1]);
+  job.x = prhs[1]->data;
+  job.rows = host_size(prhs[1], 0);
+  job.cols = host_size(prhs[1], 1);
+  job.planes = 1;
+  for (int64_t d = 2; d < prhs[1]->ndim; ++d) job.planes *= host_size(prhs[1], d);
+  job.window = domain_argument(prhs[2]);
+  job.window.offsets = offsets_argument(offsets, prhs[2]);
+  job.y_type = job.window.offsets && job.x_type == kLogicalSamples ? kDoubleSamples : job.x_type;
+  const double order = whole_argument(prhs[3], "order", 1, job.window.count);
+  job.window.rank = static_cast<int32_t>(order) - 1;
+  job.padding = whole_argument(prhs[4], "padding", 0, 1) == 1 ? kSymmetricImagePadding
+                                                              : kConstantImagePadding;
+  const double fill = scalar_argument(prhs[5], "fill");
+  if (!fits_sample_type(job.y_type, fill)) {
+    raise_host_error("plorvent_filter:invalidArgument",
+                     "fill must be a value of the results' class; %g is not.", fill);
+  }
+  job.fill = fill;
+  job.threads = static_cast<int32_t>(whole_argument(prhs[6], "threads", 1, kMostWorkers));
+  *budget = budget_argument(prhs[7]);
+  job.band = blocksize ? static_cast<int64_t>(blocksize_argument(blocksize)) : 128;
+  job.nan = host_nan();
+  return job;
+}
+
+void image_entry(int nrhs, const HostArgument *const prhs[], HostResults *results) {
+  double budget = 0;
+  ImageJob job = image_job_from_arguments(nrhs, prhs, &budget);
+  ImagePlan plan = plan_image(job);
+  plan.workers = workers_within(budget, plan.workers, plan.worker_bytes, "This image filter");
+  job.y = new_host_result(results, 0, prhs[1], 1, job.rows, job.y_type);
+  run_in_host_storage(job, plan, run_image);
+}
+
 }  // namespace
 
 void plorvent_filter_call(int nlhs, int nrhs, const HostArgument *const prhs[],
                           HostResults *results) {
+  if (nrhs >= kImageArguments && nrhs <= kMostHostArguments && names(prhs[0], "image")) {
+    if ((nrhs - kImageArguments) % 2 != 0 || nlhs > 1) refuse_usage();
+    image_entry(nrhs, prhs, results);
+    return;
+  }
   const bool moving =
       nrhs >= kMovingArguments && nrhs <= kMostHostArguments && names(prhs[0], "moving");
   const int arguments = moving ? kMovingArguments : kFilterArguments;

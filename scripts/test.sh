@@ -11,9 +11,10 @@ source scripts/ensure_packages.sh
 # default-jre-headless: Java for the tests of plorvent_file's MATLAB branch, which asks Java
 # whether two names are one file. gnuplot-nox: a graphics toolkit for the package's demo.
 # octave-parallel: the engine of plorvent_file's workers and of the cluster example.
-# octave-signal: its medfilt1 is the reference plorvent_medfilt1 is tested against.
+# octave-signal: its medfilt1 is the reference plorvent_medfilt1 is tested against; octave-image
+# likewise medfilt2 and ordfilt2 for plorvent_medfilt2 and plorvent_ordfilt2.
 # clang-format: the check that every C and C++ source is laid out as .clang-format says.
-ensure_packages cmake make g++ libgtest-dev octave octave-dev octave-parallel octave-signal \
+ensure_packages cmake make g++ libgtest-dev octave octave-dev octave-image octave-parallel octave-signal \
   default-jre-headless gnuplot-nox valgrind clang clang-format llvm libclang-rt-14-dev \
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 g++-aarch64-linux-gnu qemu-user googletest
 

@@ -81,6 +81,23 @@ function y = plorvent_filter(varargin)
 %   order they are returned; without it, the first NARGOUT. Each parameter
 %   goes only with the statistics that take it.
 %
+%   Y = PLORVENT_FILTER('image', A, DOMAIN, ORDER, PADDING, FILL, THREADS,
+%                       BUDGET, ...)
+%   is the image mode, the work of PLORVENT_MEDFILT2 and PLORVENT_ORDFILT2:
+%   each plane A(:, :, k) is an image, and each of its samples is replaced
+%   by the ORDER-th smallest (1 to nnz(DOMAIN)) of the samples that DOMAIN,
+%   an M-by-N logical matrix, picks from the window whose origin, row
+%   floor((M+1)/2) and column floor((N+1)/2), lies on it. PADDING 0: the
+%   samples beyond the image are FILL (a value of Y's class); 1: the image
+%   mirrored about its edges, the edge repeated. Y has A's size and class;
+%   NaN rank above every number (-0 below +0), so each result is one of
+%   the window's samples, or NaN. Name-value pairs: 'offsets', S (a double
+%   matrix of DOMAIN's size whose elements are added, place by place, to
+%   the window's samples before they are ranked, in A's class as A + S
+%   computes it; logical A then gives double Y) and 'blocksize', B (the
+%   most output rows a tile of the work takes, by default 128: the result
+%   is the same for any B).
+%
 %   A call's peak memory beyond X is its results (in GNU Octave the
 %   module's own arrays, handed back without a copy) and the work memory,
 %   which BUDGET bounds: at 10^7 double samples and W = 101, Y is 76 MiB
@@ -88,7 +105,8 @@ function y = plorvent_filter(varargin)
 %
 %   Errors, by identifier:
 %     plorvent_filter:usage            not 9 arguments (11 in the moving
-%                                      mode) and name-value pairs, or more
+%                                      mode, 8 in the image mode) and
+%                                      name-value pairs, or more
 %                                      results than the call gives (2 with
 %                                      'statistic', 'mad', 4 with 'hampel',
 %                                      5 with 'outliers', else 1)
@@ -128,6 +146,7 @@ error('plorvent_filter:moduleNotFound', ...
 
 %!test
 %! assert(plorvent_filter([3 1 2 5 4], 3, 0, 0, 2, 0, 1e6, 1, Inf), [1 2 2 4 4]);
+%! assert(plorvent_filter('image', [3 1 2 5 4], true(1, 3), 3, 1, 0, 1, Inf), [3 3 5 5 5]);
 %! assert(plorvent_filter(uint8([3 1 2 5 4]'), 3, 1, 0, 1, 0, 2, 2, Inf), uint8([3 2 2 4 4]'));
 %! assert(plorvent_filter('moving', [4 8 6 -1], 1, 1, 2, 0, 0, 0, [], 0, 1), [6 6 6 2.5]);
 %!error id=plorvent_filter:usage plorvent_filter(1)

@@ -30,6 +30,8 @@ struct ImageWindow {
                           // null: the whole rectangle
   int32_t count;          // the samples the window holds (m * n without a domain)
   int32_t rank;           // 0-based, in ascending order: 0 the least, count - 1 the greatest
+  const double *offsets;  // null, or m * n column-major values added to the window's samples
+                          // before they are ranked, each in the samples' class (image_keys.h)
 };
 
 #endif

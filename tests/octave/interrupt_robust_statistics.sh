@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A Ctrl-C (SIGINT) during a long moving MAD, quantile, Hampel filter or outlier search on the
-# alternating 0/1 signal, whose median jumps between its two values at every window: each call
-# ends within 1 s of the signal with its function's :interrupted error, and Octave goes on.
+# alternating 0/1 signal, whose median jumps between its two values at every window, or a long
+# image filter on it as a one-column image: each call ends within 1 s of the signal with its
+# function's :interrupted error, and Octave goes on.
 # Usage: interrupt_robust_statistics.sh OCTAVE_CLI MODULE_DIR
 set -euo pipefail
 octave=$1
@@ -11,7 +12,9 @@ trap 'rm -f "$log"' EXIT
 for call in "plorvent_movmad(x, 100001)" \
             "plorvent_movquantile(x, 0.9, 100001)" \
             "plorvent_hampel(x, 50000)" \
-            "plorvent_isoutlier(x, 'movmedian', 100001)"; do
+            "plorvent_isoutlier(x, 'movmedian', 100001)" \
+            "plorvent_medfilt2(x, [1001 1])" \
+            "plorvent_ordfilt2(x, 7, true(99, 1), (1:99)')"; do
   # Emptied here, not by the child's redirection, which may come after the wait below has read
   # the last call's "started" and so sent the Ctrl-C to an Octave still starting.
   : >"$log"

@@ -4,7 +4,8 @@
 % with the expected identifier, and leave every argument bit for bit as it was. Calls the
 % functions on the moving mode (plorvent_movmedian, plorvent_medfilt1, plorvent_movmad,
 % plorvent_movquantile, plorvent_movprctile, plorvent_hampel, plorvent_isoutlier,
-% plorvent_filloutliers) so too: each returns or raises an error of its own. Prints the number of
+% plorvent_filloutliers) and on the image mode (plorvent_medfilt2, plorvent_ordfilt2) so too:
+% each returns or raises an error of its own. Prints the number of
 % calls through each function and "N passed, N failed"; exits non-zero on a failure.
 % Run: octave-cli sweep_arguments.m MODULE_DIR
 1;
@@ -411,7 +412,7 @@ if valid
 end
 end
 
-% ---- the functions on the moving mode --------------------------------------------------------
+% ---- the functions on the moving and image modes ---------------------------------------------
 
 function check_own_identifier(f, args, prefix, suffixes, what)
 % One call that returns or raises an error of PREFIX's own, one of the SUFFIXES docs/errors.txt
@@ -429,8 +430,8 @@ record(ok, what);
 end
 
 function sweep_moving(values, raised)
-% Every value in every argument position of the functions on the moving mode, each raising only
-% the identifiers RAISED (from docs/errors.txt) gives it.
+% Every value in every argument position of the functions on the moving and image modes, each
+% raising only the identifiers RAISED (from docs/errors.txt) gives it.
 x = reshape([2 NaN -0 0 Inf 1 -Inf 7 3 NaN 4 -5], 2, 3, 2);
 channels = reshape(x, 4, 3);
 mov = 'movmedian';
@@ -450,7 +451,13 @@ calls = {'plorvent_movmedian', movmedian_positions; 'plorvent_movmad', movmedian
                                 @(v) {x, mov, 3, 2, 'ThresholdFactor', v}, ...
                                 @(v) {x, mov, 3, 2, 'SamplePoints', v}};
          'plorvent_filloutliers', {@(v) {v, 'linear', mov, 3}, @(v) {x, v, mov, 3}, ...
-                                   @(v) {x, 'pchip', mov, 2, 3, 'SamplePoints', v}}};
+                                   @(v) {x, 'pchip', mov, 2, 3, 'SamplePoints', v}};
+         'plorvent_medfilt2', {@(v) {v}, @(v) {x, v}, @(v) {x, [3 3], v}, ...
+                               @(v) {x, [2 3], 'symmetric', v}, @(v) {x, [3 3], 'Threads', v}, ...
+                               @(v) {x, [1 2], 'indexed', 'MemoryBudget', v}};
+         'plorvent_ordfilt2', {@(v) {v, 2, true(2)}, @(v) {x, v, true(2)}, @(v) {x, 2, v}, ...
+                               @(v) {x, 2, true(2), v}, @(v) {x, 2, true(2), [1 2; 3 4], v}, ...
+                               @(v) {x, 2, [1 0 1], 'symmetric', 'Thr', v}}};
 for c = 1:rows(calls)
   [name, positions] = calls{c, :};
   for p = 1:numel(positions)
@@ -482,7 +489,7 @@ sweep_moving(values, raised);
 
 printf('%s\n', sweep.failures{:});
 printf(['sweep: %d calls through plorvent_core, %d through plorvent, %d through plorvent_filter, ' ...
-        '%d through the functions on the moving mode\n'], core_calls, plorvent_calls, ...
+        '%d through the functions on the moving and image modes\n'], core_calls, plorvent_calls, ...
        filter_calls, sweep.calls - core_calls - plorvent_calls - filter_calls);
 failed = numel(sweep.failures);
 printf('sweep: %d passed, %d failed\n', sweep.calls - failed, failed);

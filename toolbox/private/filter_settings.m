@@ -95,7 +95,7 @@ function table = option_table()
 % in normal form. An option is added by adding its row.
 % An empty default is decided by the caller (the host's thread count, a budget from X's size).
 table = {'NaN', 'includenan', @nan_mode_of; 'BlockSize', 1048576, @block_size_of; ...
-         'Threads', [], @threads_of; 'MemoryBudget', [], @budget_of};
+         'Threads', [], @threads_option; 'MemoryBudget', [], @budget_option};
 end
 
 function mode = nan_mode_of(value, caller)
@@ -110,18 +110,6 @@ end
 
 function block_size = block_size_of(value, caller)
 block_size = whole_option(value, 'BlockSize', 1, 2147483647, caller);
-end
-
-function threads = threads_of(value, caller)
-threads = whole_option(value, 'Threads', 1, 256, caller);
-end
-
-function budget = budget_of(value, caller)
-if ~(isnumeric(value) && isreal(value) && isscalar(value) && value >= 0)
-  error([caller ':invalidOptionValue'], ...
-        'The value of option ''MemoryBudget'' must be a number of bytes, 0 or more (Inf allowed).');
-end
-budget = full(double(value));
 end
 
 function padding = padding_of(a)

@@ -12,18 +12,11 @@ end
 if nargin < 7
   planned_length = [];
 end
-threads = options.Threads;
-if isempty(threads)
-  threads = host_threads();
+elements = numel(x);
+if ~isempty(planned_length)
+  elements = planned_length;
 end
-budget = options.MemoryBudget;
-if isempty(budget)
-  elements = numel(x);
-  if ~isempty(planned_length)
-    elements = planned_length;
-  end
-  budget = max(2^27, 32 * elements);
-end
+[threads, budget] = work_limits(options, elements);
 if counts_samples(padding, options)
   half_width = (w - 1) / 2;
   windows = moving_windows(half_width, half_width, dim);

@@ -1,0 +1,71 @@
+#include "core/images/image_ranks.h"
+
+#include "core/images/column_histograms.h"
+#include "core/images/sliding_domain_ranks.h"
+#include "core/images/small_kernel_ranks.h"
+#include "core/images/window_select_ranks.h"
+
+namespace {
+
+// Windows of at most this many samples are selected afresh: for them a selection costs no more
+// than the sliding set's updates and its share of the block's sort (measured from 3x3 to 9x9:
+// about even at 3x3, the sliding set twice as fast at 5x5).
+const int32_t kMostSelectedSamples = 9;
+
+// The engines, fastest first: the first that serves a block and window computes it. The engines
+// for full rectangles go first (the small kernels' networks, up to 64 samples, beat the
+// histograms where both serve), each with its own test of what it serves.
+enum ImageEngine { kSmallKernel, kColumnHistogram, kWindowSelect, kSlidingDomain };
+
+// A domain that holds every sample of its rectangle is the rectangle itself.
+ImageWindow as_rectangle(const ImageWindow *window) {
+  ImageWindow r = *window;
+  if (r.count == int64_t{r.rows} * r.cols) r.domain = nullptr;
+  return r;
+}
+
+ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
+  if (window->offsets == nullptr) {
+    const ImageWindow rectangle = as_rectangle(window);
+    if (small_kernel_serves(block, &rectangle)) return kSmallKernel;
+    if (column_histogram_serves(block, &rectangle)) return kColumnHistogram;
+  }
+  if (window->offsets || window->count <= kMostSelectedSamples) return kWindowSelect;
+  return kSlidingDomain;
+}
+
+}  // namespace
+
+size_t image_ranks_work_bytes(const ImageBlock *block, const ImageWindow *window) {
+  const ImageWindow rectangle = as_rectangle(window);
+  switch (engine_for(block, window)) {
+    case kSmallKernel:
+      return static_cast<size_t>(small_kernel_work_bytes(block, &rectangle));
+    case kColumnHistogram:
+      return static_cast<size_t>(column_histogram_work_bytes(block, &rectangle));
+    case kWindowSelect:
+      return window_select_ranks_work_bytes(block, window);
+    case kSlidingDomain:
+      break;
+  }
+  return sliding_domain_ranks_work_bytes(block, window);
+}
+
+void image_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
+  if (block->rows == 0 || block->cols == 0) return;
+  const ImageWindow rectangle = as_rectangle(window);
+  switch (engine_for(block, window)) {
+    case kSmallKernel:
+      small_kernel_ranks(block, &rectangle, work);
+      return;
+    case kColumnHistogram:
+      column_histogram_ranks(block, &rectangle, work);
+      return;
+    case kWindowSelect:
+      window_select_ranks(block, window, work);
+      return;
+    case kSlidingDomain:
+      sliding_domain_ranks(block, window, work);
+      return;
+  }
+}

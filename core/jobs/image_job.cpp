@@ -1,0 +1,149 @@
+#include "core/jobs/image_job.h"
+
+#include <algorithm>
+#include <type_traits>
+
+#include "core/images/image_ranks.h"
+#include "core/jobs/signal_array.h"
+#include "core/jobs/worker_threads.h"
+#include "core/support/storage_layout.h"
+
+namespace {
+
+// Samples a tile aims to hold: its keys and ranks stay within a few megabytes.
+const int64_t kTileSamples = int64_t{1} << 17;
+
+// The most samples a tile may hold whatever the window.
+const int64_t kMostTileSamples = 2147483647;
+
+int64_t before_origin(int32_t size) {
+  return (size - 1) / 2;
+}
+
+struct ImageRoom {
+  void *samples;     // the tile's padded samples, column-major, of class y_type
+  int64_t *sources;  // for each of its rows, the image's row (-1: the fill)
+  void *engine;
+};
+
+ImageBlock tile_block(const ImageJob &job, const ImagePlan &plan) {
+  ImageBlock b = {};
+  b.type = job.y_type;
+  b.rows = plan.tile_rows;
+  b.cols = plan.tile_cols;
+  b.samples_ld = plan.tile_rows + job.window.rows - 1;
+  b.outputs_ld = job.rows;
+  b.nan = job.nan;
+  return b;
+}
+
+ImageRoom carve_room(StorageLayout &s, const ImageJob &job, const ImagePlan &plan) {
+  const ImageBlock b = tile_block(job, plan);
+  const int64_t block_cols = plan.tile_cols + job.window.cols - 1;
+  size_t element = 8;
+  with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
+  ImageRoom room;
+  room.samples = take_bytes(s, static_cast<size_t>(b.samples_ld * block_cols) * element);
+  room.sources = take<int64_t>(s, b.samples_ld);
+  room.engine = take_bytes(s, image_ranks_work_bytes(&b, &job.window));
+  return room;
+}
+
+// The image's index that position i (any whole number) pads from, or -1 for the fill.
+int64_t source_of(int64_t i, int64_t size, ImagePadding padding) {
+  if (i >= 0 && i < size) return i;
+  if (padding == kConstantImagePadding) return -1;
+  const int64_t period = 2 * size, k = ((i % period) + period) % period;
+  return k < size ? k : period - 1 - k;
+}
+
+// Copies the tile's padded samples, converting them to the result's class.
+template <class X, class Y>
+void copy_tile(const ImageJob &job, const X *plane, const ImageRoom &room, int64_t first_col,
+               int64_t rows, int64_t cols) {
+  Y *out = static_cast<Y *>(room.samples);
+  const Y fill = static_cast<Y>(job.fill);
+  for (int64_t c = 0; c < cols; ++c, out += rows) {
+    const int64_t column = source_of(first_col + c, job.cols, job.padding);
+    for (int64_t r = 0; r < rows; ++r) {
+      const int64_t row = room.sources[r];
+      out[r] = column < 0 || row < 0 ? fill : static_cast<Y>(plane[row + column * job.rows]);
+    }
+  }
+}
+
+struct Run {
+  const ImageJob *job;
+  const ImagePlan *plan;
+  char *storage;
+  int64_t row_tiles, col_tiles;
+};
+
+void image_task(void *context, int32_t worker, int64_t task) {
+  const Run &run = *static_cast<const Run *>(context);
+  const ImageJob &job = *run.job;
+  const ImagePlan &plan = *run.plan;
+  StorageLayout s = carving_layout(run.storage + worker * plan.worker_bytes);
+  const ImageRoom room = carve_room(s, job, plan);
+  const int64_t plane = task / (run.row_tiles * run.col_tiles);
+  const int64_t tile = task % (run.row_tiles * run.col_tiles);
+  const int64_t i0 = tile % run.row_tiles * plan.tile_rows;
+  const int64_t j0 = tile / run.row_tiles * plan.tile_cols;
+  ImageBlock b = tile_block(job, plan);
+  b.rows = std::min(plan.tile_rows, job.rows - i0);
+  b.cols = std::min(plan.tile_cols, job.cols - j0);
+  b.samples_ld = b.rows + job.window.rows - 1;
+  b.samples = room.samples;
+  const int64_t first_row = i0 - before_origin(job.window.rows);
+  const int64_t first_col = j0 - before_origin(job.window.cols);
+  for (int64_t r = 0; r < b.samples_ld; ++r) {
+    room.sources[r] = source_of(first_row + r, job.rows, job.padding);
+  }
+  const int64_t plane_at = plane * job.rows * job.cols;
+  const int64_t cols = b.cols + job.window.cols - 1;
+  if (job.x_type == job.y_type) {
+    with_element_type(job.x_type, [&](auto *e) {
+      using T = std::remove_pointer_t<decltype(e)>;
+      copy_tile<T, T>(job, static_cast<const T *>(job.x) + plane_at, room, first_col, b.samples_ld,
+                      cols);
+    });
+  } else {  // logical samples with double results
+    copy_tile<uint8_t, double>(job, static_cast<const uint8_t *>(job.x) + plane_at, room, first_col,
+                               b.samples_ld, cols);
+  }
+  size_t element = 8;
+  with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
+  b.outputs = static_cast<char *>(job.y) + (plane_at + i0 + j0 * job.rows) * element;
+  image_ranks(&b, &job.window, room.engine);
+}
+
+bool is_empty(const ImageJob &job) {
+  return job.rows == 0 || job.cols == 0 || job.planes == 0;
+}
+
+}  // namespace
+
+ImagePlan plan_image(const ImageJob &job) {
+  ImagePlan plan = {1, 0, 0, 0};
+  if (is_empty(job)) return plan;
+  // The engines rank a tile's samples in 32 bits: a window of up to 2^31-1 samples (the gateway
+  // refuses more) leaves room for a row of outputs at least.
+  const int64_t most_rows = kMostTileSamples / job.window.cols - (job.window.rows - 1);
+  plan.tile_rows = std::max<int64_t>(1, std::min({job.band, job.rows, most_rows}));
+  const int64_t block_rows = plan.tile_rows + job.window.rows - 1;
+  const int64_t fitting = kTileSamples / block_rows - (job.window.cols - 1);
+  plan.tile_cols = std::max<int64_t>(1, std::min(fitting, job.cols));
+  const int64_t tasks =
+      job.planes * ceil_div(job.rows, plan.tile_rows) * ceil_div(job.cols, plan.tile_cols);
+  plan.workers = static_cast<int32_t>(
+      std::min<int64_t>(workers_for(job.rows * job.cols * job.planes, job.threads), tasks));
+  plan.worker_bytes = bytes_taken_by([&](StorageLayout &s) { carve_room(s, job, plan); });
+  return plan;
+}
+
+void run_image(const ImageJob &job, const ImagePlan &plan, void *storage) {
+  if (is_empty(job)) return;
+  Run run = {&job, &plan, static_cast<char *>(storage), ceil_div(job.rows, plan.tile_rows),
+             ceil_div(job.cols, plan.tile_cols)};
+  run_on_workers(image_task, &run, job.planes * run.row_tiles * run.col_tiles, plan.workers);
+}
