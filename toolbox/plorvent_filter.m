@@ -95,7 +95,7 @@ function y = plorvent_filter(varargin)
 %   matrix of DOMAIN's size whose elements are added, place by place, to
 %   the window's samples before they are ranked, in A's class as A + S
 %   computes it; logical A then gives double Y) and 'blocksize', B (the
-%   most output rows a tile of the work takes, by default 128: the result
+%   most output rows a tile of the work takes, by default 512: the result
 %   is the same for any B).
 %
 %   A call's peak memory beyond X is its results (in GNU Octave the
