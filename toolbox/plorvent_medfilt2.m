@@ -17,8 +17,11 @@ function [B, varargout] = plorvent_medfilt2(A, varargin)
 %   host's computational threads by default); the result is the same for
 %   any T. B = PLORVENT_MEDFILT2(..., 'MemoryBudget', BYTES) refuses a call
 %   whose work memory would exceed BYTES (default max(2^27, 32*numel(A))).
-%   The work memory is a few megabytes a thread, whatever A's size, unless
-%   the neighbourhood itself is larger.
+%   The work memory is at most 8 MiB a thread, whatever A's size, unless
+%   the neighbourhood itself is larger: a call's peak beyond A is B and
+%   that work (at 10^7 double elements, 76 MiB and at most 8 MiB a thread).
+%   An even M*N takes its two middle elements in two passes and their mean
+%   in Octave: about 8 arrays of B's size in all.
 %
 %   A may be logical or of any numeric class: B has A's size and class. An
 %   array of more than two dimensions is filtered plane by plane (each

@@ -29,7 +29,8 @@ for case in plorvent_core plorvent plorvent_filter plorvent_movmedian plorvent_m
             plorvent_movmad plorvent_movquantile plorvent_movprctile plorvent_hampel \
             'plorvent_hampel all outputs' plorvent_isoutlier 'plorvent_isoutlier all outputs' \
             plorvent_filloutliers 'plorvent_filloutliers all outputs' \
-            'plorvent_filloutliers linear' 'plorvent_filloutliers previous' plorvent_file; do
+            'plorvent_filloutliers linear' 'plorvent_filloutliers previous' plorvent_file \
+            plorvent_medfilt2 'plorvent_medfilt2 15x15' 'plorvent_medfilt2 even' plorvent_ordfilt2; do
   outcome=$("$octave" --no-gui --norc --quiet --no-history --no-window-system \
               "$(dirname "$0")/memory_peak.m" "$modules" "$case" 2>&1 | tail -n 1)
   echo "$case: peak $outcome"

@@ -15,6 +15,7 @@ x(1:1000:end) = 50;  % outliers to fill
 work = nproc() * 17 * mib;  % 16*2^20 + 250*4096 bytes a thread
 copies = 1;  % result-sized arrays a result takes
 outputs = 1;
+subject = x;
 switch name
   case 'plorvent_core'
     call = @(x) plorvent_core(x, zeros(50, 1), zeros(50, 1), 50);
@@ -53,6 +54,20 @@ switch name
     call = @(x) plorvent_filloutliers(x, name(23:end), 'movmedian', 101);
     work = work + 11 * 8 * n;  % the interpolation's arrays, B among them
     copies = 0;
+  case {'plorvent_medfilt2', 'plorvent_medfilt2 15x15', 'plorvent_medfilt2 even'}
+    subject = reshape(x(1:3162^2), 3162, 3162);
+    sizes = {[3 3], [15 15], [4 4]};
+    window = sizes{strcmp(name, {'plorvent_medfilt2', 'plorvent_medfilt2 15x15', ...
+                                 'plorvent_medfilt2 even'})};
+    call = @(a) plorvent_medfilt2(a, window);
+    work = nproc() * 8 * mib;
+    if strcmp(name, 'plorvent_medfilt2 even')
+      copies = 8;  % two passes, and their mean in Octave
+    end
+  case 'plorvent_ordfilt2'
+    subject = reshape(x(1:3162^2), 3162, 3162);
+    call = @(a) plorvent_ordfilt2(a, 5, true(3));
+    work = nproc() * 8 * mib;
   case 'plorvent_file'
     input = [tempname() '.bin'];
     output = [tempname() '.bin'];
@@ -66,7 +81,7 @@ switch name
     error('memory_peak:unknownCase', 'No case %s.', name);
 end
 out = cell(1, outputs);
-[out{:}] = call(x(1:2000));  % loads the functions, not the work memory of a long call
+[out{:}] = call(subject(1:40, 1:min(end, 40)));  % loads the functions, not a long call's memory
 clear out;
 kib = @(field) str2double(regexp(fileread('/proc/self/status'), [field ':\s*(\d+)'], ...
                                  'tokens', 'once'){1});
@@ -78,7 +93,7 @@ if kib('VmHWM') > before + 1024
   error('memory_peak:noReset', 'The peak resident size could not be restarted.');
 end
 out = cell(1, outputs);
-[out{:}] = call(x);
+[out{:}] = call(subject);
 added = (kib('VmHWM') - before) * 1024;
 results = 0;
 for k = 1:outputs
