@@ -71,7 +71,7 @@ typedef void (*RankFunction)(const ImageBlock *, const ImageWindow *, void *);
 
 double time_case(const Plane &p, int32_t m, int32_t n, RankFunction f, int64_t work_bytes,
                  int rounds) {
-  const ImageWindow w = {m, n, nullptr, m * n, m * n / 2};
+  const ImageWindow w = {m, n, nullptr, m * n, m * n / 2, nullptr};
   const ImageBlock b = {
       p.type, p.samples.data(), p.ld, p.rows, p.cols, const_cast<char *>(p.outputs.data()), p.rows,
       0.0};
@@ -112,7 +112,7 @@ void run(SampleType type, int32_t side, const char *engine, bool two_level, int 
   const bool selection = e == "selection";
   const int64_t rows = selection ? 500 : kSide;
   Plane p = make_plane<T>(type, rows, rows, side, side, two_level);
-  const ImageWindow w = {side, side, nullptr, side * side, side * side / 2};
+  const ImageWindow w = {side, side, nullptr, side * side, side * side / 2, nullptr};
   const ImageBlock b = {type, p.samples.data(), p.ld, p.rows, p.cols, p.outputs.data(), p.rows, 0};
   RankFunction f = select_each_window<T>;
   int64_t work = 0;

@@ -123,7 +123,7 @@ void check_engine(const Engine &engine, SampleType type, Random &random, int wid
       }
     }
     for (int32_t rank : ranks) {
-      const ImageWindow w = {s.m, s.n, nullptr, count, rank};
+      const ImageWindow w = {s.m, s.n, nullptr, count, rank, nullptr};
       const T sentinel = static_cast<T>(7);
       std::vector<T> out(out_ld * s.cols, sentinel);
       const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), out_ld, kBlockNaN};
@@ -179,14 +179,15 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   const uint8_t domain[9] = {1, 1, 1, 1, 0, 1, 1, 1, 1};
   double sample = 0, output = 0;
   ImageBlock block = {kUint8Samples, &sample, 3, 1, 1, &output, 1, kBlockNaN};
-  const ImageWindow with_domain = {3, 3, domain, 8, 4}, full = {3, 3, nullptr, 9, 4};
+  const ImageWindow with_domain = {3, 3, domain, 8, 4, nullptr},
+                    full = {3, 3, nullptr, 9, 4, nullptr};
   for (const Engine &engine : kEngines) {
     EXPECT_FALSE(engine.serves(&block, &with_domain)) << engine.name;
     EXPECT_TRUE(engine.serves(&block, &full)) << engine.name;
   }
   block.type = kDoubleSamples;
   EXPECT_FALSE(column_histogram_serves(&block, &full));
-  const ImageWindow too_large = {9, 9, nullptr, 81, 40};
+  const ImageWindow too_large = {9, 9, nullptr, 81, 40, nullptr};
   EXPECT_FALSE(small_kernel_serves(&block, &too_large));
 }
 
