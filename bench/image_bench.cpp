@@ -148,7 +148,7 @@ int main(int argc, char **argv) {
   run<uint8_t>(kUint8Samples, 8, "small_kernel", false, rounds);
   run<double>(kDoubleSamples, 8, "small_kernel", false, rounds);
   run<double>(kDoubleSamples, 8, "selection", false, rounds);
-  for (int32_t side : {5, 7, 9, 15, 31, 51}) {
+  for (int32_t side : {5, 7, 8, 9, 15, 31, 51}) {
     run<uint8_t>(kUint8Samples, side, "column_histogram", false, rounds);
     run<uint8_t>(kUint8Samples, side, "column_histogram", true, rounds);
   }

@@ -3,18 +3,23 @@
 
 #include <cstring>
 
+#include "core/images/count_lanes.h"
+
 namespace {
 
 constexpr int32_t kBins = 256;
-constexpr int32_t kCoarseBins = 16;
+constexpr int32_t kCoarseBins = kCountLanes;
 constexpr int32_t kFineBins = kBins / kCoarseBins;
 // The outputs of a strip: its sample rows' histograms stay in the processor's second-level cache.
 constexpr int64_t kStripRows = 192;
 // A fine segment's row when it holds no window.
 constexpr int64_t kNoRow = -1;
 
+// Every histogram is cumulative: coarse bin b counts the samples of coarse bins 0 ... b, and fine
+// bin f of a segment the samples of that segment's fine bins 0 ... f. A rank's bin is then the
+// count of bins at most the rank, with no sum along the bins and no branch.
 struct RowHistograms {
-  uint16_t *fine;    // kBins a sample row
+  uint16_t *fine;    // kBins a sample row: kCoarseBins segments of kFineBins
   uint16_t *coarse;  // kCoarseBins a sample row
 };
 
@@ -31,50 +36,62 @@ inline int32_t bin_of(uint8_t v, uint8_t flip) {
   return v ^ flip;
 }
 
-void count_sample(RowHistograms h, int64_t row, int32_t bin, int32_t step) {
-  h.fine[row * kBins + bin] = static_cast<uint16_t>(h.fine[row * kBins + bin] + step);
-  h.coarse[row * kCoarseBins + bin / kFineBins] =
-      static_cast<uint16_t>(h.coarse[row * kCoarseBins + bin / kFineBins] + step);
+// One sample of bin `bin` enters (or leaves) the fine counts of sample row `row`.
+PLORVENT_INLINE void count_fine(RowHistograms h, int64_t row, int32_t bin, bool enters) {
+  uint16_t *fine = h.fine + row * kBins + bin / kFineBins * kFineBins;
+  const CountVector one = counts_from(bin % kFineBins);
+  const CountVector counts = load_counts(fine);
+  store_counts(fine, enters ? counts_add(counts, one) : counts_sub(counts, one));
 }
 
-void add_segment(uint16_t *to, const uint16_t *add, const uint16_t *sub) {
-  for (int32_t b = 0; b < kFineBins; ++b) to[b] = static_cast<uint16_t>(to[b] + add[b] - sub[b]);
+// One sample of bin `in` enters sample row `row`.
+PLORVENT_INLINE void add_sample(RowHistograms h, int64_t row, int32_t in) {
+  uint16_t *coarse = h.coarse + row * kCoarseBins;
+  store_counts(coarse, counts_add(load_counts(coarse), counts_from(in / kFineBins)));
+  count_fine(h, row, in, true);
 }
 
-// Fine segment `coarse` of the window starting at sample row `top`, from where it was kept last.
-void bring_up_segment(WindowHistogram &w, RowHistograms h, int32_t coarse, int64_t top, int32_t m) {
-  uint16_t *segment = w.fine[coarse];
+// One sample of bin `out` leaves sample row `row` and one of bin `in` enters.
+PLORVENT_INLINE void move_sample(RowHistograms h, int64_t row, int32_t out, int32_t in) {
+  uint16_t *coarse = h.coarse + row * kCoarseBins;
+  const CountVector moved = counts_sub(counts_from(in / kFineBins), counts_from(out / kFineBins));
+  store_counts(coarse, counts_add(load_counts(coarse), moved));
+  count_fine(h, row, out, false);
+  count_fine(h, row, in, true);
+}
+
+// The sum of the counts of rows top ... top+m-1, `stride` apart.
+PLORVENT_INLINE CountVector sum_rows(const uint16_t *rows, int64_t stride, int64_t top, int32_t m) {
+  CountVector sum = load_counts(rows + top * stride);
+  for (int64_t r = top + 1; r < top + m; ++r) sum = counts_add(sum, load_counts(rows + r * stride));
+  return sum;
+}
+
+// Fine segment `coarse` of the window starting at sample row `top`, from where it was kept last:
+// at most m rows in and m out, or m rows summed anew.
+PLORVENT_INLINE CountVector bring_up_segment(WindowHistogram &w, RowHistograms h, int32_t coarse,
+                                             int64_t top, int32_t m) {
+  const uint16_t *rows = h.fine + coarse * kFineBins;
   const int64_t from = w.fine_row[coarse];
+  CountVector segment;
   if (from == kNoRow || top - from >= m) {
-    std::memset(segment, 0, sizeof w.fine[coarse]);
-    for (int64_t r = top; r < top + m; ++r) {
-      const uint16_t *row = h.fine + r * kBins + coarse * kFineBins;
-      for (int32_t b = 0; b < kFineBins; ++b)
-        segment[b] = static_cast<uint16_t>(segment[b] + row[b]);
-    }
+    segment = sum_rows(rows, kBins, top, m);
   } else {
+    segment = load_counts(w.fine[coarse]);
     for (int64_t r = from; r < top; ++r) {
-      add_segment(segment, h.fine + (r + m) * kBins + coarse * kFineBins,
-                  h.fine + r * kBins + coarse * kFineBins);
+      segment = counts_sub(counts_add(segment, load_counts(rows + (r + m) * kBins)),
+                           load_counts(rows + r * kBins));
     }
   }
+  store_counts(w.fine[coarse], segment);
   w.fine_row[coarse] = top;
-}
-
-// The bin of rank `rank` in the window starting at sample row `top`.
-int32_t bin_of_rank(WindowHistogram &w, RowHistograms h, int64_t top, int32_t m, int32_t rank) {
-  int32_t coarse = 0, below = 0;
-  while (below + w.coarse[coarse] <= rank) below += w.coarse[coarse++];
-  bring_up_segment(w, h, coarse, top, m);
-  int32_t fine = 0;
-  while (below + w.fine[coarse][fine] <= rank) below += w.fine[coarse][fine++];
-  return coarse * kFineBins + fine;
+  return segment;
 }
 
 // Output rows i0 ... i0+rows-1 of every column.
 void rank_strip(const ImageBlock *block, const ImageWindow *window, int64_t i0, int64_t rows,
                 RowHistograms h, WindowHistogram &w) {
-  const int32_t m = window->rows, n = window->cols;
+  const int32_t m = window->rows, n = window->cols, rank = window->rank;
   const int64_t sample_rows = rows + m - 1;
   const uint8_t flip = block->type == kInt8Samples ? 0x80 : 0;
   const uint8_t *x = static_cast<const uint8_t *>(block->samples) + i0;
@@ -83,30 +100,28 @@ void rank_strip(const ImageBlock *block, const ImageWindow *window, int64_t i0, 
   std::memset(h.fine, 0, sample_rows * kBins * sizeof *h.fine);
   std::memset(h.coarse, 0, sample_rows * kCoarseBins * sizeof *h.coarse);
   for (int64_t c = 0; c < n; ++c) {
-    for (int64_t r = 0; r < sample_rows; ++r) count_sample(h, r, bin_of(x[r + c * ld], flip), 1);
+    for (int64_t r = 0; r < sample_rows; ++r) add_sample(h, r, bin_of(x[r + c * ld], flip));
   }
   for (int64_t j = 0; j < block->cols; ++j) {
     if (j > 0) {
       const uint8_t *leaving = x + (j - 1) * ld, *entering = x + (j + n - 1) * ld;
       for (int64_t r = 0; r < sample_rows; ++r) {
-        count_sample(h, r, bin_of(leaving[r], flip), -1);
-        count_sample(h, r, bin_of(entering[r], flip), 1);
+        move_sample(h, r, bin_of(leaving[r], flip), bin_of(entering[r], flip));
       }
     }
-    std::memset(w.coarse, 0, sizeof w.coarse);
-    for (int64_t r = 0; r < m; ++r) {
-      for (int32_t b = 0; b < kCoarseBins; ++b) {
-        w.coarse[b] = static_cast<uint16_t>(w.coarse[b] + h.coarse[r * kCoarseBins + b]);
-      }
-    }
+    CountVector coarse = sum_rows(h.coarse, kCoarseBins, 0, m);
     for (int32_t b = 0; b < kCoarseBins; ++b) w.fine_row[b] = kNoRow;
     for (int64_t i = 0; i < rows; ++i) {
       if (i > 0) {
-        add_segment(w.coarse, h.coarse + (i + m - 1) * kCoarseBins,
-                    h.coarse + (i - 1) * kCoarseBins);
+        coarse = counts_sub(counts_add(coarse, load_counts(h.coarse + (i + m - 1) * kCoarseBins)),
+                            load_counts(h.coarse + (i - 1) * kCoarseBins));
       }
-      const int32_t bin = bin_of_rank(w, h, i, m, window->rank);
-      y[i + j * block->outputs_ld] = static_cast<uint8_t>(bin ^ flip);
+      store_counts(w.coarse, coarse);
+      const int32_t bin = counts_at_most(coarse, rank);
+      const int32_t below = bin > 0 ? w.coarse[bin - 1] : 0;
+      const CountVector segment = bring_up_segment(w, h, bin, i, m);
+      const int32_t fine = counts_at_most(segment, rank - below);
+      y[i + j * block->outputs_ld] = static_cast<uint8_t>((bin * kFineBins + fine) ^ flip);
     }
   }
 }

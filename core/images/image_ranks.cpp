@@ -11,6 +11,9 @@ namespace {
 // than the sliding set's updates and its share of the block's sort (measured from 3x3 to 9x9:
 // about even at 3x3, the sliding set twice as fast at 5x5).
 const int32_t kMostSelectedSamples = 9;
+// Beyond this many samples the 8-bit histograms beat the small kernels' networks (measured at
+// 7x7 and 8x8).
+const int32_t kMostNetworkSamplesOverHistograms = 49;
 
 // The engines, fastest first: the first that serves a block and window computes it. The engines
 // for full rectangles go first (the small kernels' networks, up to 64 samples, beat the
@@ -27,8 +30,10 @@ ImageWindow as_rectangle(const ImageWindow *window) {
 ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
   if (window->offsets == nullptr) {
     const ImageWindow rectangle = as_rectangle(window);
+    const bool histograms = column_histogram_serves(block, &rectangle);
+    if (histograms && rectangle.count > kMostNetworkSamplesOverHistograms) return kColumnHistogram;
     if (small_kernel_serves(block, &rectangle)) return kSmallKernel;
-    if (column_histogram_serves(block, &rectangle)) return kColumnHistogram;
+    if (histograms) return kColumnHistogram;
   }
   if (window->offsets || window->count <= kMostSelectedSamples) return kWindowSelect;
   return kSlidingDomain;
