@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/images/column_histograms.h"
+#include "core/images/ranked_sub_blocks.h"
+#include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
 
 namespace {
@@ -124,6 +126,15 @@ void run(SampleType type, int32_t side, const char *engine, bool two_level, int 
     if (!column_histogram_serves(&b, &w)) return;
     f = column_histogram_ranks;
     work = column_histogram_work_bytes(&b, &w);
+  } else if (e == "ranked_sub_blocks") {
+    if (!ranked_sub_blocks_serves(&b, &w)) return;
+    f = [](const ImageBlock *block, const ImageWindow *window, void *room) {
+      ranked_sub_blocks_ranks(block, window, room);
+    };
+    work = ranked_sub_blocks_work_bytes(&b, &w);
+  } else if (e == "sliding_domain") {
+    f = sliding_domain_ranks;
+    work = static_cast<int64_t>(sliding_domain_ranks_work_bytes(&b, &w));
   }
   const double ns = time_case(p, side, side, f, work, selection ? 1 : rounds);
   std::printf("%s %s %d %s %lld %.3f\n", engine, type_name(type), side,
@@ -151,6 +162,11 @@ int main(int argc, char **argv) {
   for (int32_t side : {5, 7, 8, 9, 15, 31, 51}) {
     run<uint8_t>(kUint8Samples, side, "column_histogram", false, rounds);
     run<uint8_t>(kUint8Samples, side, "column_histogram", true, rounds);
+  }
+  for (int32_t side : {9, 15, 31, 51}) {
+    run<double>(kDoubleSamples, side, "ranked_sub_blocks", false, rounds);
+    run<double>(kDoubleSamples, side, "ranked_sub_blocks", true, rounds);
+    run<double>(kDoubleSamples, side, "sliding_domain", false, rounds);
   }
   return 0;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/images/column_histograms.h"
+#include "core/images/ranked_sub_blocks.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/support/sample_key.h"
 #include "test_support.h"
@@ -27,10 +28,28 @@ struct Engine {
   void (*ranks)(const ImageBlock *, const ImageWindow *, void *);
 };
 
+// Sub-blocks far smaller than the engine's own, for many seams between them.
+const int32_t kSmallSubBlock = 1024;
+
+int64_t small_sub_blocks_work_bytes(const ImageBlock *block, const ImageWindow *window) {
+  return ranked_sub_blocks_work_bytes(block, window, kSmallSubBlock);
+}
+
+void small_sub_blocks_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
+  ranked_sub_blocks_ranks(block, window, work, kSmallSubBlock);
+}
+
+bool small_sub_blocks_serve(const ImageBlock *block, const ImageWindow *window) {
+  return ranked_sub_blocks_serves(block, window) &&
+         4 * int64_t{window->rows} * window->cols <= kSmallSubBlock;
+}
+
 const Engine kEngines[] = {
     {"small_kernel", small_kernel_serves, small_kernel_work_bytes, small_kernel_ranks},
     {"column_histogram", column_histogram_serves, column_histogram_work_bytes,
      column_histogram_ranks},
+    {"ranked_sub_blocks", small_sub_blocks_serve, small_sub_blocks_work_bytes,
+     small_sub_blocks_ranks},
 };
 
 // A NaN output is the block's own NaN, told apart from the samples' by its payload.
@@ -173,8 +192,12 @@ TEST(ImageEngines, ColumnHistogramsMatchASortOfEveryWindow) {
   check_every_class(kEngines[1], false);
 }
 
-// What each engine takes: full rectangles only, and the histograms only the classes of at most
-// 16 bits.
+TEST(ImageEngines, RankedSubBlocksMatchASortOfEveryWindow) {
+  check_every_class(kEngines[2], false);
+}
+
+// What each engine takes: full rectangles only, the histograms only the classes of at most 16
+// bits, the ranked sub-blocks only those beyond.
 TEST(ImageEngines, ServeFullRectanglesOnly) {
   const uint8_t domain[9] = {1, 1, 1, 1, 0, 1, 1, 1, 1};
   double sample = 0, output = 0;
@@ -182,9 +205,15 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   const ImageWindow with_domain = {3, 3, domain, 8, 4, nullptr},
                     full = {3, 3, nullptr, 9, 4, nullptr};
   for (const Engine &engine : kEngines) {
+    block.type = engine.serves == small_sub_blocks_serve ? kDoubleSamples : kUint8Samples;
     EXPECT_FALSE(engine.serves(&block, &with_domain)) << engine.name;
     EXPECT_TRUE(engine.serves(&block, &full)) << engine.name;
   }
+  const double offsets[9] = {};
+  const ImageWindow with_offsets = {3, 3, nullptr, 9, 4, offsets};
+  EXPECT_FALSE(ranked_sub_blocks_serves(&block, &with_offsets));
+  block.type = kUint16Samples;
+  EXPECT_FALSE(ranked_sub_blocks_serves(&block, &full));
   block.type = kDoubleSamples;
   EXPECT_FALSE(column_histogram_serves(&block, &full));
   const ImageWindow too_large = {9, 9, nullptr, 81, 40, nullptr};

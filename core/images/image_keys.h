@@ -9,6 +9,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "core/images/image_block.h"
 #include "core/jobs/sample_types.h"
 #include "core/support/sample_key.h"
 
@@ -34,6 +35,15 @@ inline T image_value(int64_t key, double nan) {
     return static_cast<uint64_t>(key) ^ kSignBit;
   } else {
     return static_cast<T>(key);
+  }
+}
+
+// The keys of the block's first `rows` by `cols` samples, column by column, `rows` apart.
+template <class T>
+void key_samples(const ImageBlock *b, int64_t rows, int64_t cols, int64_t *keys) {
+  const T *x = static_cast<const T *>(b->samples);
+  for (int64_t c = 0; c < cols; ++c) {
+    for (int64_t r = 0; r < rows; ++r) keys[r + c * rows] = image_key(x[r + c * b->samples_ld]);
   }
 }
 

@@ -56,14 +56,6 @@ int32_t domain_runs(const ImageWindow *w, DomainRun *runs) {
   return count;
 }
 
-template <class T>
-void key_samples(const ImageBlock *b, int64_t rows, int64_t cols, int64_t *keys) {
-  const T *x = static_cast<const T *>(b->samples);
-  for (int64_t c = 0; c < cols; ++c) {
-    for (int64_t r = 0; r < rows; ++r) keys[r + c * rows] = image_key(x[r + c * b->samples_ld]);
-  }
-}
-
 // Slides the window down output column j: its samples' ranks enter and leave the set.
 template <class T>
 void slide_column(const ImageBlock *b, const ImageWindow *w, const SlidingRoom &room, int32_t runs,

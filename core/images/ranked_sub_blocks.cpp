@@ -1,0 +1,128 @@
+#include "core/images/ranked_sub_blocks.h"
+
+#include <type_traits>
+
+#include "core/images/image_keys.h"
+#include "core/images/image_ranks.h"
+#include "core/support/interruption.h"
+#include "core/support/keyed_sort.h"
+#include "core/support/storage_layout.h"
+
+namespace {
+
+// A sub-block's samples span `sample_rows` by `sample_cols`.
+struct SubBlockShape {
+  int64_t sample_rows, sample_cols;
+};
+
+// Near square, at least twice the window each way, at most most_samples samples.
+SubBlockShape sub_block_shape(const ImageBlock *b, const ImageWindow *w, int32_t most_samples) {
+  const int64_t wide = 2 * int64_t{w->cols} > 256 ? 2 * int64_t{w->cols} : 256;
+  int64_t rows = most_samples / wide;
+  if (rows < 2 * int64_t{w->rows}) rows = 2 * int64_t{w->rows};
+  if (rows > b->rows + w->rows - 1) rows = b->rows + w->rows - 1;
+  int64_t cols = most_samples / rows;
+  if (cols > b->cols + w->cols - 1) cols = b->cols + w->cols - 1;
+  return {rows, cols};
+}
+
+// The 16-bit block of places and its outputs, as the engines take them.
+ImageBlock places_block(SubBlockShape s, const ImageWindow *w, const uint16_t *places,
+                        uint16_t *outputs) {
+  const int64_t rows = s.sample_rows - w->rows + 1, cols = s.sample_cols - w->cols + 1;
+  return {kUint16Samples, places, s.sample_rows, rows, cols, outputs, rows, 0};
+}
+
+struct SubBlockRoom {
+  int64_t *keys;
+  uint32_t *place_of;
+  int64_t *sorted;
+  void *sort_scratch;
+  uint16_t *places, *outputs;
+  void *engine_work;
+};
+
+SubBlockRoom carve_room(StorageLayout &s, const ImageBlock *b, const ImageWindow *w,
+                        int32_t most_samples) {
+  const SubBlockShape shape = sub_block_shape(b, w, most_samples);
+  const int64_t count = shape.sample_rows * shape.sample_cols;
+  SubBlockRoom room;
+  room.keys = take<int64_t>(s, count);
+  room.place_of = take<uint32_t>(s, count);
+  room.sorted = take<int64_t>(s, count);
+  room.sort_scratch = take_bytes(s, rank_keys_scratch_bytes(static_cast<int32_t>(count)));
+  room.places = take<uint16_t>(s, count);
+  room.outputs = take<uint16_t>(s, count);
+  const ImageBlock places = places_block(shape, w, room.places, room.outputs);
+  room.engine_work = take_bytes(s, image_ranks_work_bytes(&places, w));
+  return room;
+}
+
+// The outputs of rows i0 ... and columns j0 ... within sub-block shape `s`.
+template <class T>
+void rank_sub_block(const ImageBlock *b, const ImageWindow *w, const SubBlockRoom &room,
+                    SubBlockShape s, int64_t i0, int64_t j0) {
+  const ImageBlock at = {b->type,
+                         static_cast<const T *>(b->samples) + i0 + j0 * b->samples_ld,
+                         b->samples_ld,
+                         s.sample_rows,
+                         s.sample_cols,
+                         nullptr,
+                         0,
+                         b->nan};
+  key_samples<T>(&at, s.sample_rows, s.sample_cols, room.keys);
+  const int32_t count = static_cast<int32_t>(s.sample_rows * s.sample_cols);
+  rank_keys(room.keys, count, room.place_of, room.sorted, room.sort_scratch);
+  for (int32_t k = 0; k < count; ++k) room.places[k] = static_cast<uint16_t>(room.place_of[k]);
+  const ImageBlock places = places_block(s, w, room.places, room.outputs);
+  image_ranks(&places, w, room.engine_work);
+  T *y = static_cast<T *>(b->outputs) + i0 + j0 * b->outputs_ld;
+  for (int64_t j = 0; j < places.cols; ++j) {
+    for (int64_t i = 0; i < places.rows; ++i) {
+      y[i + j * b->outputs_ld] =
+          image_value<T>(room.sorted[room.outputs[i + j * places.rows]], b->nan);
+    }
+  }
+}
+
+template <class T>
+void ranks_of_class(const ImageBlock *b, const ImageWindow *w, void *work, int32_t most_samples) {
+  StorageLayout s = carving_layout(work);
+  const SubBlockRoom room = carve_room(s, b, w, most_samples);
+  const SubBlockShape full = sub_block_shape(b, w, most_samples);
+  const int64_t step_rows = full.sample_rows - w->rows + 1;
+  const int64_t step_cols = full.sample_cols - w->cols + 1;
+  for (int64_t j0 = 0; j0 < b->cols; j0 += step_cols) {
+    for (int64_t i0 = 0; i0 < b->rows && !stop_requested(); i0 += step_rows) {
+      SubBlockShape here = full;
+      if (b->rows - i0 < step_rows) here.sample_rows = b->rows - i0 + w->rows - 1;
+      if (b->cols - j0 < step_cols) here.sample_cols = b->cols - j0 + w->cols - 1;
+      rank_sub_block<T>(b, w, room, here, i0, j0);
+    }
+  }
+}
+
+}  // namespace
+
+bool ranked_sub_blocks_serves(const ImageBlock *block, const ImageWindow *window) {
+  const SampleType t = block->type;
+  const bool wide = t == kDoubleSamples || t == kSingleSamples || t == kInt32Samples ||
+                    t == kUint32Samples || t == kInt64Samples || t == kUint64Samples;
+  return wide && window->domain == nullptr && window->offsets == nullptr && window->rows >= 1 &&
+         window->cols >= 1 && 4 * int64_t{window->rows} * window->cols <= kMostSubBlockSamples;
+}
+
+int64_t ranked_sub_blocks_work_bytes(const ImageBlock *block, const ImageWindow *window,
+                                     int32_t most_samples) {
+  return static_cast<int64_t>(
+      bytes_taken_by([&](StorageLayout &s) { carve_room(s, block, window, most_samples); }));
+}
+
+void ranked_sub_blocks_ranks(const ImageBlock *block, const ImageWindow *window, void *work,
+                             int32_t most_samples) {
+  if (block->rows == 0 || block->cols == 0) return;
+  with_element_type(block->type, [&](auto *element) {
+    using T = std::remove_pointer_t<decltype(element)>;
+    ranks_of_class<T>(block, window, work, most_samples);
+  });
+}
