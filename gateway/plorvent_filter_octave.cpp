@@ -11,6 +11,7 @@
 #include <octave/parse.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,16 @@ std::string help_beside(const octave::dynamic_library &library) {
   return octave::get_help_from_file(module.substr(0, module.rfind('.')) + ".m", found);
 }
 
+// An array of `dims` whose elements are left unset: the work fills every one, so that zeroing
+// them first (as Octave's own constructors do) would only cost a pass over the result, made
+// before the worker threads start. The array frees them with the allocator they came from.
+template <class Array>
+Array unset_array(const dim_vector &dims) {
+  using Element = typename Array::element_type;
+  std::allocator<Element> elements;
+  return Array(::Array<Element>(elements.allocate(dims.safe_numel()), dims));
+}
+
 }  // namespace
 
 void raise_host_message(const char *id, const char *message) {
@@ -123,7 +134,7 @@ void *new_host_result(HostResults *results, int32_t index, const HostArgument *l
   switch (type) {
 #define PLORVENT_OCTAVE_RESULT(kind, array, member, test, getter) \
   case kind:                                                      \
-    held->member = array(dims);                                   \
+    held->member = unset_array<array>(dims);                      \
     return held->member.fortran_vec();
     PLORVENT_OCTAVE_CLASSES(PLORVENT_OCTAVE_RESULT)
 #undef PLORVENT_OCTAVE_RESULT

@@ -57,18 +57,31 @@ int64_t source_of(int64_t i, int64_t size, ImagePadding padding) {
   return k < size ? k : period - 1 - k;
 }
 
-// Copies the tile's padded samples, converting them to the result's class.
+// One padded row of a column: the fill, or the image's sample the row pads from.
 template <class X, class Y>
-void copy_tile(const ImageJob &job, const X *plane, const ImageRoom &room, int64_t first_col,
-               int64_t rows, int64_t cols) {
+Y padded_sample(const X *column, int64_t source, Y fill) {
+  return source < 0 ? fill : static_cast<Y>(column[source]);
+}
+
+// Copies the tile's padded samples, converting them to the result's class. Its row r is the
+// image's row first_row + r where that lies inside the image: those rows are copied straight.
+template <class X, class Y>
+void copy_tile(const ImageJob &job, const X *plane, const ImageRoom &room, int64_t first_row,
+               int64_t first_col, int64_t rows, int64_t cols) {
   Y *out = static_cast<Y *>(room.samples);
   const Y fill = static_cast<Y>(job.fill);
+  const int64_t begin = std::clamp<int64_t>(-first_row, 0, rows);
+  const int64_t end = std::clamp<int64_t>(job.rows - first_row, begin, rows);
   for (int64_t c = 0; c < cols; ++c, out += rows) {
-    const int64_t column = source_of(first_col + c, job.cols, job.padding);
-    for (int64_t r = 0; r < rows; ++r) {
-      const int64_t row = room.sources[r];
-      out[r] = column < 0 || row < 0 ? fill : static_cast<Y>(plane[row + column * job.rows]);
+    const int64_t source_col = source_of(first_col + c, job.cols, job.padding);
+    if (source_col < 0) {
+      std::fill(out, out + rows, fill);
+      continue;
     }
+    const X *column = plane + source_col * job.rows;
+    for (int64_t r = 0; r < begin; ++r) out[r] = padded_sample(column, room.sources[r], fill);
+    for (int64_t r = begin; r < end; ++r) out[r] = static_cast<Y>(column[first_row + r]);
+    for (int64_t r = end; r < rows; ++r) out[r] = padded_sample(column, room.sources[r], fill);
   }
 }
 
@@ -104,12 +117,12 @@ void image_task(void *context, int32_t worker, int64_t task) {
   if (job.x_type == job.y_type) {
     with_element_type(job.x_type, [&](auto *e) {
       using T = std::remove_pointer_t<decltype(e)>;
-      copy_tile<T, T>(job, static_cast<const T *>(job.x) + plane_at, room, first_col, b.samples_ld,
-                      cols);
+      copy_tile<T, T>(job, static_cast<const T *>(job.x) + plane_at, room, first_row, first_col,
+                      b.samples_ld, cols);
     });
   } else {  // logical samples with double results
-    copy_tile<uint8_t, double>(job, static_cast<const uint8_t *>(job.x) + plane_at, room, first_col,
-                               b.samples_ld, cols);
+    copy_tile<uint8_t, double>(job, static_cast<const uint8_t *>(job.x) + plane_at, room, first_row,
+                               first_col, b.samples_ld, cols);
   }
   size_t element = 8;
   with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
