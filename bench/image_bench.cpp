@@ -163,7 +163,7 @@ int main(int argc, char **argv) {
     run<uint8_t>(kUint8Samples, side, "column_histogram", false, rounds);
     run<uint8_t>(kUint8Samples, side, "column_histogram", true, rounds);
   }
-  for (int32_t side : {9, 15, 31, 51}) {
+  for (int32_t side : {8, 9, 15, 31, 51}) {
     run<double>(kDoubleSamples, side, "ranked_sub_blocks", false, rounds);
     run<double>(kDoubleSamples, side, "ranked_sub_blocks", true, rounds);
     run<double>(kDoubleSamples, side, "sliding_domain", false, rounds);

@@ -2,9 +2,13 @@
 // output whatever the window's size. Each sample row of a strip of outputs keeps the histogram of
 // its n samples under the window, updated by one sample out and one in as the window moves a
 // column; the window's histogram moves down the strip by adding the row that enters and taking
-// away the one that leaves. Histograms are in two levels, 16 coarse bins of 16 fine ones: the
-// coarse ones are kept for every output, a fine segment only when the rank falls in it, brought
-// up to date from the rows passed since it was last kept (or summed anew past a window's height).
+// away the one that leaves. Histograms are in two levels, 16 coarse bins of 16 fine ones, each
+// level cumulative (a bin counts the samples at or below it) in vectors of 16 counts, so that a
+// rank's bin is the count of bins at most the rank, found without a branch. The coarse level is
+// kept for every output, a fine segment only when the rank falls in it, brought up to date from
+// the rows passed since it was last kept. An output costs one sample row's update, one coarse
+// move and at most m rows of one fine segment (m when the rank's segment was last kept a
+// window's height before: the segment is summed anew), whatever the samples.
 #ifndef PLORVENT_CORE_IMAGES_COLUMN_HISTOGRAMS_H
 #define PLORVENT_CORE_IMAGES_COLUMN_HISTOGRAMS_H
 
