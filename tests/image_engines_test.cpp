@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/images/column_histograms.h"
+#include "core/images/nibble_histograms.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/support/sample_key.h"
 #include "test_support.h"
@@ -25,12 +26,16 @@ struct Engine {
   bool (*serves)(const ImageBlock *, const ImageWindow *);
   int64_t (*work_bytes)(const ImageBlock *, const ImageWindow *);
   void (*ranks)(const ImageBlock *, const ImageWindow *, void *);
+  SampleType served;  // a class it serves
 };
 
 const Engine kEngines[] = {
-    {"small_kernel", small_kernel_serves, small_kernel_work_bytes, small_kernel_ranks},
+    {"small_kernel", small_kernel_serves, small_kernel_work_bytes, small_kernel_ranks,
+     kUint8Samples},
     {"column_histogram", column_histogram_serves, column_histogram_work_bytes,
-     column_histogram_ranks},
+     column_histogram_ranks, kUint8Samples},
+    {"nibble_histogram", nibble_histogram_serves, nibble_histogram_work_bytes,
+     nibble_histogram_ranks, kUint16Samples},
 };
 
 // A NaN output is the block's own NaN, told apart from the samples' by its payload.
@@ -173,8 +178,47 @@ TEST(ImageEngines, ColumnHistogramsMatchASortOfEveryWindow) {
   check_every_class(kEngines[1], false);
 }
 
-// What each engine takes: full rectangles only, and the histograms only the classes of at most
-// 16 bits.
+TEST(ImageEngines, NibbleHistogramsMatchASortOfEveryWindow) {
+  check_every_class(kEngines[2], false);
+}
+
+// 16-bit samples whose ranks stay in two segments far apart (two levels, half the samples each)
+// or leave their finest segment at every row (a ramp steeper than a segment), in windows as tall
+// as the block's strip and beyond it, over blocks of several strips and a part.
+TEST(ImageEngines, NibbleHistogramsFollowTwoLevelsAndRamps) {
+  Random random = {16};
+  const Shape shapes[] = {{150, 4, 31, 5}, {70, 3, 5, 31}, {135, 2, 8, 40}, {20, 3, 80, 2}};
+  for (const Shape &s : shapes) {
+    const int64_t ld = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
+    for (int image = 0; image < 3; ++image) {
+      std::vector<uint16_t> x(ld * sample_cols);
+      for (int64_t k = 0; k < ld * sample_cols; ++k) {
+        const uint64_t r = random.next();
+        x[k] = image == 0   ? static_cast<uint16_t>(r & 1 ? 65535 : 0)
+               : image == 1 ? static_cast<uint16_t>((k % ld) * 37 + (r & 7))
+                            : static_cast<uint16_t>(r & 1 ? 0x8000 : 0x7FFF);
+      }
+      for (const SampleType type : {kUint16Samples, kInt16Samples}) {
+        for (const int32_t rank : {0, s.m * s.n / 2, s.m * s.n - 1}) {
+          const ImageWindow w = {s.m, s.n, nullptr, s.m * s.n, rank, nullptr};
+          std::vector<uint16_t> out(s.rows * s.cols);
+          const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), s.rows, 0};
+          std::vector<char> work(nibble_histogram_work_bytes(&block, &w));
+          nibble_histogram_ranks(&block, &w, work.data());
+          if (type == kUint16Samples) {
+            EXPECT_EQ(brute_force(x, ld, s.rows, s.cols, w), out) << "image " << image;
+          } else {
+            const std::vector<int16_t> xs(x.begin(), x.end()), ys(out.begin(), out.end());
+            EXPECT_EQ(brute_force(xs, ld, s.rows, s.cols, w), ys) << "image " << image;
+          }
+        }
+      }
+    }
+  }
+}
+
+// What each engine takes: full rectangles only, and the histograms only the classes of their
+// widths.
 TEST(ImageEngines, ServeFullRectanglesOnly) {
   const uint8_t domain[9] = {1, 1, 1, 1, 0, 1, 1, 1, 1};
   double sample = 0, output = 0;
@@ -182,11 +226,15 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   const ImageWindow with_domain = {3, 3, domain, 8, 4, nullptr},
                     full = {3, 3, nullptr, 9, 4, nullptr};
   for (const Engine &engine : kEngines) {
+    block.type = engine.served;
     EXPECT_FALSE(engine.serves(&block, &with_domain)) << engine.name;
     EXPECT_TRUE(engine.serves(&block, &full)) << engine.name;
   }
   block.type = kDoubleSamples;
   EXPECT_FALSE(column_histogram_serves(&block, &full));
+  EXPECT_FALSE(nibble_histogram_serves(&block, &full));
+  block.type = kUint8Samples;
+  EXPECT_FALSE(nibble_histogram_serves(&block, &full));
   const ImageWindow too_large = {9, 9, nullptr, 81, 40, nullptr};
   EXPECT_FALSE(small_kernel_serves(&block, &too_large));
 }

@@ -1,6 +1,7 @@
 #include "core/images/image_ranks.h"
 
 #include "core/images/column_histograms.h"
+#include "core/images/nibble_histograms.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/images/window_select_ranks.h"
@@ -15,7 +16,13 @@ const int32_t kMostSelectedSamples = 9;
 // The engines, fastest first: the first that serves a block and window computes it. The engines
 // for full rectangles go first (the small kernels' networks, up to 64 samples, beat the
 // histograms where both serve), each with its own test of what it serves.
-enum ImageEngine { kSmallKernel, kColumnHistogram, kWindowSelect, kSlidingDomain };
+enum ImageEngine {
+  kSmallKernel,
+  kColumnHistogram,
+  kNibbleHistogram,
+  kWindowSelect,
+  kSlidingDomain
+};
 
 // A domain that holds every sample of its rectangle is the rectangle itself.
 ImageWindow as_rectangle(const ImageWindow *window) {
@@ -29,6 +36,7 @@ ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
     const ImageWindow rectangle = as_rectangle(window);
     if (small_kernel_serves(block, &rectangle)) return kSmallKernel;
     if (column_histogram_serves(block, &rectangle)) return kColumnHistogram;
+    if (nibble_histogram_serves(block, &rectangle)) return kNibbleHistogram;
   }
   if (window->offsets || window->count <= kMostSelectedSamples) return kWindowSelect;
   return kSlidingDomain;
@@ -43,6 +51,8 @@ size_t image_ranks_work_bytes(const ImageBlock *block, const ImageWindow *window
       return static_cast<size_t>(small_kernel_work_bytes(block, &rectangle));
     case kColumnHistogram:
       return static_cast<size_t>(column_histogram_work_bytes(block, &rectangle));
+    case kNibbleHistogram:
+      return static_cast<size_t>(nibble_histogram_work_bytes(block, &rectangle));
     case kWindowSelect:
       return window_select_ranks_work_bytes(block, window);
     case kSlidingDomain:
@@ -60,6 +70,9 @@ void image_ranks(const ImageBlock *block, const ImageWindow *window, void *work)
       return;
     case kColumnHistogram:
       column_histogram_ranks(block, &rectangle, work);
+      return;
+    case kNibbleHistogram:
+      nibble_histogram_ranks(block, &rectangle, work);
       return;
     case kWindowSelect:
       window_select_ranks(block, window, work);
