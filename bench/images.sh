@@ -14,8 +14,8 @@ results=bench/images_results.md
 out=build/bench/images
 if [ "${1:-}" = --quick ]; then rounds=1; results=$out/images_results.md; fi
 mkdir -p "$out"
-g++ -std=c++17 -O2 -g -Wall -Wextra -I. bench/image_bench.cpp core/images/*.cpp core/support/*.cpp \
-  -o "$out/image_bench" -lpthread
+g++ -std=c++17 -O2 -g -Wall -Wextra -I. bench/image_bench.cpp core/images/*.cpp core/counted/rank_set.cpp \
+  core/support/*.cpp -o "$out/image_bench" -lpthread
 {
   "$out/image_bench" "$rounds"
   /usr/bin/python3 bench/images_opencv.py "$rounds"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/images/column_histograms.h"
-#include "core/images/nibble_histograms.h"
+#include "core/images/high_byte_histograms.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/support/sample_key.h"
 #include "test_support.h"
@@ -34,8 +34,8 @@ const Engine kEngines[] = {
      kUint8Samples},
     {"column_histogram", column_histogram_serves, column_histogram_work_bytes,
      column_histogram_ranks, kUint8Samples},
-    {"nibble_histogram", nibble_histogram_serves, nibble_histogram_work_bytes,
-     nibble_histogram_ranks, kUint16Samples},
+    {"high_byte_histogram", high_byte_histogram_serves, high_byte_histogram_work_bytes,
+     high_byte_histogram_ranks, kUint16Samples},
 };
 
 // A NaN output is the block's own NaN, told apart from the samples' by its payload.
@@ -178,16 +178,17 @@ TEST(ImageEngines, ColumnHistogramsMatchASortOfEveryWindow) {
   check_every_class(kEngines[1], false);
 }
 
-TEST(ImageEngines, NibbleHistogramsMatchASortOfEveryWindow) {
+TEST(ImageEngines, HighByteHistogramsMatchASortOfEveryWindow) {
   check_every_class(kEngines[2], false);
 }
 
-// 16-bit samples whose ranks stay in two segments far apart (two levels, half the samples each)
-// or leave their finest segment at every row (a ramp steeper than a segment), in windows as tall
-// as the block's strip and beyond it, over blocks of several strips and a part.
-TEST(ImageEngines, NibbleHistogramsFollowTwoLevelsAndRamps) {
+// 16-bit samples whose ranks stay in two high bytes far apart (two levels, half the samples
+// each) or take a new high byte at every output (a ramp across the columns, 300 a column), in
+// windows wider than a byte's count and blocks wider than a strip.
+TEST(ImageEngines, HighByteHistogramsFollowTwoLevelsAndRamps) {
   Random random = {16};
-  const Shape shapes[] = {{150, 4, 31, 5}, {70, 3, 5, 31}, {135, 2, 8, 40}, {20, 3, 80, 2}};
+  const Shape shapes[] = {
+      {9, 40, 31, 5}, {7, 30, 5, 31}, {4, 1030, 8, 12}, {20, 3, 80, 2}, {5, 3, 2, 300}};
   for (const Shape &s : shapes) {
     const int64_t ld = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
     for (int image = 0; image < 3; ++image) {
@@ -195,7 +196,7 @@ TEST(ImageEngines, NibbleHistogramsFollowTwoLevelsAndRamps) {
       for (int64_t k = 0; k < ld * sample_cols; ++k) {
         const uint64_t r = random.next();
         x[k] = image == 0   ? static_cast<uint16_t>(r & 1 ? 65535 : 0)
-               : image == 1 ? static_cast<uint16_t>((k % ld) * 37 + (r & 7))
+               : image == 1 ? static_cast<uint16_t>((k / ld) * 300 + (r & 7))
                             : static_cast<uint16_t>(r & 1 ? 0x8000 : 0x7FFF);
       }
       for (const SampleType type : {kUint16Samples, kInt16Samples}) {
@@ -203,8 +204,8 @@ TEST(ImageEngines, NibbleHistogramsFollowTwoLevelsAndRamps) {
           const ImageWindow w = {s.m, s.n, nullptr, s.m * s.n, rank, nullptr};
           std::vector<uint16_t> out(s.rows * s.cols);
           const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), s.rows, 0};
-          std::vector<char> work(nibble_histogram_work_bytes(&block, &w));
-          nibble_histogram_ranks(&block, &w, work.data());
+          std::vector<char> work(high_byte_histogram_work_bytes(&block, &w));
+          high_byte_histogram_ranks(&block, &w, work.data());
           if (type == kUint16Samples) {
             EXPECT_EQ(brute_force(x, ld, s.rows, s.cols, w), out) << "image " << image;
           } else {
@@ -232,9 +233,9 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   }
   block.type = kDoubleSamples;
   EXPECT_FALSE(column_histogram_serves(&block, &full));
-  EXPECT_FALSE(nibble_histogram_serves(&block, &full));
+  EXPECT_FALSE(high_byte_histogram_serves(&block, &full));
   block.type = kUint8Samples;
-  EXPECT_FALSE(nibble_histogram_serves(&block, &full));
+  EXPECT_FALSE(high_byte_histogram_serves(&block, &full));
   const ImageWindow too_large = {9, 9, nullptr, 81, 40, nullptr};
   EXPECT_FALSE(small_kernel_serves(&block, &too_large));
 }

@@ -1,7 +1,7 @@
 #include "core/images/image_ranks.h"
 
 #include "core/images/column_histograms.h"
-#include "core/images/nibble_histograms.h"
+#include "core/images/high_byte_histograms.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/images/window_select_ranks.h"
@@ -19,7 +19,7 @@ const int32_t kMostSelectedSamples = 9;
 enum ImageEngine {
   kSmallKernel,
   kColumnHistogram,
-  kNibbleHistogram,
+  kHighByteHistogram,
   kWindowSelect,
   kSlidingDomain
 };
@@ -36,7 +36,7 @@ ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
     const ImageWindow rectangle = as_rectangle(window);
     if (small_kernel_serves(block, &rectangle)) return kSmallKernel;
     if (column_histogram_serves(block, &rectangle)) return kColumnHistogram;
-    if (nibble_histogram_serves(block, &rectangle)) return kNibbleHistogram;
+    if (high_byte_histogram_serves(block, &rectangle)) return kHighByteHistogram;
   }
   if (window->offsets || window->count <= kMostSelectedSamples) return kWindowSelect;
   return kSlidingDomain;
@@ -51,8 +51,8 @@ size_t image_ranks_work_bytes(const ImageBlock *block, const ImageWindow *window
       return static_cast<size_t>(small_kernel_work_bytes(block, &rectangle));
     case kColumnHistogram:
       return static_cast<size_t>(column_histogram_work_bytes(block, &rectangle));
-    case kNibbleHistogram:
-      return static_cast<size_t>(nibble_histogram_work_bytes(block, &rectangle));
+    case kHighByteHistogram:
+      return static_cast<size_t>(high_byte_histogram_work_bytes(block, &rectangle));
     case kWindowSelect:
       return window_select_ranks_work_bytes(block, window);
     case kSlidingDomain:
@@ -71,8 +71,8 @@ void image_ranks(const ImageBlock *block, const ImageWindow *window, void *work)
     case kColumnHistogram:
       column_histogram_ranks(block, &rectangle, work);
       return;
-    case kNibbleHistogram:
-      nibble_histogram_ranks(block, &rectangle, work);
+    case kHighByteHistogram:
+      high_byte_histogram_ranks(block, &rectangle, work);
       return;
     case kWindowSelect:
       window_select_ranks(block, window, work);
