@@ -171,7 +171,9 @@ int main(int argc, char **argv) {
   }
   for (int32_t side : {7, 8, 9, 15, 31, 51}) {
     for (Image image : {kUniform, kTwoLevel, kRamp}) {
-      run<uint16_t>(kUint16Samples, side, "small_kernel", image, rounds);
+      if (side != 7 || image != kUniform) {  // the small kernels serve up to 64 samples
+        run<uint16_t>(kUint16Samples, side, "small_kernel", image, rounds);
+      }
       run<uint16_t>(kUint16Samples, side, "high_byte_histogram", image, rounds);
       if (side >= 9) run<uint16_t>(kUint16Samples, side, "sliding_domain", image, 1);
     }
