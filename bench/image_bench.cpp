@@ -1,7 +1,7 @@
 // Times the image rank engines directly on one 2000-by-2000 plane (one thread), beside a plain
-// per-window selection (the samples of each window gathered and nth_element'd) on a crop, and
-// prints one line a case: engine, class, window, image, ns an output pixel (best of the rounds).
-// Usage: image_bench [rounds [case prefix]]
+// per-window selection (the samples of each window gathered and nth_element'd) and the general
+// sliding rank set (one round) on a 500-by-500 crop, and prints one line a case: engine, class,
+// window, image, ns an output pixel (best of the rounds). Usage: image_bench [rounds [case prefix]]
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
