@@ -29,7 +29,7 @@ bool high_byte_histogram_serves(const ImageBlock *block, const ImageWindow *wind
 
 // The work memory high_byte_histogram_ranks needs, in bytes (any alignment): 136 KiB for the
 // window's key counts and 272 bytes a sample column of a strip, at most 1024 outputs and the
-// window's n - 1 columns wide (under 0.5 MiB up to n = 800); bounded by the window's width, not
+// window's n - 1 columns wide (under 0.5 MiB up to n = 390); bounded by the window's width, not
 // the block's.
 int64_t high_byte_histogram_work_bytes(const ImageBlock *block, const ImageWindow *window);
 
