@@ -1,7 +1,7 @@
 // Times the image rank engines directly on one 2000-by-2000 plane (one thread), beside a plain
-// per-window selection (the samples of each window gathered and nth_element'd) on a crop, and
-// prints one line a case: engine, class, window, image, ns an output pixel (best of the rounds).
-// Usage: image_bench [rounds [case prefix]]
+// per-window selection (the samples of each window gathered and nth_element'd) and the general
+// sliding rank set (one round) on a 500-by-500 crop, and prints one line a case: engine, class,
+// window, image, ns an output pixel (best of the rounds). Usage: image_bench [rounds [case prefix]]
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/images/column_histograms.h"
+#include "core/images/high_byte_histograms.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
@@ -27,11 +28,14 @@ struct Plane {
   int64_t ld, rows, cols;
 };
 
-// Uniform noise over the class's range (doubles and singles over [0, 1)), or two levels (0 and
-// the top of the range, each half the samples): a rank that jumps between the ends of the range.
+enum Image { kUniform, kTwoLevel, kRamp };
+
+// Uniform noise over the class's range (doubles and singles over [0, 1)), two levels (0 and the
+// top of the range, each half the samples): a rank that jumps between the ends of the range, or
+// (16-bit classes) a ramp across the columns, 300 a column with noise, whose rank takes a new
+// high byte at every column.
 template <class T>
-Plane make_plane(SampleType type, int64_t rows, int64_t cols, int32_t m, int32_t n,
-                 bool two_level) {
+Plane make_plane(SampleType type, int64_t rows, int64_t cols, int32_t m, int32_t n, Image image) {
   Plane p{type, {}, {}, rows + m - 1, rows, cols};
   const int64_t count = p.ld * (cols + n - 1);
   p.samples.resize(count * sizeof(T));
@@ -40,8 +44,10 @@ Plane make_plane(SampleType type, int64_t rows, int64_t cols, int32_t m, int32_t
   T *x = reinterpret_cast<T *>(p.samples.data());
   for (int64_t i = 0; i < count; ++i) {
     const uint64_t r = rng();
-    if (two_level) {
+    if (image == kTwoLevel) {
       x[i] = static_cast<T>((r & 1) ? (sizeof(T) == 1 ? 255 : 60000) : 0);
+    } else if (image == kRamp) {
+      x[i] = static_cast<T>((i / p.ld) * 300 + (r & 7));
     } else if (sizeof(T) >= 4) {
       x[i] = static_cast<T>(static_cast<double>(r >> 11) * 0x1p-53);
     } else {
@@ -107,13 +113,13 @@ const char *type_name(SampleType t) {
 const char *only = "";
 
 template <class T>
-void run(SampleType type, int32_t side, const char *engine, bool two_level, int rounds) {
+void run(SampleType type, int32_t side, const char *engine, Image image, int rounds) {
   const std::string e = engine;
   const std::string name = e + " " + type_name(type) + " " + std::to_string(side);
   if (name.compare(0, std::strlen(only), only) != 0) return;
-  const bool selection = e == "selection";
+  const bool selection = e == "selection" || e == "sliding_domain";
   const int64_t rows = selection ? 500 : kSide;
-  Plane p = make_plane<T>(type, rows, rows, side, side, two_level);
+  Plane p = make_plane<T>(type, rows, rows, side, side, image);
   const ImageWindow w = {side, side, nullptr, side * side, side * side / 2, nullptr};
   const ImageBlock b = {type, p.samples.data(), p.ld, p.rows, p.cols, p.outputs.data(), p.rows, 0};
   RankFunction f = select_each_window<T>;
@@ -126,6 +132,10 @@ void run(SampleType type, int32_t side, const char *engine, bool two_level, int 
     if (!column_histogram_serves(&b, &w)) return;
     f = column_histogram_ranks;
     work = column_histogram_work_bytes(&b, &w);
+  } else if (e == "high_byte_histogram") {
+    if (!high_byte_histogram_serves(&b, &w)) return;
+    f = high_byte_histogram_ranks;
+    work = high_byte_histogram_work_bytes(&b, &w);
   } else if (e == "ranked_sub_blocks") {
     if (!ranked_sub_blocks_serves(&b, &w)) return;
     f = [](const ImageBlock *block, const ImageWindow *window, void *room) {
@@ -138,7 +148,10 @@ void run(SampleType type, int32_t side, const char *engine, bool two_level, int 
   }
   const double ns = time_case(p, side, side, f, work, selection ? 1 : rounds);
   std::printf("%s %s %d %s %lld %.3f\n", engine, type_name(type), side,
-              two_level ? "two-level" : "uniform", static_cast<long long>(rows), ns);
+              image == kTwoLevel ? "two-level"
+              : image == kRamp   ? "ramp"
+                                 : "uniform",
+              static_cast<long long>(rows), ns);
   std::fflush(stdout);
 }
 
@@ -148,25 +161,35 @@ int main(int argc, char **argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
   if (argc > 2) only = argv[2];
   for (int32_t side : {3, 5, 7}) {
-    run<uint8_t>(kUint8Samples, side, "small_kernel", false, rounds);
-    run<uint16_t>(kUint16Samples, side, "small_kernel", false, rounds);
-    run<float>(kSingleSamples, side, "small_kernel", false, rounds);
-    run<double>(kDoubleSamples, side, "small_kernel", false, rounds);
-    run<double>(kDoubleSamples, side, "selection", false, rounds);
-    run<uint8_t>(kUint8Samples, side, "selection", false, rounds);
+    run<uint8_t>(kUint8Samples, side, "small_kernel", kUniform, rounds);
+    run<uint16_t>(kUint16Samples, side, "small_kernel", kUniform, rounds);
+    run<float>(kSingleSamples, side, "small_kernel", kUniform, rounds);
+    run<double>(kDoubleSamples, side, "small_kernel", kUniform, rounds);
+    run<double>(kDoubleSamples, side, "selection", kUniform, rounds);
+    run<uint8_t>(kUint8Samples, side, "selection", kUniform, rounds);
   }
-  run<double>(kDoubleSamples, 3, "small_kernel", true, rounds);
-  run<uint8_t>(kUint8Samples, 8, "small_kernel", false, rounds);
-  run<double>(kDoubleSamples, 8, "small_kernel", false, rounds);
-  run<double>(kDoubleSamples, 8, "selection", false, rounds);
+  run<double>(kDoubleSamples, 3, "small_kernel", kTwoLevel, rounds);
+  run<uint8_t>(kUint8Samples, 8, "small_kernel", kUniform, rounds);
+  run<double>(kDoubleSamples, 8, "small_kernel", kUniform, rounds);
+  run<double>(kDoubleSamples, 8, "selection", kUniform, rounds);
   for (int32_t side : {5, 7, 8, 9, 15, 31, 51}) {
-    run<uint8_t>(kUint8Samples, side, "column_histogram", false, rounds);
-    run<uint8_t>(kUint8Samples, side, "column_histogram", true, rounds);
+    run<uint8_t>(kUint8Samples, side, "column_histogram", kUniform, rounds);
+    run<uint8_t>(kUint8Samples, side, "column_histogram", kTwoLevel, rounds);
+  }
+  for (int32_t side : {7, 8, 9, 15, 31, 51}) {
+    for (Image image : {kUniform, kTwoLevel, kRamp}) {
+      if (side != 7 || image != kUniform) {  // the small kernels serve up to 64 samples
+        run<uint16_t>(kUint16Samples, side, "small_kernel", image, rounds);
+      }
+      run<uint16_t>(kUint16Samples, side, "high_byte_histogram", image, rounds);
+      if (side >= 9) run<uint16_t>(kUint16Samples, side, "sliding_domain", image, 1);
+    }
   }
   for (int32_t side : {8, 9, 15, 31, 51}) {
-    run<double>(kDoubleSamples, side, "ranked_sub_blocks", false, rounds);
-    run<double>(kDoubleSamples, side, "ranked_sub_blocks", true, rounds);
-    run<double>(kDoubleSamples, side, "sliding_domain", false, rounds);
+    for (Image image : {kUniform, kTwoLevel, kRamp}) {
+      run<double>(kDoubleSamples, side, "ranked_sub_blocks", image, rounds);
+      if (side >= 9) run<double>(kDoubleSamples, side, "sliding_domain", image, 1);
+    }
   }
   return 0;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/images/column_histograms.h"
+#include "core/images/high_byte_histograms.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/support/sample_key.h"
@@ -26,6 +27,7 @@ struct Engine {
   bool (*serves)(const ImageBlock *, const ImageWindow *);
   int64_t (*work_bytes)(const ImageBlock *, const ImageWindow *);
   void (*ranks)(const ImageBlock *, const ImageWindow *, void *);
+  SampleType served;  // a class it serves
 };
 
 // Sub-blocks far smaller than the engine's own, for many seams between them.
@@ -45,11 +47,14 @@ bool small_sub_blocks_serve(const ImageBlock *block, const ImageWindow *window) 
 }
 
 const Engine kEngines[] = {
-    {"small_kernel", small_kernel_serves, small_kernel_work_bytes, small_kernel_ranks},
+    {"small_kernel", small_kernel_serves, small_kernel_work_bytes, small_kernel_ranks,
+     kUint8Samples},
     {"column_histogram", column_histogram_serves, column_histogram_work_bytes,
-     column_histogram_ranks},
+     column_histogram_ranks, kUint8Samples},
+    {"high_byte_histogram", high_byte_histogram_serves, high_byte_histogram_work_bytes,
+     high_byte_histogram_ranks, kUint16Samples},
     {"ranked_sub_blocks", small_sub_blocks_serve, small_sub_blocks_work_bytes,
-     small_sub_blocks_ranks},
+     small_sub_blocks_ranks, kDoubleSamples},
 };
 
 // A NaN output is the block's own NaN, told apart from the samples' by its payload.
@@ -192,12 +197,52 @@ TEST(ImageEngines, ColumnHistogramsMatchASortOfEveryWindow) {
   check_every_class(kEngines[1], false);
 }
 
-TEST(ImageEngines, RankedSubBlocksMatchASortOfEveryWindow) {
+TEST(ImageEngines, HighByteHistogramsMatchASortOfEveryWindow) {
   check_every_class(kEngines[2], false);
 }
 
-// What each engine takes: full rectangles only, the histograms only the classes of at most 16
-// bits, the ranked sub-blocks only those beyond.
+TEST(ImageEngines, RankedSubBlocksMatchASortOfEveryWindow) {
+  check_every_class(kEngines[3], false);
+}
+
+// 16-bit samples whose ranks stay in two high bytes far apart (two levels, half the samples
+// each) or take a new high byte at every output (a ramp across the columns, 300 a column), in
+// windows wider than a byte's count and blocks wider than a strip.
+TEST(ImageEngines, HighByteHistogramsFollowTwoLevelsAndRamps) {
+  Random random = {16};
+  const Shape shapes[] = {
+      {9, 40, 31, 5}, {7, 30, 5, 31}, {4, 1030, 8, 12}, {20, 3, 80, 2}, {5, 3, 2, 300}};
+  for (const Shape &s : shapes) {
+    const int64_t ld = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
+    for (int image = 0; image < 3; ++image) {
+      std::vector<uint16_t> x(ld * sample_cols);
+      for (int64_t k = 0; k < ld * sample_cols; ++k) {
+        const uint64_t r = random.next();
+        x[k] = image == 0   ? static_cast<uint16_t>(r & 1 ? 65535 : 0)
+               : image == 1 ? static_cast<uint16_t>((k / ld) * 300 + (r & 7))
+                            : static_cast<uint16_t>(r & 1 ? 0x8000 : 0x7FFF);
+      }
+      for (const SampleType type : {kUint16Samples, kInt16Samples}) {
+        for (const int32_t rank : {0, s.m * s.n / 2, s.m * s.n - 1}) {
+          const ImageWindow w = {s.m, s.n, nullptr, s.m * s.n, rank, nullptr};
+          std::vector<uint16_t> out(s.rows * s.cols);
+          const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), s.rows, 0};
+          std::vector<char> work(high_byte_histogram_work_bytes(&block, &w));
+          high_byte_histogram_ranks(&block, &w, work.data());
+          if (type == kUint16Samples) {
+            EXPECT_EQ(brute_force(x, ld, s.rows, s.cols, w), out) << "image " << image;
+          } else {
+            const std::vector<int16_t> xs(x.begin(), x.end()), ys(out.begin(), out.end());
+            EXPECT_EQ(brute_force(xs, ld, s.rows, s.cols, w), ys) << "image " << image;
+          }
+        }
+      }
+    }
+  }
+}
+
+// What each engine takes: full rectangles only, the histograms only the classes of their widths,
+// the ranked sub-blocks only those beyond 16 bits and no offsets.
 TEST(ImageEngines, ServeFullRectanglesOnly) {
   const uint8_t domain[9] = {1, 1, 1, 1, 0, 1, 1, 1, 1};
   double sample = 0, output = 0;
@@ -205,7 +250,7 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   const ImageWindow with_domain = {3, 3, domain, 8, 4, nullptr},
                     full = {3, 3, nullptr, 9, 4, nullptr};
   for (const Engine &engine : kEngines) {
-    block.type = engine.serves == small_sub_blocks_serve ? kDoubleSamples : kUint8Samples;
+    block.type = engine.served;
     EXPECT_FALSE(engine.serves(&block, &with_domain)) << engine.name;
     EXPECT_TRUE(engine.serves(&block, &full)) << engine.name;
   }
@@ -216,6 +261,9 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   EXPECT_FALSE(ranked_sub_blocks_serves(&block, &full));
   block.type = kDoubleSamples;
   EXPECT_FALSE(column_histogram_serves(&block, &full));
+  EXPECT_FALSE(high_byte_histogram_serves(&block, &full));
+  block.type = kUint8Samples;
+  EXPECT_FALSE(high_byte_histogram_serves(&block, &full));
   const ImageWindow too_large = {9, 9, nullptr, 81, 40, nullptr};
   EXPECT_FALSE(small_kernel_serves(&block, &too_large));
 }

@@ -1,6 +1,7 @@
 #include "core/images/image_ranks.h"
 
 #include "core/images/column_histograms.h"
+#include "core/images/high_byte_histograms.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
@@ -20,11 +21,12 @@ const int32_t kMostNetworkSamples = 49;
 // The engines, fastest first: the first that serves a block and window computes it. The engines
 // for full rectangles go first: beyond 49 samples the 8-bit histograms, and for classes wider
 // than 16 bits the sub-blocks ranked into the 16-bit engines (a sub-block's sort and that engine
-// beat the sliding set over the whole block's samples); otherwise the small kernels' networks, up
-// to 64 samples. Each engine has its own test of what it serves.
+// beat the sliding set over the whole block's samples); then the small kernels' networks, up to
+// 64 samples; then the 16-bit histograms. Each engine has its own test of what it serves.
 enum ImageEngine {
   kSmallKernel,
   kColumnHistogram,
+  kHighByteHistogram,
   kRankedSubBlocks,
   kWindowSelect,
   kSlidingDomain
@@ -46,6 +48,7 @@ ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
     if (sub_blocks && rectangle.count > kMostNetworkSamples) return kRankedSubBlocks;
     if (small_kernel_serves(block, &rectangle)) return kSmallKernel;
     if (histograms) return kColumnHistogram;
+    if (high_byte_histogram_serves(block, &rectangle)) return kHighByteHistogram;
     if (sub_blocks) return kRankedSubBlocks;
   }
   if (window->offsets || window->count <= kMostSelectedSamples) return kWindowSelect;
@@ -61,6 +64,8 @@ size_t image_ranks_work_bytes(const ImageBlock *block, const ImageWindow *window
       return static_cast<size_t>(small_kernel_work_bytes(block, &rectangle));
     case kColumnHistogram:
       return static_cast<size_t>(column_histogram_work_bytes(block, &rectangle));
+    case kHighByteHistogram:
+      return static_cast<size_t>(high_byte_histogram_work_bytes(block, &rectangle));
     case kRankedSubBlocks:
       return static_cast<size_t>(ranked_sub_blocks_work_bytes(block, &rectangle));
     case kWindowSelect:
@@ -80,6 +85,9 @@ void image_ranks(const ImageBlock *block, const ImageWindow *window, void *work)
       return;
     case kColumnHistogram:
       column_histogram_ranks(block, &rectangle, work);
+      return;
+    case kHighByteHistogram:
+      high_byte_histogram_ranks(block, &rectangle, work);
       return;
     case kRankedSubBlocks:
       ranked_sub_blocks_ranks(block, &rectangle, work);

@@ -77,6 +77,24 @@
 %!   assert(same_bits(plorvent_medfilt2(B), medfilt2(B)));
 %! end
 
+%!test  # 16-bit samples over the whole range, large windows (the 16-bit histograms)
+%! A = floor(rand(45, 52) * 65536);
+%! A(rand(size(A)) < 0.1) = 0;
+%! A(rand(size(A)) < 0.1) = 65535;
+%! A(:, 1:20) = 60000 * (rand(45, 20) < 0.5);  # two levels: the rank jumps across the range
+%! for c = {'uint16', 'int16'}
+%!   B = cast(A - strcmp(c{1}, 'int16') * 32768, c{1});
+%!   for d = {true(15, 15), true(9, 17), true(20, 11)}
+%!     count = nnz(d{1});
+%!     for order = [1, ceil(count / 2), count]
+%!       assert(same_bits(plorvent_ordfilt2(B, order, d{1}, 'symmetric'), ...
+%!                        ordfilt2(B, order, d{1}, 'symmetric')), ...
+%!              sprintf('%s %s order %d', c{1}, mat2str(size(d{1})), order));
+%!     end
+%!   end
+%!   assert(same_bits(plorvent_medfilt2(B, [31 31]), medfilt2(B, [31 31])), c{1});
+%! end
+
 %!test  # +-Inf, -0 and NaN, every float class, against the sort; windows beyond the image
 %! for c = {'double', 'single'}
 %!   A = cast(round(6 * randn(13, 11)), c{1});
