@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/images/count_lanes.h"
+#include "core/support/storage_layout.h"
 #include "core/support/vector_width.h"
 
 namespace {
@@ -66,15 +67,26 @@ bool column_histogram_serves(const ImageBlock *block, const ImageWindow *window)
          (t == kUint8Samples || t == kInt8Samples || t == kLogicalSamples);
 }
 
-int64_t column_histogram_work_bytes(const ImageBlock *, const ImageWindow *window) {
+namespace {
+
+// The work memory: each sample row's fine and coarse counts for a strip.
+RowHistograms carve_rows(StorageLayout &s, const ImageWindow *window) {
   const int64_t sample_rows = kStripRows + window->rows - 1;
-  return sample_rows * (kBins + kCoarseBins) * int64_t{sizeof(uint16_t)};
+  RowHistograms h;
+  h.fine = take<uint16_t>(s, sample_rows * kBins);
+  h.coarse = take<uint16_t>(s, sample_rows * kCoarseBins);
+  return h;
+}
+
+}  // namespace
+
+int64_t column_histogram_work_bytes(const ImageBlock *, const ImageWindow *window) {
+  return static_cast<int64_t>(bytes_taken_by([&](StorageLayout &s) { carve_rows(s, window); }));
 }
 
 void column_histogram_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
-  const int64_t sample_rows = kStripRows + window->rows - 1;
-  uint16_t *counts = static_cast<uint16_t *>(work);
-  const RowHistograms h = {counts, counts + sample_rows * kBins};
+  StorageLayout s = carving_layout(work);
+  const RowHistograms h = carve_rows(s, window);
   WindowHistogram w;
   for (int64_t i0 = 0; i0 < block->rows; i0 += kStripRows) {
     const int64_t rows = block->rows - i0 < kStripRows ? block->rows - i0 : kStripRows;

@@ -20,8 +20,8 @@
 // most 65535 samples (its counts are 16-bit).
 bool column_histogram_serves(const ImageBlock *block, const ImageWindow *window);
 
-// The work memory column_histogram_ranks needs, in bytes (any alignment); bounded by the
-// window's height, not the block's.
+// The work memory column_histogram_ranks needs, in bytes (aligned for 16-bit counts); bounded by
+// the window's height, not the block's.
 int64_t column_histogram_work_bytes(const ImageBlock *block, const ImageWindow *window);
 
 // Every output of the block; `work` holds column_histogram_work_bytes bytes.

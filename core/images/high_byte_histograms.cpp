@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "core/support/storage_layout.h"
+
 namespace {
 
 constexpr int32_t kSegment = 16;  // bins a segment, and segments a level
@@ -149,6 +151,19 @@ void rank_strip(const ImageBlock *block, const ImageWindow *window, int64_t j0, 
   std::memset(h.fine, 0, static_cast<size_t>(h.columns * kSegment * kSegment));
 }
 
+// The work memory: the window's key counts, then the strip's column counts.
+void carve_counts(StorageLayout &s, int64_t columns, WindowCounts &w, ColumnCounts &h) {
+  w.bits12 = take<uint16_t>(s, 4096);
+  w.keys = take<uint16_t>(s, 65536);
+  h.columns = columns;
+  h.coarse = take<uint8_t>(s, columns * kSegment);
+  h.fine = take<uint8_t>(s, columns * kSegment * kSegment);
+}
+
+int64_t strip_columns(const ImageBlock *block, const ImageWindow *window) {
+  return strip_cols(block) + window->cols - 1;
+}
+
 }  // namespace
 
 bool high_byte_histogram_serves(const ImageBlock *block, const ImageWindow *window) {
@@ -158,25 +173,26 @@ bool high_byte_histogram_serves(const ImageBlock *block, const ImageWindow *wind
          (t == kUint16Samples || t == kInt16Samples);
 }
 
+// A byte more than the counts take, to align their 16-bit counts.
 int64_t high_byte_histogram_work_bytes(const ImageBlock *block, const ImageWindow *window) {
-  const int64_t columns = strip_cols(block) + window->cols - 1;
-  return 1 + (4096 + 65536) * int64_t{sizeof(uint16_t)} + columns * kSegment * (1 + kSegment);
+  WindowCounts w;
+  ColumnCounts h;
+  return 1 + static_cast<int64_t>(bytes_taken_by(
+                 [&](StorageLayout &s) { carve_counts(s, strip_columns(block, window), w, h); }));
 }
 
 void high_byte_histogram_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
   if (block->rows <= 0 || block->cols <= 0) return;
   const int64_t strip = strip_cols(block);
-  WindowCounts w;
-  // The work memory holds a byte more than it needs, to align its 16-bit counts.
   const unsigned long long address = reinterpret_cast<unsigned long long>(work);
-  w.bits12 = reinterpret_cast<uint16_t *>(static_cast<char *>(work) + address % 2);
-  w.keys = w.bits12 + 4096;
-  std::memset(w.bits12, 0, (4096 + 65536) * sizeof *w.bits12);
+  StorageLayout s = carving_layout(static_cast<char *>(work) + address % 2);
+  WindowCounts w;
   ColumnCounts h;
-  h.columns = strip + window->cols - 1;
-  h.coarse = reinterpret_cast<uint8_t *>(w.keys + 65536);
-  h.fine = h.coarse + h.columns * kSegment;
-  std::memset(h.coarse, 0, static_cast<size_t>(h.columns * kSegment * (1 + kSegment)));
+  carve_counts(s, strip_columns(block, window), w, h);
+  std::memset(w.bits12, 0, 4096 * sizeof *w.bits12);
+  std::memset(w.keys, 0, 65536 * sizeof *w.keys);
+  std::memset(h.coarse, 0, static_cast<size_t>(h.columns * kSegment));
+  std::memset(h.fine, 0, static_cast<size_t>(h.columns * kSegment * kSegment));
   for (int32_t k = 0; k < kSegment; ++k) w.fine_pass[k] = w.fine_col[k] = kNoPass;
   int64_t pass = 0;
   for (int64_t j0 = 0; j0 < block->cols; j0 += strip) {

@@ -9,7 +9,6 @@
 #include <limits>
 #include <type_traits>
 
-#include "core/images/image_block.h"
 #include "core/jobs/sample_types.h"
 #include "core/support/sample_key.h"
 
@@ -38,12 +37,11 @@ inline T image_value(int64_t key, double nan) {
   }
 }
 
-// The keys of the block's first `rows` by `cols` samples, column by column, `rows` apart.
+// The keys of `rows` by `cols` samples, `ld` apart in x, column by column, `rows` apart.
 template <class T>
-void key_samples(const ImageBlock *b, int64_t rows, int64_t cols, int64_t *keys) {
-  const T *x = static_cast<const T *>(b->samples);
+void key_samples(const T *x, int64_t ld, int64_t rows, int64_t cols, int64_t *keys) {
   for (int64_t c = 0; c < cols; ++c) {
-    for (int64_t r = 0; r < rows; ++r) keys[r + c * rows] = image_key(x[r + c * b->samples_ld]);
+    for (int64_t r = 0; r < rows; ++r) keys[r + c * rows] = image_key(x[r + c * ld]);
   }
 }
 

@@ -62,15 +62,8 @@ SubBlockRoom carve_room(StorageLayout &s, const ImageBlock *b, const ImageWindow
 template <class T>
 void rank_sub_block(const ImageBlock *b, const ImageWindow *w, const SubBlockRoom &room,
                     SubBlockShape s, int64_t i0, int64_t j0) {
-  const ImageBlock at = {b->type,
-                         static_cast<const T *>(b->samples) + i0 + j0 * b->samples_ld,
-                         b->samples_ld,
-                         s.sample_rows,
-                         s.sample_cols,
-                         nullptr,
-                         0,
-                         b->nan};
-  key_samples<T>(&at, s.sample_rows, s.sample_cols, room.keys);
+  const T *x = static_cast<const T *>(b->samples) + i0 + j0 * b->samples_ld;
+  key_samples(x, b->samples_ld, s.sample_rows, s.sample_cols, room.keys);
   const int32_t count = static_cast<int32_t>(s.sample_rows * s.sample_cols);
   rank_keys(room.keys, count, room.place_of, room.sorted, room.sort_scratch);
   for (int32_t k = 0; k < count; ++k) room.places[k] = static_cast<uint16_t>(room.place_of[k]);

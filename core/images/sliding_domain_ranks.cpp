@@ -100,7 +100,7 @@ void ranks_of_class(const ImageBlock *b, const ImageWindow *w, void *work) {
   SlidingRoom room = carve_room(s, b, w);
   const int64_t block_rows = b->rows + w->rows - 1, block_cols = b->cols + w->cols - 1;
   const int32_t count = static_cast<int32_t>(block_rows * block_cols);
-  key_samples<T>(b, block_rows, block_cols, room.keys);
+  key_samples(static_cast<const T *>(b->samples), b->samples_ld, block_rows, block_cols, room.keys);
   rank_keys(room.keys, count, room.rank_of, room.sorted, room.sort_scratch);
   const int32_t runs = domain_runs(w, room.runs);
   clear_rank_set(&room.set, count);
