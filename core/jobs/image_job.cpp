@@ -80,9 +80,16 @@ void copy_tile(const ImageJob &job, const X *plane, const ImageRoom &room, int64
     }
     const X *column = plane + source_col * job.rows;
     for (int64_t r = 0; r < begin; ++r) out[r] = padded_sample(column, room.sources[r], fill);
-    for (int64_t r = begin; r < end; ++r) out[r] = static_cast<Y>(column[first_row + r]);
+    std::copy(column + first_row + begin, column + first_row + end, out + begin);  // memmove
     for (int64_t r = end; r < rows; ++r) out[r] = padded_sample(column, room.sources[r], fill);
   }
+}
+
+// Whether rows first_row ... first_row + rows - 1 and columns likewise all lie inside the image.
+bool lies_inside(const ImageJob &job, int64_t first_row, int64_t first_col, int64_t rows,
+                 int64_t cols) {
+  return first_row >= 0 && first_col >= 0 && first_row + rows <= job.rows &&
+         first_col + cols <= job.cols;
 }
 
 struct Run {
@@ -114,7 +121,14 @@ void image_task(void *context, int32_t worker, int64_t task) {
   }
   const int64_t plane_at = plane * job.rows * job.cols;
   const int64_t cols = b.cols + job.window.cols - 1;
-  if (job.x_type == job.y_type) {
+  size_t element = 8;
+  with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
+  if (job.x_type == job.y_type && lies_inside(job, first_row, first_col, b.samples_ld, cols)) {
+    // The padded samples are the image's own: the engines read them in place.
+    b.samples = static_cast<const char *>(job.x) +
+                (plane_at + first_row + first_col * job.rows) * static_cast<int64_t>(element);
+    b.samples_ld = job.rows;
+  } else if (job.x_type == job.y_type) {
     with_element_type(job.x_type, [&](auto *e) {
       using T = std::remove_pointer_t<decltype(e)>;
       copy_tile<T, T>(job, static_cast<const T *>(job.x) + plane_at, room, first_row, first_col,
@@ -124,8 +138,6 @@ void image_task(void *context, int32_t worker, int64_t task) {
     copy_tile<uint8_t, double>(job, static_cast<const uint8_t *>(job.x) + plane_at, room, first_row,
                                first_col, b.samples_ld, cols);
   }
-  size_t element = 8;
-  with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
   b.outputs = static_cast<char *>(job.y) + (plane_at + i0 + j0 * job.rows) * element;
   image_ranks(&b, &job.window, room.engine);
 }

@@ -189,6 +189,11 @@
 %!   end
 %! end
 %! assert(same_bits(one(:, :, 2), reference(A(:, :, 2), k, d, 'symmetric', [])));
+%! # Tiles of 512 rows: the ones inside the image are read in place.
+%! B = randi([0 255], 1100, 600, 'uint8');
+%! assert(same_bits(plorvent_medfilt2(B, [3 3], 'Threads', 2), medfilt2(B, [3 3])));
+%! C = randn(1100, 600);
+%! assert(same_bits(plorvent_medfilt2(C, [5 5], 'symmetric'), medfilt2(C, [5 5], 'symmetric')));
 
 %!test  # work memory: refused past the budget, then served; the caller's array untouched
 %! A = rand(300);
