@@ -84,8 +84,10 @@ else
 end
 end
 
+% Whether every element is a whole number from 1 to 2147483647 (one vector test, no call each).
 function yes = is_whole_each(v)
-yes = arrayfun(@(e) is_whole(e, 1, 2147483647), v);
+v = full(double(v));
+yes = isfinite(v) & v >= 1 & v <= 2147483647 & v == fix(v);
 end
 
 function m = middle_mean(a, b)
