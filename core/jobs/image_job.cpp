@@ -92,12 +92,61 @@ bool lies_inside(const ImageJob &job, int64_t first_row, int64_t first_col, int6
          first_col + cols <= job.cols;
 }
 
+// How one dimension of the outputs is cut into tiles of at most `size` outputs. When the window
+// reaches little beyond a tile, the outputs whose windows cross the image's edge (the first
+// `head`, the last `tail`) are tiles of their own, so that every other tile's samples lie inside
+// the image and are read in place, and only thin tiles hold the padding.
+struct TileCuts {
+  int64_t size;
+  int64_t head, body, tail;  // outputs in each stretch, cut apart
+};
+
+TileCuts tile_cuts(int64_t outputs, int64_t size, int32_t window) {
+  const int64_t before = before_origin(window), after = window - 1 - before;
+  if (outputs <= before + after || 8 * std::max(before, after) > size) {
+    return {size, 0, outputs, 0};
+  }
+  return {size, before, outputs - before - after, after};
+}
+
+int64_t tile_count(const TileCuts &c) {
+  return ceil_div(c.head, c.size) + ceil_div(c.body, c.size) + ceil_div(c.tail, c.size);
+}
+
+// Tile k's first output and its count of outputs.
+void tile_span(const TileCuts &c, int64_t k, int64_t *first, int64_t *count) {
+  int64_t start = 0;
+  for (const int64_t stretch : {c.head, c.body, c.tail}) {
+    const int64_t tiles = ceil_div(stretch, c.size);
+    if (k < tiles) {
+      *first = start + k * c.size;
+      *count = std::min(c.size, stretch - k * c.size);
+      return;
+    }
+    k -= tiles;
+    start += stretch;
+  }
+}
+
 struct Run {
   const ImageJob *job;
   const ImagePlan *plan;
   char *storage;
+  TileCuts row_cuts, col_cuts;
   int64_t row_tiles, col_tiles;
 };
+
+Run run_of(const ImageJob &job, const ImagePlan &plan, void *storage) {
+  Run run = {};
+  run.job = &job;
+  run.plan = &plan;
+  run.storage = static_cast<char *>(storage);
+  run.row_cuts = tile_cuts(job.rows, plan.tile_rows, job.window.rows);
+  run.col_cuts = tile_cuts(job.cols, plan.tile_cols, job.window.cols);
+  run.row_tiles = tile_count(run.row_cuts);
+  run.col_tiles = tile_count(run.col_cuts);
+  return run;
+}
 
 void image_task(void *context, int32_t worker, int64_t task) {
   const Run &run = *static_cast<const Run *>(context);
@@ -107,11 +156,10 @@ void image_task(void *context, int32_t worker, int64_t task) {
   const ImageRoom room = carve_room(s, job, plan);
   const int64_t plane = task / (run.row_tiles * run.col_tiles);
   const int64_t tile = task % (run.row_tiles * run.col_tiles);
-  const int64_t i0 = tile % run.row_tiles * plan.tile_rows;
-  const int64_t j0 = tile / run.row_tiles * plan.tile_cols;
+  int64_t i0 = 0, j0 = 0;
   ImageBlock b = tile_block(job, plan);
-  b.rows = std::min(plan.tile_rows, job.rows - i0);
-  b.cols = std::min(plan.tile_cols, job.cols - j0);
+  tile_span(run.row_cuts, tile % run.row_tiles, &i0, &b.rows);
+  tile_span(run.col_cuts, tile / run.row_tiles, &j0, &b.cols);
   b.samples_ld = b.rows + job.window.rows - 1;
   b.samples = room.samples;
   const int64_t first_row = i0 - before_origin(job.window.rows);
@@ -158,8 +206,8 @@ ImagePlan plan_image(const ImageJob &job) {
   const int64_t block_rows = plan.tile_rows + job.window.rows - 1;
   const int64_t fitting = kTileSamples / block_rows - (job.window.cols - 1);
   plan.tile_cols = std::max<int64_t>(1, std::min(fitting, job.cols));
-  const int64_t tasks =
-      job.planes * ceil_div(job.rows, plan.tile_rows) * ceil_div(job.cols, plan.tile_cols);
+  const Run run = run_of(job, plan, nullptr);
+  const int64_t tasks = job.planes * run.row_tiles * run.col_tiles;
   plan.workers = static_cast<int32_t>(
       std::min<int64_t>(workers_for(job.rows * job.cols * job.planes, job.threads), tasks));
   plan.worker_bytes = bytes_taken_by([&](StorageLayout &s) { carve_room(s, job, plan); });
@@ -168,7 +216,6 @@ ImagePlan plan_image(const ImageJob &job) {
 
 void run_image(const ImageJob &job, const ImagePlan &plan, void *storage) {
   if (is_empty(job)) return;
-  Run run = {&job, &plan, static_cast<char *>(storage), ceil_div(job.rows, plan.tile_rows),
-             ceil_div(job.cols, plan.tile_cols)};
+  Run run = run_of(job, plan, storage);
   run_on_workers(image_task, &run, job.planes * run.row_tiles * run.col_tiles, plan.workers);
 }

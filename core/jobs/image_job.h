@@ -1,9 +1,10 @@
 // The whole of an image rank-filter job: every plane of an array (its first two dimensions an
 // image, the rest planes), cut into tiles of output rows and columns that run on several
-// threads. Each tile copies the samples its windows reach, padded, into its worker's storage and
-// ranks them there (core/images/image_ranks.h); an output depends only on its window, so the
-// result is the same bits whatever the tiles and the threads, and the work memory grows with a
-// tile and the window, never with the image.
+// threads. A tile whose windows reach past the image copies their samples, padded, into its
+// worker's storage; any other tile is ranked where it lies (core/images/image_ranks.h). The
+// outputs along the edges are tiles of their own, so that most tiles are read in place. An
+// output depends only on its window, so the result is the same bits whatever the tiles and the
+// threads, and the work memory grows with a tile and the window, never with the image.
 #ifndef PLORVENT_CORE_JOBS_IMAGE_JOB_H
 #define PLORVENT_CORE_JOBS_IMAGE_JOB_H
 
