@@ -142,8 +142,7 @@ bool small_kernel_serves(const ImageBlock *block, const ImageWindow *window) {
 }
 
 int64_t small_kernel_work_bytes(const ImageBlock *block, const ImageWindow *window) {
-  int64_t element_bytes = 0;
-  with_element_type(block->type, [&](auto *element) { element_bytes = sizeof *element; });
+  const int64_t element_bytes = static_cast<int64_t>(sample_bytes(block->type));
   const int64_t sorted_rows = (block->rows + window->rows - 1) * window->cols;
   return (int64_t{window->rows} * window->cols * tile_vectors(window) + 1) * kVectorBytes +
          sorted_rows * element_bytes;

@@ -40,8 +40,7 @@ ImageBlock tile_block(const ImageJob &job, const ImagePlan &plan) {
 ImageRoom carve_room(StorageLayout &s, const ImageJob &job, const ImagePlan &plan) {
   const ImageBlock b = tile_block(job, plan);
   const int64_t block_cols = plan.tile_cols + job.window.cols - 1;
-  size_t element = 8;
-  with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
+  const size_t element = sample_bytes(job.y_type);
   ImageRoom room;
   room.samples = take_bytes(s, static_cast<size_t>(b.samples_ld * block_cols) * element);
   room.sources = take<int64_t>(s, b.samples_ld);
@@ -68,6 +67,9 @@ Y padded_sample(const X *column, int64_t source, Y fill) {
 template <class X, class Y>
 void copy_tile(const ImageJob &job, const X *plane, const ImageRoom &room, int64_t first_row,
                int64_t first_col, int64_t rows, int64_t cols) {
+  for (int64_t r = 0; r < rows; ++r) {
+    room.sources[r] = source_of(first_row + r, job.rows, job.padding);
+  }
   Y *out = static_cast<Y *>(room.samples);
   const Y fill = static_cast<Y>(job.fill);
   const int64_t begin = std::clamp<int64_t>(-first_row, 0, rows);
@@ -164,17 +166,13 @@ void image_task(void *context, int32_t worker, int64_t task) {
   b.samples = room.samples;
   const int64_t first_row = i0 - before_origin(job.window.rows);
   const int64_t first_col = j0 - before_origin(job.window.cols);
-  for (int64_t r = 0; r < b.samples_ld; ++r) {
-    room.sources[r] = source_of(first_row + r, job.rows, job.padding);
-  }
   const int64_t plane_at = plane * job.rows * job.cols;
   const int64_t cols = b.cols + job.window.cols - 1;
-  size_t element = 8;
-  with_element_type(job.y_type, [&](auto *e) { element = sizeof *e; });
+  const int64_t element = static_cast<int64_t>(sample_bytes(job.y_type));
   if (job.x_type == job.y_type && lies_inside(job, first_row, first_col, b.samples_ld, cols)) {
     // The padded samples are the image's own: the engines read them in place.
-    b.samples = static_cast<const char *>(job.x) +
-                (plane_at + first_row + first_col * job.rows) * static_cast<int64_t>(element);
+    b.samples =
+        static_cast<const char *>(job.x) + (plane_at + first_row + first_col * job.rows) * element;
     b.samples_ld = job.rows;
   } else if (job.x_type == job.y_type) {
     with_element_type(job.x_type, [&](auto *e) {

@@ -3,6 +3,7 @@
 #define PLORVENT_CORE_JOBS_SAMPLE_TYPES_H
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <type_traits>
@@ -39,6 +40,13 @@ void with_element_type(SampleType type, F f) {
     PLORVENT_SAMPLE_TYPES(PLORVENT_SAMPLE_TYPE_CASE)
 #undef PLORVENT_SAMPLE_TYPE_CASE
   }
+}
+
+// The bytes of one sample of the class.
+inline size_t sample_bytes(SampleType type) {
+  size_t bytes = 0;
+  with_element_type(type, [&](auto *element) { bytes = sizeof *element; });
+  return bytes;
 }
 
 inline bool is_floating_point(SampleType type) {
