@@ -336,16 +336,19 @@ PLORVENT_KERNEL_TARGET bool sorted_lanes(const double *x, int64_t count, int32_t
   return all_ordinary(ordinary);
 }
 
-// The kernels of every W from 2 to sizeof...(I)+1 (entry W-2), and the one for any W.
+// The kernels of every W from 2 to sizeof...(I)+1 (entry W-2; the one for any W where kernels
+// are not expanded), and the one for any W.
 template <size_t... I>
 const LaneKernel *quantile_kernel_table(std::index_sequence<I...>) {
-  static const LaneKernel kernels[] = {sorted_lanes<static_cast<int32_t>(I + 2), false>...};
+  static const LaneKernel kernels[] = {
+      sorted_lanes<expanded_rows(static_cast<int>(I + 2)), false>...};
   return kernels;
 }
 
 template <size_t... I>
 const LaneKernel *mad_kernel_table(std::index_sequence<I...>) {
-  static const LaneKernel kernels[] = {sorted_lanes<static_cast<int32_t>(I + 2), true>...};
+  static const LaneKernel kernels[] = {
+      sorted_lanes<expanded_rows(static_cast<int>(I + 2)), true>...};
   return kernels;
 }
 

@@ -18,6 +18,18 @@
 #define PLORVENT_EXPAND_KERNELS 1
 #endif
 
+// The rows of a kernel made for `rows` rows where kernels are expanded; elsewhere 0, the kernel
+// for any number of rows, as a kernel of constant rows is unrolled all the same and compiling
+// one for each length under the sanitizers takes minutes.
+constexpr int expanded_rows(int rows) {
+#ifdef PLORVENT_EXPAND_KERNELS
+  return rows;
+#else
+  (void)rows;
+  return 0;
+#endif
+}
+
 // Tracking the values of the expanded kernels for the debugger takes a fifth of a kernel file's
 // compile time with -g (which Octave's mkoctfile passes), and serves no one.
 #if defined(__GNUC__) && !defined(__clang__)
