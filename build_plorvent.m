@@ -12,8 +12,9 @@ function modules = build_plorvent(output_dir)
 %   module is built from its gateway, gateway/<name>_gateway.cpp (plorvent_filter's with its
 %   host's adapter, gateway/plorvent_filter_mex.cpp or, by mkoctfile, plorvent_filter_octave.cpp),
 %   and core/*/*.cpp with no options beyond the project root as include folder and, in MATLAB,
-%   -compatibleArrayDims; intermediate files go to the host's temporary folder. Afterwards add OUTPUT_DIR to the path
-%   and call y = plorvent(x, w) or m = plorvent_core(x, xic, xfc, W2).
+%   -compatibleArrayDims; intermediate files go to the host's temporary folder. GNU Octave
+%   compiles core/*/*.cpp once and links both modules from those objects. Afterwards add
+%   OUTPUT_DIR to the path and call y = plorvent(x, w) or m = plorvent_core(x, xic, xfc, W2).
 
 root = fileparts(mfilename('fullpath'));
 if nargin < 1
@@ -28,6 +29,13 @@ core_files = cellfun(@fullfile, {core.folder}, {core.name}, 'UniformOutput', fal
 names = {'plorvent_core', 'plorvent_filter'};
 adapters = {{}, {fullfile(root, 'gateway', 'plorvent_filter_mex.cpp')}};
 octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
+if octave
+  % The core uses no host type: compiled once, its objects serve both modules.
+  object_dir = tempname();
+  mkdir(object_dir);
+  cleanup = onCleanup(@() remove_folder(object_dir));
+  core_files = compile_once(root, core_files, object_dir);
+end
 modules = cell(size(names));
 for k = 1:numel(names)
   gateway = fullfile(root, 'gateway', [names{k} '_gateway.cpp']);
@@ -54,4 +62,23 @@ for k = 1:numel(names)
 end
 fprintf(['To use them: addpath(''%s''), then y = plorvent(x, w) or ' ...
          'm = plorvent_core(x, xic, xfc, W2)\n'], output_dir);
+end
+
+function objects = compile_once(root, sources, object_dir)
+% Compiles each source with mkoctfile into OBJECT_DIR; the objects are named after the sources'
+% folders and names, as two folders may hold files of one name.
+objects = cell(size(sources));
+for k = 1:numel(sources)
+  [folder, name] = fileparts(sources{k});
+  [~, group] = fileparts(folder);
+  objects{k} = fullfile(object_dir, [group '_' name '.o']);
+  mkoctfile('-c', ['-I' root], sources{k}, '-o', objects{k});
+end
+end
+
+function remove_folder(folder)
+if exist(folder, 'dir')
+  confirm_recursive_rmdir(false, 'local');
+  rmdir(folder, 's');
+end
 end

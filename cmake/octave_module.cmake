@@ -1,6 +1,8 @@
-# The modules for GNU Octave, each built from its gateway and the core sources exactly as a user's
-# own build would: plorvent_core.mex with `mkoctfile --mex`, and plorvent_filter.oct, a native
-# module (the shared gateway and Octave's adapter), with a plain `mkoctfile`.
+# The modules for GNU Octave, built from the gateways and the core sources exactly as a user's own
+# build would: each core source compiled once with `mkoctfile -c` (the core uses no host type, so
+# its objects serve both modules), then plorvent_core.mex linked with `mkoctfile --mex`, and
+# plorvent_filter.oct, a native module (the shared gateway and Octave's adapter), with a plain
+# `mkoctfile`.
 find_program(MKOCTFILE mkoctfile REQUIRED)
 find_program(OCTAVE_CLI octave-cli REQUIRED)
 
@@ -13,7 +15,27 @@ file(GLOB_RECURSE PLORVENT_MODULE_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/
 execute_process(COMMAND ${MKOCTFILE} -p CXXFLAGS OUTPUT_VARIABLE OCTAVE_CXXFLAGS
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
 
-file(MAKE_DIRECTORY ${PLORVENT_OCTAVE_DIR})
+set(PLORVENT_OCTAVE_ENV "CXX=${CMAKE_CXX_COMPILER}"
+    "CXXFLAGS=${OCTAVE_CXXFLAGS} ${CMAKE_CXX17_STANDARD_COMPILE_OPTION} -Wall -Wextra")
+
+set(PLORVENT_OCTAVE_OBJECT_DIR ${CMAKE_BINARY_DIR}/octave_objects)
+file(MAKE_DIRECTORY ${PLORVENT_OCTAVE_DIR} ${PLORVENT_OCTAVE_OBJECT_DIR})
+set(PLORVENT_OCTAVE_CORE_OBJECTS)
+foreach(source ${PLORVENT_CORE_MODULE_SOURCES})
+  get_filename_component(folder ${source} DIRECTORY)
+  get_filename_component(group ${folder} NAME)
+  get_filename_component(name ${source} NAME_WE)
+  set(object ${PLORVENT_OCTAVE_OBJECT_DIR}/${group}_${name}.o)
+  add_custom_command(
+    OUTPUT ${object}
+    COMMAND ${CMAKE_COMMAND} -E env ${PLORVENT_OCTAVE_ENV}
+            ${MKOCTFILE} -c -I${CMAKE_SOURCE_DIR} ${source} -o ${object}
+    DEPENDS ${source} ${PLORVENT_MODULE_HEADERS}
+    COMMENT "Compiling ${group}/${name}.cpp for GNU Octave"
+    VERBATIM)
+  list(APPEND PLORVENT_OCTAVE_CORE_OBJECTS ${object})
+endforeach()
+
 set(PLORVENT_OCTAVE_MODULES)
 file(GLOB PLORVENT_GATEWAY_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/gateway/*.h)
 foreach(module plorvent_core plorvent_filter)
@@ -30,10 +52,10 @@ foreach(module plorvent_core plorvent_filter)
   get_filename_component(name ${output} NAME)
   add_custom_command(
     OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E env "CXX=${CMAKE_CXX_COMPILER}" "CXXFLAGS=${OCTAVE_CXXFLAGS} ${CMAKE_CXX17_STANDARD_COMPILE_OPTION} -Wall -Wextra"
-            ${MKOCTFILE} ${kind} -I${CMAKE_SOURCE_DIR} ${gateway} ${PLORVENT_CORE_MODULE_SOURCES}
+    COMMAND ${CMAKE_COMMAND} -E env ${PLORVENT_OCTAVE_ENV}
+            ${MKOCTFILE} ${kind} -I${CMAKE_SOURCE_DIR} ${gateway} ${PLORVENT_OCTAVE_CORE_OBJECTS}
             -o ${output}
-    DEPENDS ${gateway} ${PLORVENT_CORE_MODULE_SOURCES} ${PLORVENT_MODULE_HEADERS}
+    DEPENDS ${gateway} ${PLORVENT_OCTAVE_CORE_OBJECTS} ${PLORVENT_MODULE_HEADERS}
             ${PLORVENT_GATEWAY_HEADERS}
     COMMENT "Building ${name} for GNU Octave"
     VERBATIM)
