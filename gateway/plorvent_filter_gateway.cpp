@@ -20,7 +20,9 @@
 // row floor((m+1)/2) and column floor((n+1)/2) of domain, beyond the image `fill` (padding 0) or
 // the image mirrored (padding 1); in A's class, NaN the greatest. Name-value pairs: 'offsets', S
 // (a double matrix of domain's size, added to the window's samples before they are ranked; a
-// logical A then gives double results) and 'blocksize', B (the most output rows a tile takes).
+// logical A then gives double results), 'blocksize', B (the most output rows a tile takes) and
+// 'meannext', 1 (each output the mean of the order-th and the next, as an even window's median:
+// core/images/middle_means.h).
 //
 // Checks every argument before anything is allocated, plans the job, refuses one that would need
 // more work memory than the budget allows (with fewer threads if those fit), then runs it on
@@ -69,7 +71,7 @@ const char kUsage[] =
     "['p', P], ['method', M], ['nsigma', F], ['threshold', F], ['scale', S], "
     "['fillmethod', 'center' | 'clip' | V], ['results', [R ...]])\n"
     "   or: y = plorvent_filter('image', A, domain, order, padding, fill, threads, budget, "
-    "['offsets', S], ['blocksize', B])";
+    "['offsets', S], ['blocksize', B], ['meannext', 1])";
 
 // Raises the usage error (the host's error call does not return).
 void refuse_usage() {
@@ -604,14 +606,16 @@ const double *offsets_argument(const HostArgument *a, const HostArgument *domain
 }
 
 ImageJob image_job_from_arguments(int nrhs, const HostArgument *const prhs[], double *budget) {
-  const HostArgument *offsets = nullptr, *blocksize = nullptr;
+  const HostArgument *offsets = nullptr, *blocksize = nullptr, *meannext = nullptr;
   for (int k = kImageArguments; k + 1 < nrhs; k += 2) {
     const HostArgument **value = names(prhs[k], "offsets")     ? &offsets
                                  : names(prhs[k], "blocksize") ? &blocksize
+                                 : names(prhs[k], "meannext")  ? &meannext
                                                                : nullptr;
     if (value == nullptr) {
       raise_host_error("plorvent_filter:invalidArgument",
-                       "Argument %d must name an option: 'offsets' or 'blocksize'.", k + 1);
+                       "Argument %d must name an option: 'offsets', 'blocksize' or 'meannext'.",
+                       k + 1);
     }
     *value = prhs[k + 1];
   }
@@ -625,7 +629,9 @@ ImageJob image_job_from_arguments(int nrhs, const HostArgument *const prhs[], do
   job.window = domain_argument(prhs[2]);
   job.window.offsets = offsets_argument(offsets, prhs[2]);
   job.y_type = job.window.offsets && job.x_type == kLogicalSamples ? kDoubleSamples : job.x_type;
-  const double order = whole_argument(prhs[3], "order", 1, job.window.count);
+  job.mean_with_next = meannext && whole_argument(meannext, "meannext", 0, 1) == 1;
+  const double order =
+      whole_argument(prhs[3], "order", 1, job.window.count - (job.mean_with_next ? 1 : 0));
   job.window.rank = static_cast<int32_t>(order) - 1;
   job.padding = whole_argument(prhs[4], "padding", 0, 1) == 1 ? kSymmetricImagePadding
                                                               : kConstantImagePadding;

@@ -94,9 +94,11 @@ function y = plorvent_filter(varargin)
 %   the window's samples, or NaN. Name-value pairs: 'offsets', S (a double
 %   matrix of DOMAIN's size whose elements are added, place by place, to
 %   the window's samples before they are ranked, in A's class as A + S
-%   computes it; logical A then gives double Y) and 'blocksize', B (the
+%   computes it; logical A then gives double Y), 'blocksize', B (the
 %   most output rows a tile of the work takes, by default 512: the result
-%   is the same for any B).
+%   is the same for any B) and 'meannext', 1 (each result the mean of the
+%   ORDER-th and the next, as PLORVENT_MEDFILT2 takes an even window's
+%   median).
 %
 %   A call's peak memory beyond X is its results (in GNU Octave the
 %   module's own arrays, handed back without a copy) and the work memory,

@@ -20,8 +20,8 @@ function [B, varargout] = plorvent_medfilt2(A, varargin)
 %   The work memory is at most 8 MiB a thread, whatever A's size, unless
 %   the neighbourhood itself is larger: a call's peak beyond A is B and
 %   that work (at 10^7 double elements, 76 MiB and at most 8 MiB a thread).
-%   An even M*N takes its two middle elements in two passes and their mean
-%   in Octave: about 8 arrays of B's size in all.
+%   An even M*N takes its two middle elements and their mean tile by tile:
+%   the same bounds, a tile's outputs more.
 %
 %   A may be logical or of any numeric class: B has A's size and class. An
 %   array of more than two dimensions is filtered plane by plane (each
@@ -75,51 +75,12 @@ end
 [padding, options] = image_settings(varargin, {'zeros', 'symmetric', 'indexed'}, caller);
 domain = true(window);
 count = prod(window);
-if mod(count, 2) == 1
-  B = ranked_image(A, domain, (count + 1) / 2, padding, options, caller);
-else
-  a = ranked_image(A, domain, count / 2, padding, options, caller);
-  b = ranked_image(A, domain, count / 2 + 1, padding, options, caller);
-  B = middle_mean(a, b);
-end
+B = ranked_image(A, domain, ceil(count / 2), padding, options, caller, [], mod(count, 2) == 0);
 end
 
-% Whether every element is a whole number from 1 to 2147483647 (one vector test, no call each).
 function yes = is_whole_each(v)
 v = full(double(v));
 yes = isfinite(v) & v >= 1 & v <= 2147483647 & v == fix(v);
-end
-
-function m = middle_mean(a, b)
-% The mean of a <= b, element by element, in their class (see the help).
-if islogical(a)
-  m = a;
-elseif isfloat(a)
-  m = (a + b) / 2;
-  near = isfinite(a) & isfinite(b) & sign(a) == sign(b);
-  m(near) = a(near) + (b(near) - a(near)) / 2;
-elseif isa(a, 'int64') || isa(a, 'uint64')
-  m = exact_mean(a, b);
-else
-  m = cast(fix((double(a) + double(b)) / 2), class(a));
-end
-end
-
-function m = exact_mean(a, b)
-% 64-bit integers: where a and b differ in sign their sum fits; elsewhere b - a >= 0 fits, and
-% the mean towards zero is a + floor((b-a)/2) at or above zero, b - floor((b-a)/2) below. Shifts
-% of numbers 0 or more halve exactly, where a division would go through double.
-m = a;
-apart = (a < 0) ~= (b < 0);
-sums = a(apart) + b(apart);
-m(apart) = bitshift(abs(sums), -1) .* sign(sums);
-low = a(~apart);
-high = b(~apart);
-half = bitshift(high - low, -1);
-means = high - half;
-up = low >= 0;
-means(up) = low(up) + half(up);
-m(~apart) = means;
 end
 
 %!test
@@ -130,6 +91,10 @@ end
 %! top = intmax('int64');
 %! assert(plorvent_medfilt2([top - 6, top - 1], [1 2]), [top - 4, int64(2)^62 - 1]);
 %! assert(plorvent_medfilt2(int64([-7 -2]), [1 2]), int64([-4 -1]));
+%! assert(plorvent_medfilt2([realmax realmax], [1 2]), [realmax realmax/2]);
+%! assert(plorvent_medfilt2([-realmax realmax], [1 2]), [0 realmax/2]);
+%! a = single(0.1); b = single(0.7);
+%! assert(plorvent_medfilt2([a b], [1 2]), [a + (b - a) / 2, b / 2]);
 %!error id=plorvent_medfilt2:invalidWindow plorvent_medfilt2(1:5, [0 3])
 %!error id=plorvent_medfilt2:invalidPadding plorvent_medfilt2(1:5, [1 3], 'circular')
 %!demo

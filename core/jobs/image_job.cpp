@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "core/images/image_ranks.h"
+#include "core/images/middle_means.h"
 #include "core/jobs/signal_array.h"
 #include "core/jobs/worker_threads.h"
 #include "core/support/storage_layout.h"
@@ -24,7 +25,14 @@ struct ImageRoom {
   void *samples;     // the tile's padded samples, column-major, of class y_type
   int64_t *sources;  // for each of its rows, the image's row (-1: the fill)
   void *engine;
+  void *next;  // the tile's outputs of the next rank, when the job takes means
 };
+
+ImageWindow next_rank(const ImageWindow &window) {
+  ImageWindow next = window;
+  ++next.rank;
+  return next;
+}
 
 ImageBlock tile_block(const ImageJob &job, const ImagePlan &plan) {
   ImageBlock b = {};
@@ -44,7 +52,14 @@ ImageRoom carve_room(StorageLayout &s, const ImageJob &job, const ImagePlan &pla
   ImageRoom room;
   room.samples = take_bytes(s, static_cast<size_t>(b.samples_ld * block_cols) * element);
   room.sources = take<int64_t>(s, b.samples_ld);
-  room.engine = take_bytes(s, image_ranks_work_bytes(&b, &job.window));
+  size_t engine_bytes = image_ranks_work_bytes(&b, &job.window);
+  room.next = nullptr;
+  if (job.mean_with_next) {
+    const ImageWindow next = next_rank(job.window);
+    engine_bytes = std::max(engine_bytes, image_ranks_work_bytes(&b, &next));
+    room.next = take_bytes(s, static_cast<size_t>(b.rows * b.cols) * element);
+  }
+  room.engine = take_bytes(s, engine_bytes);
   return room;
 }
 
@@ -186,6 +201,14 @@ void image_task(void *context, int32_t worker, int64_t task) {
   }
   b.outputs = static_cast<char *>(job.y) + (plane_at + i0 + j0 * job.rows) * element;
   image_ranks(&b, &job.window, room.engine);
+  if (job.mean_with_next) {
+    ImageBlock next_block = b;
+    next_block.outputs = room.next;
+    next_block.outputs_ld = b.rows;
+    const ImageWindow next = next_rank(job.window);
+    image_ranks(&next_block, &next, room.engine);
+    mean_with_next_ranks(b.type, b.outputs, b.outputs_ld, room.next, b.rows, b.rows, b.cols);
+  }
 }
 
 bool is_empty(const ImageJob &job) {

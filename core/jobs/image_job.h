@@ -25,7 +25,9 @@ struct ImageJob {
   void *y;            // as x, of class y_type
   SampleType y_type;  // x_type, or kDoubleSamples for logical x
   int64_t rows, cols, planes;
-  ImageWindow window;  // its origin at row floor((m-1)/2), column floor((n-1)/2)
+  ImageWindow window;   // its origin at row floor((m-1)/2), column floor((n-1)/2)
+  bool mean_with_next;  // each output the mean of ranks window.rank and the next, as an even
+                        // window's median (core/images/middle_means.h)
   ImagePadding padding;
   double fill;   // a value of class y_type that a double holds
   int64_t band;  // the most output rows a tile takes (1 or more)
