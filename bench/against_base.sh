@@ -13,11 +13,9 @@ out=build/bench/base
 rm -rf "$out"
 mkdir -p "$out/tree" "$out/octave"
 git archive "$base" | tar -x -C "$out/tree"
-sources=$(cd "$out/tree" && find core -name '*.cpp' | sort)
-for module in plorvent_core plorvent_filter; do
-  (cd "$out/tree" && mkoctfile --mex -I. "gateway/${module}_gateway.cpp" $sources \
-    -o "../octave/$module.mex" >/dev/null)
-done
+# The earlier commit's own build script builds its modules as a user's build would.
+octave-cli --no-gui --norc --quiet --no-history --no-window-system \
+  --eval "addpath('$out/tree'); build_plorvent('$(realpath "$out/octave")');" >/dev/null
 cp "$out"/tree/toolbox/*.m "$out/octave/"
 rm -f "$out/octave/plorvent_core.m" "$out/octave/plorvent_filter.m"
 cp -r "$out/tree/toolbox/private" "$out/octave/"
