@@ -17,13 +17,13 @@ T mean_of(T a, T b) {
   if constexpr (std::is_floating_point<T>::value) {
     if (std::isfinite(a) && std::isfinite(b) && sign_of(a) == sign_of(b)) return a + (b - a) / 2;
     return (a + b) / 2;
-  } else if constexpr (std::is_signed<T>::value) {
+  } else {
     // Of opposite signs the sum cannot overflow; of one sign b - a cannot. Both negative, the
     // mean towards zero is b less half the gap rounded down.
-    if ((a < 0) != (b < 0)) return static_cast<T>((a + b) / 2);
-    if (a < 0) return static_cast<T>(b - static_cast<T>((b - a) / 2));
-    return static_cast<T>(a + static_cast<T>((b - a) / 2));
-  } else {
+    if constexpr (std::is_signed<T>::value) {
+      if ((a < 0) != (b < 0)) return static_cast<T>((a + b) / 2);
+      if (a < 0) return static_cast<T>(b - static_cast<T>((b - a) / 2));
+    }
     return static_cast<T>(a + static_cast<T>((b - a) / 2));
   }
 }
