@@ -14,6 +14,7 @@
 
 #include "core/images/column_histograms.h"
 #include "core/images/high_byte_histograms.h"
+#include "core/images/nibble_histograms.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
@@ -136,6 +137,10 @@ void run(SampleType type, int32_t side, const char *engine, Image image, int rou
     if (!high_byte_histogram_serves(&b, &w)) return;
     f = high_byte_histogram_ranks;
     work = high_byte_histogram_work_bytes(&b, &w);
+  } else if (e == "nibble_histogram") {
+    if (!nibble_histogram_serves(&b, &w)) return;
+    f = nibble_histogram_ranks;
+    work = nibble_histogram_work_bytes(&b, &w);
   } else if (e == "ranked_sub_blocks") {
     if (!ranked_sub_blocks_serves(&b, &w)) return;
     f = [](const ImageBlock *block, const ImageWindow *window, void *room) {
@@ -182,6 +187,7 @@ int main(int argc, char **argv) {
         run<uint16_t>(kUint16Samples, side, "small_kernel", image, rounds);
       }
       run<uint16_t>(kUint16Samples, side, "high_byte_histogram", image, rounds);
+      run<uint16_t>(kUint16Samples, side, "nibble_histogram", image, rounds);
       if (side >= 9) run<uint16_t>(kUint16Samples, side, "sliding_domain", image, 1);
     }
   }

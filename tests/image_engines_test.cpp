@@ -15,6 +15,7 @@
 
 #include "core/images/column_histograms.h"
 #include "core/images/high_byte_histograms.h"
+#include "core/images/nibble_histograms.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/support/sample_key.h"
@@ -55,6 +56,8 @@ const Engine kEngines[] = {
      high_byte_histogram_ranks, kUint16Samples},
     {"ranked_sub_blocks", small_sub_blocks_serve, small_sub_blocks_work_bytes,
      small_sub_blocks_ranks, kDoubleSamples},
+    {"nibble_histogram", nibble_histogram_serves, nibble_histogram_work_bytes,
+     nibble_histogram_ranks, kUint16Samples},
 };
 
 // A NaN output is the block's own NaN, told apart from the samples' by its payload.
@@ -205,40 +208,47 @@ TEST(ImageEngines, RankedSubBlocksMatchASortOfEveryWindow) {
   check_every_class(kEngines[3], false);
 }
 
+TEST(ImageEngines, NibbleHistogramsMatchASortOfEveryWindow) {
+  check_every_class(kEngines[4], false);
+}
+
 // 16-bit samples whose ranks stay in two high bytes far apart (two levels, half the samples
 // each) or take a new high byte at every output (a ramp across the columns, 300 a column), in
-// windows wider than a byte's count and blocks wider than a strip.
-TEST(ImageEngines, HighByteHistogramsFollowTwoLevelsAndRamps) {
+// windows wider than a byte's count and blocks wider or higher than a strip, in both 16-bit
+// histogram engines.
+TEST(ImageEngines, SixteenBitHistogramsFollowTwoLevelsAndRamps) {
   Random random = {16};
-  const Shape shapes[] = {
-      {9, 40, 31, 5}, {7, 30, 5, 31}, {4, 1030, 8, 12}, {20, 3, 80, 2}, {5, 3, 2, 300}};
-  for (const Shape &s : shapes) {
-    const int64_t ld = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
-    for (int image = 0; image < 3; ++image) {
-      std::vector<uint16_t> x(ld * sample_cols);
-      for (int64_t k = 0; k < ld * sample_cols; ++k) {
-        const uint64_t r = random.next();
-        x[k] = image == 0   ? static_cast<uint16_t>(r & 1 ? 65535 : 0)
-               : image == 1 ? static_cast<uint16_t>((k / ld) * 300 + (r & 7))
-                            : static_cast<uint16_t>(r & 1 ? 0x8000 : 0x7FFF);
-      }
-      for (const SampleType type : {kUint16Samples, kInt16Samples}) {
-        for (const int32_t rank : {0, s.m * s.n / 2, s.m * s.n - 1}) {
-          const ImageWindow w = {s.m, s.n, nullptr, s.m * s.n, rank, nullptr};
-          std::vector<uint16_t> out(s.rows * s.cols);
-          const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), s.rows, 0};
-          std::vector<char> work(high_byte_histogram_work_bytes(&block, &w));
-          high_byte_histogram_ranks(&block, &w, work.data());
-          if (type == kUint16Samples) {
-            EXPECT_EQ(brute_force(x, ld, s.rows, s.cols, w), out) << "image " << image;
-          } else {
-            const std::vector<int16_t> xs(x.begin(), x.end()), ys(out.begin(), out.end());
-            EXPECT_EQ(brute_force(xs, ld, s.rows, s.cols, w), ys) << "image " << image;
+  const Shape shapes[] = {{9, 40, 31, 5}, {7, 30, 5, 31},  {4, 1030, 8, 12}, {20, 3, 80, 2},
+                          {5, 3, 2, 300}, {150, 4, 17, 9}, {6, 70, 3, 100}};
+  for (const Engine *engine : {&kEngines[2], &kEngines[4]})
+    for (const Shape &s : shapes) {
+      const int64_t ld = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
+      for (int image = 0; image < 3; ++image) {
+        std::vector<uint16_t> x(ld * sample_cols);
+        for (int64_t k = 0; k < ld * sample_cols; ++k) {
+          const uint64_t r = random.next();
+          x[k] = image == 0   ? static_cast<uint16_t>(r & 1 ? 65535 : 0)
+                 : image == 1 ? static_cast<uint16_t>((k / ld) * 300 + (r & 7))
+                              : static_cast<uint16_t>(r & 1 ? 0x8000 : 0x7FFF);
+        }
+        for (const SampleType type : {kUint16Samples, kInt16Samples}) {
+          for (const int32_t rank : {0, s.m * s.n / 2, s.m * s.n - 1}) {
+            const ImageWindow w = {s.m, s.n, nullptr, s.m * s.n, rank, nullptr};
+            std::vector<uint16_t> out(s.rows * s.cols);
+            const ImageBlock block = {type, x.data(), ld, s.rows, s.cols, out.data(), s.rows, 0};
+            if (!engine->serves(&block, &w)) continue;
+            std::vector<char> work(engine->work_bytes(&block, &w));
+            engine->ranks(&block, &w, work.data());
+            if (type == kUint16Samples) {
+              EXPECT_EQ(brute_force(x, ld, s.rows, s.cols, w), out) << engine->name << " " << image;
+            } else {
+              const std::vector<int16_t> xs(x.begin(), x.end()), ys(out.begin(), out.end());
+              EXPECT_EQ(brute_force(xs, ld, s.rows, s.cols, w), ys) << engine->name << " " << image;
+            }
           }
         }
       }
     }
-  }
 }
 
 // What each engine takes: full rectangles only, the histograms only the classes of their widths,

@@ -17,9 +17,9 @@ function [B, varargout] = plorvent_medfilt2(A, varargin)
 %   host's computational threads by default); the result is the same for
 %   any T. B = PLORVENT_MEDFILT2(..., 'MemoryBudget', BYTES) refuses a call
 %   whose work memory would exceed BYTES (default max(2^27, 32*numel(A))).
-%   The work memory is at most 8 MiB a thread, whatever A's size, unless
+%   The work memory is at most 16 MiB a thread, whatever A's size, unless
 %   the neighbourhood itself is larger: a call's peak beyond A is B and
-%   that work (at 10^7 double elements, 76 MiB and at most 8 MiB a thread).
+%   that work (at 10^7 double elements, 76 MiB and at most 16 MiB a thread).
 %   An even M*N takes its two middle elements and their mean tile by tile:
 %   the same bounds, a tile's outputs more.
 %

@@ -23,9 +23,9 @@ function [B, varargout] = plorvent_ordfilt2(A, order, domain, varargin)
 %   host's computational threads by default); the result is the same for
 %   any T. B = PLORVENT_ORDFILT2(..., 'MemoryBudget', BYTES) refuses a call
 %   whose work memory would exceed BYTES (default max(2^27, 32*numel(A))).
-%   A call's peak beyond A is B and at most 8 MiB of work a thread, unless
+%   A call's peak beyond A is B and at most 16 MiB of work a thread, unless
 %   the neighbourhood itself is larger (at 10^7 double elements, 76 MiB and
-%   at most 8 MiB a thread).
+%   at most 16 MiB a thread).
 %
 %   A may be logical or of any numeric class: B has A's size and class. An
 %   array of more than two dimensions is filtered plane by plane. Each

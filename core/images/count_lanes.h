@@ -8,9 +8,12 @@
 //   counts_add, counts_sub      lane by lane
 //   counts_at_most              how many lanes are at most `rank`, where the lanes ascend (as the
 //                               counts of a cumulative histogram do): a prefix of the lanes
+//   load_byte_counts            sixteen one-byte counts from any address, widened to 16 bits
+//   byte_counts_add, _sub       sixteen one-byte counts at an address, added to or taken from in
+//                               place, lane by lane (modulo 2^8)
 // kOnesFrom.row[b] holds ones in lanes b ... 15 and zeros below: one sample of bin b counted in a
 // cumulative histogram (two loads, where comparing with a ramp takes a broadcast and four
-// operations).
+// operations); kByteOnesFrom likewise in bytes.
 #ifndef PLORVENT_CORE_IMAGES_COUNT_LANES_H
 #define PLORVENT_CORE_IMAGES_COUNT_LANES_H
 
@@ -21,19 +24,33 @@
 
 constexpr int32_t kCountLanes = 16;
 
+template <class Count>
 struct OnesFromTable {
-  uint16_t row[kCountLanes][kCountLanes];
+  Count row[kCountLanes][kCountLanes];
 };
 
-constexpr OnesFromTable ones_from_table() {
-  OnesFromTable t = {};
+template <class Count>
+constexpr OnesFromTable<Count> ones_from_table() {
+  OnesFromTable<Count> t = {};
   for (int32_t b = 0; b < kCountLanes; ++b) {
     for (int32_t l = b; l < kCountLanes; ++l) t.row[b][l] = 1;
   }
   return t;
 }
 
-inline constexpr OnesFromTable kOnesFrom = ones_from_table();
+inline constexpr OnesFromTable<uint16_t> kOnesFrom = ones_from_table<uint16_t>();
+inline constexpr OnesFromTable<uint8_t> kByteOnesFrom = ones_from_table<uint8_t>();
+
+// Asks for the counts at `p` to be brought into the cache for writing, ahead of their update.
+inline void prefetch_counts(const void *p) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(p, 1);
+#elif defined(PLORVENT_X86_64_LANES)
+  _mm_prefetch(static_cast<const char *>(p), _MM_HINT_T0);
+#else
+  (void)p;
+#endif
+}
 
 namespace scalar_lanes {
 struct CountVector {
@@ -59,6 +76,17 @@ inline int32_t counts_at_most(CountVector v, int32_t rank) {
   int32_t lanes = 0;
   for (int l = 0; l < kCountLanes; ++l) lanes += v.lane[l] <= rank;
   return lanes;
+}
+inline CountVector load_byte_counts(const uint8_t *p) {
+  CountVector v;
+  for (int l = 0; l < kCountLanes; ++l) v.lane[l] = p[l];
+  return v;
+}
+inline void byte_counts_add(uint8_t *p, const uint8_t *ones) {
+  for (int l = 0; l < kCountLanes; ++l) p[l] = static_cast<uint8_t>(p[l] + ones[l]);
+}
+inline void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
+  for (int l = 0; l < kCountLanes; ++l) p[l] = static_cast<uint8_t>(p[l] - ones[l]);
 }
 }  // namespace scalar_lanes
 
@@ -89,6 +117,21 @@ PLORVENT_INLINE int32_t counts_at_most(CountVector v, int32_t rank) {
                                           _mm_cmpeq_epi16(_mm_subs_epu16(v.hi, r), zero));
   return lowest_bit(~static_cast<uint64_t>(_mm_movemask_epi8(at_most)));
 }
+PLORVENT_INLINE CountVector load_byte_counts(const uint8_t *p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+  const __m128i zero = _mm_setzero_si128();
+  return {_mm_unpacklo_epi8(v, zero), _mm_unpackhi_epi8(v, zero)};
+}
+PLORVENT_INLINE void byte_counts_add(uint8_t *p, const uint8_t *ones) {
+  __m128i *at = reinterpret_cast<__m128i *>(p);
+  const __m128i add = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
+  _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), add));
+}
+PLORVENT_INLINE void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
+  __m128i *at = reinterpret_cast<__m128i *>(p);
+  const __m128i sub = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
+  _mm_storeu_si128(at, _mm_sub_epi8(_mm_loadu_si128(at), sub));
+}
 }  // namespace sse2_lanes
 
 namespace avx2_lanes {
@@ -112,13 +155,29 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE int32_t counts_at_most(CountVector v, int32
   const uint32_t bits = static_cast<uint32_t>(_mm256_movemask_epi8(at_most));
   return lowest_bit(~static_cast<uint64_t>(bits)) / 2;
 }
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE CountVector load_byte_counts(const uint8_t *p) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void byte_counts_add(uint8_t *p, const uint8_t *ones) {
+  __m128i *at = reinterpret_cast<__m128i *>(p);
+  const __m128i add = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
+  _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), add));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
+  __m128i *at = reinterpret_cast<__m128i *>(p);
+  const __m128i sub = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
+  _mm_storeu_si128(at, _mm_sub_epi8(_mm_loadu_si128(at), sub));
+}
 }  // namespace avx2_lanes
 
 namespace avx512_lanes {
 typedef avx2_lanes::CountVector CountVector;
+using avx2_lanes::byte_counts_add;
+using avx2_lanes::byte_counts_sub;
 using avx2_lanes::counts_add;
 using avx2_lanes::counts_at_most;
 using avx2_lanes::counts_sub;
+using avx2_lanes::load_byte_counts;
 using avx2_lanes::load_counts;
 using avx2_lanes::store_counts;
 }  // namespace avx512_lanes
@@ -147,6 +206,16 @@ PLORVENT_INLINE int32_t counts_at_most(CountVector v, int32_t rank) {
   const uint16x8_t lo = vshrq_n_u16(vcleq_u16(v.lo, r), 15);
   const uint16x8_t hi = vshrq_n_u16(vcleq_u16(v.hi, r), 15);
   return vaddvq_u16(vaddq_u16(lo, hi));
+}
+PLORVENT_INLINE CountVector load_byte_counts(const uint8_t *p) {
+  const uint8x16_t v = vld1q_u8(p);
+  return {vmovl_u8(vget_low_u8(v)), vmovl_u8(vget_high_u8(v))};
+}
+PLORVENT_INLINE void byte_counts_add(uint8_t *p, const uint8_t *ones) {
+  vst1q_u8(p, vaddq_u8(vld1q_u8(p), vld1q_u8(ones)));
+}
+PLORVENT_INLINE void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
+  vst1q_u8(p, vsubq_u8(vld1q_u8(p), vld1q_u8(ones)));
 }
 }  // namespace neon_lanes
 #endif

@@ -2,6 +2,7 @@
 
 #include "core/images/column_histograms.h"
 #include "core/images/high_byte_histograms.h"
+#include "core/images/nibble_histograms.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
@@ -22,10 +23,14 @@ const int32_t kMostNetworkSamples = 49;
 // for full rectangles go first: beyond 49 samples the 8-bit histograms, and for classes wider
 // than 16 bits the sub-blocks ranked into the 16-bit engines (a sub-block's sort and that engine
 // beat the sliding set over the whole block's samples); then the small kernels' networks, up to
-// 64 samples; then the 16-bit histograms. Each engine has its own test of what it serves.
+// 64 samples; then the 16-bit histograms: by nibbles where the window is at most 255 high and 113
+// wide, else by high bytes (measured through the image job from 9x9 to 51x51: the nibbles 1.3 to
+// 4 times as fast on two levels and ramps, and on uniform noise from 14% slower at 9x9 to 1.4
+// times as fast at 51x51). Each engine has its own test of what it serves.
 enum ImageEngine {
   kSmallKernel,
   kColumnHistogram,
+  kNibbleHistogram,
   kHighByteHistogram,
   kRankedSubBlocks,
   kWindowSelect,
@@ -48,6 +53,7 @@ ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
     if (sub_blocks && rectangle.count > kMostNetworkSamples) return kRankedSubBlocks;
     if (small_kernel_serves(block, &rectangle)) return kSmallKernel;
     if (histograms) return kColumnHistogram;
+    if (nibble_histogram_serves(block, &rectangle)) return kNibbleHistogram;
     if (high_byte_histogram_serves(block, &rectangle)) return kHighByteHistogram;
     if (sub_blocks) return kRankedSubBlocks;
   }
@@ -64,6 +70,8 @@ size_t image_ranks_work_bytes(const ImageBlock *block, const ImageWindow *window
       return static_cast<size_t>(small_kernel_work_bytes(block, &rectangle));
     case kColumnHistogram:
       return static_cast<size_t>(column_histogram_work_bytes(block, &rectangle));
+    case kNibbleHistogram:
+      return static_cast<size_t>(nibble_histogram_work_bytes(block, &rectangle));
     case kHighByteHistogram:
       return static_cast<size_t>(high_byte_histogram_work_bytes(block, &rectangle));
     case kRankedSubBlocks:
@@ -85,6 +93,9 @@ void image_ranks(const ImageBlock *block, const ImageWindow *window, void *work)
       return;
     case kColumnHistogram:
       column_histogram_ranks(block, &rectangle, work);
+      return;
+    case kNibbleHistogram:
+      nibble_histogram_ranks(block, &rectangle, work);
       return;
     case kHighByteHistogram:
       high_byte_histogram_ranks(block, &rectangle, work);

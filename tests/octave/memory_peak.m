@@ -60,11 +60,11 @@ switch name
     window = sizes{strcmp(name, {'plorvent_medfilt2', 'plorvent_medfilt2 15x15', ...
                                  'plorvent_medfilt2 even'})};
     call = @(a) plorvent_medfilt2(a, window);
-    work = nproc() * 8 * mib;
+    work = nproc() * 16 * mib;
   case 'plorvent_ordfilt2'
     subject = reshape(x(1:3162^2), 3162, 3162);
     call = @(a) plorvent_ordfilt2(a, 5, true(3));
-    work = nproc() * 8 * mib;
+    work = nproc() * 16 * mib;
   case 'plorvent_file'
     input = [tempname() '.bin'];
     output = [tempname() '.bin'];
