@@ -13,9 +13,11 @@ out=build/bench/base
 rm -rf "$out"
 mkdir -p "$out/tree" "$out/octave"
 git archive "$base" | tar -x -C "$out/tree"
-# The earlier commit's own build script builds its modules as a user's build would.
-octave-cli --no-gui --norc --quiet --no-history --no-window-system \
-  --eval "addpath('$out/tree'); build_plorvent('$(realpath "$out/octave")');" >/dev/null
+# The earlier commit's own build script builds its modules as a user's build would, run from its
+# own folder: Octave finds a script in the current folder before any on the path.
+modules=$(realpath "$out/octave")
+(cd "$out/tree" && octave-cli --no-gui --norc --quiet --no-history --no-window-system \
+  --eval "build_plorvent('$modules');" >/dev/null)
 cp "$out"/tree/toolbox/*.m "$out/octave/"
 rm -f "$out/octave/plorvent_core.m" "$out/octave/plorvent_filter.m"
 cp -r "$out/tree/toolbox/private" "$out/octave/"
