@@ -30,7 +30,7 @@ print("|---|---|---|---|---|---|---|---|---|---|---|")
 for cls in ("uint8", "uint16", "single", "double"):
     for k in (3, 5, 7, 8, 9, 15, 31, 51):
         small = get("small_kernel", cls, k)
-        hist = get("column_histogram", cls, k) or get("high_byte_histogram", cls, k)
+        hist = get("column_histogram", cls, k) or get("nibble_histogram", cls, k)
         if small is None and hist is None:
             continue
         best = min(v for v in (small, hist) if v is not None)
