@@ -100,6 +100,17 @@ TEST(SpecialValues, ScanFindsALoneNanOrZeroAnywhereAtEveryVectorWidth) {
           ASSERT_EQ(seen.nan, std::isnan(special));
           ASSERT_EQ(seen.negative_zero, special == 0 && std::signbit(special));
           ASSERT_EQ(seen.positive_zero, special == 0 && !std::signbit(special));
+          // The same samples in single precision (where a double's tiny value stays nonzero).
+          std::vector<float> single(count);
+          for (int64_t i = 0; i < count; ++i) {
+            const float f = static_cast<float>(v[i]);
+            single[i] = f == 0 && v[i] != 0 ? std::numeric_limits<float>::denorm_min() : f;
+          }
+          SpecialsSeen seen_single = no_specials_seen();
+          note_specials(seen_single, single.data(), count);
+          ASSERT_EQ(seen_single.nan, seen.nan) << "single, count " << count << " at " << at;
+          ASSERT_EQ(seen_single.negative_zero, seen.negative_zero) << "single, at " << at;
+          ASSERT_EQ(seen_single.positive_zero, seen.positive_zero) << "single, at " << at;
         }
         v[at] = ordinary[at % 6];
       }

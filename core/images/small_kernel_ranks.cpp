@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <type_traits>
 #include <utility>
@@ -13,7 +12,7 @@
 #include "core/images/rank_networks.h"
 #include "core/support/expanded_kernels.h"
 #include "core/support/floating_point_state.h"
-#include "core/support/sample_key.h"
+#include "core/support/nan_and_zeros.h"
 #include "core/support/vector_lanes.h"
 #include "core/support/vector_width.h"
 
@@ -77,28 +76,19 @@ bool is_negative_zero(T v) {
   return v == 0 && std::signbit(v);
 }
 
-// Whether the samples hold a NaN and a -0, by their bits, with no branch on them.
+// Whether the samples hold a NaN and a -0, screened a column at a time.
 template <class T>
 void note_nan_and_negative_zero(const ImageBlock *block, const ImageWindow *window, bool &nan,
                                 bool &negative_zero) {
-  typedef typename std::conditional<sizeof(T) == 8, uint64_t, uint32_t>::type Bits;
-  const Bits sign = Bits{1} << (8 * sizeof(Bits) - 1);
-  const Bits infinity = same_bits_as<Bits>(std::numeric_limits<T>::infinity());
   const T *x = static_cast<const T *>(block->samples);
   const int64_t sample_rows = block->rows + window->rows - 1;
   const int64_t sample_cols = block->cols + window->cols - 1;
-  Bits nans = 0, negative_zeros = 0;
+  SpecialsSeen seen = no_specials_seen();
   for (int64_t c = 0; c < sample_cols; ++c) {
-    const T *column = x + c * block->samples_ld;
-    for (int64_t r = 0; r < sample_rows; ++r) {
-      Bits bits;
-      std::memcpy(&bits, column + r, sizeof bits);
-      nans |= static_cast<Bits>((bits & ~sign) > infinity);
-      negative_zeros |= static_cast<Bits>(bits == sign);
-    }
+    note_specials(seen, x + c * block->samples_ld, sample_rows);
   }
-  nan = nans != 0;
-  negative_zero = negative_zeros != 0;
+  nan = seen.nan;
+  negative_zero = seen.negative_zero;
 }
 
 // What the lanes lost, restored window by window where it matters: where an output is +Inf

@@ -69,8 +69,24 @@ void note_specials(SpecialsSeen &seen, const double *v, int64_t count) {
   }
 }
 
+// As a chunk of doubles is, four samples a step.
 void note_specials(SpecialsSeen &seen, const float *v, int64_t count) {
-  for (int64_t i = 0; i < count; ++i) note_special(seen, v[i]);
+  int64_t i = 0;
+#ifdef PLORVENT_X86_64_LANES
+  const __m128 all_ones = _mm_castsi128_ps(_mm_set1_epi32(-1));
+  __m128 nan = _mm_setzero_ps(), zeros_or = _mm_setzero_ps(), zeros_and = all_ones;
+  for (; i + 4 <= count; i += 4) {
+    const __m128 four = _mm_loadu_ps(v + i);
+    const __m128 zero = _mm_cmpeq_ps(four, _mm_setzero_ps());
+    nan = _mm_or_ps(nan, _mm_cmpunord_ps(four, four));
+    zeros_or = _mm_or_ps(zeros_or, _mm_and_ps(four, zero));
+    zeros_and = _mm_and_ps(zeros_and, _mm_or_ps(four, _mm_xor_ps(zero, all_ones)));
+  }
+  seen.nan = seen.nan || _mm_movemask_ps(nan) != 0;
+  seen.negative_zero = seen.negative_zero || _mm_movemask_ps(zeros_or) != 0;
+  seen.positive_zero = seen.positive_zero || _mm_movemask_ps(zeros_and) != 15;
+#endif
+  for (; i < count; ++i) note_special(seen, v[i]);
 }
 
 int64_t next_nan(const double *x, int64_t t, int64_t end) {
