@@ -13,7 +13,8 @@
 //                               place, lane by lane (modulo 2^8)
 // kOnesFrom.row[b] holds ones in lanes b ... 15 and zeros below: one sample of bin b counted in a
 // cumulative histogram (two loads, where comparing with a ramp takes a broadcast and four
-// operations); kByteOnesFrom likewise in bytes.
+// operations); kByteOnesFrom likewise in bytes. prefetch_counts asks for counts ahead of their
+// update, on any processor.
 #ifndef PLORVENT_CORE_IMAGES_COUNT_LANES_H
 #define PLORVENT_CORE_IMAGES_COUNT_LANES_H
 

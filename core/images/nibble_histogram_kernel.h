@@ -100,8 +100,9 @@ PLORVENT_KERNEL_TARGET void rank_strip(const ImageBlock *block, const ImageWindo
     CountVector first = sum_columns(h.level[0], 0, n);
     for (int64_t j = 0; j < cols; ++j) {
       if (j > 0) {
-        first = counts_sub(counts_add(first, load_byte_counts(h.level[0] + (j + n - 1) * 16)),
-                           load_byte_counts(h.level[0] + (j - 1) * 16));
+        first =
+            counts_sub(counts_add(first, load_byte_counts(h.level[0] + (j + n - 1) * kCountLanes)),
+                       load_byte_counts(h.level[0] + (j - 1) * kCountLanes));
       }
       int32_t left = window->rank;
       uint32_t key = static_cast<uint32_t>(take_bin(first, left));
