@@ -14,23 +14,39 @@ namespace {
 
 // Which specials a chunk holds, without a branch per sample: the OR of the zeros' bits has its
 // sign bit set when a -0.0 occurs, and their AND has it clear when a +0.0 occurs. SSE2 (every
-// x86-64 has it) takes two samples a step.
+// x86-64 has it) takes two doubles a step, and singles widened to doubles (exactly: NaN stays
+// NaN, each zero keeps its sign and no other single becomes zero).
+#ifdef PLORVENT_X86_64_LANES
+struct PairScreen {
+  __m128d nan, zeros_or, zeros_and;
+};
+
+PairScreen clear_pair_screen() {
+  return {_mm_setzero_pd(), _mm_setzero_pd(), _mm_castsi128_pd(_mm_set1_epi32(-1))};
+}
+
+inline void screen_pair(PairScreen &s, __m128d pair) {
+  const __m128d zero = _mm_cmpeq_pd(pair, _mm_setzero_pd());
+  const __m128d nonzero = _mm_xor_pd(zero, _mm_castsi128_pd(_mm_set1_epi32(-1)));
+  s.nan = _mm_or_pd(s.nan, _mm_cmpunord_pd(pair, pair));
+  s.zeros_or = _mm_or_pd(s.zeros_or, _mm_and_pd(pair, zero));
+  s.zeros_and = _mm_and_pd(s.zeros_and, _mm_or_pd(pair, nonzero));
+}
+
+// The sign bits of each lane say what the lane has seen.
+void note_screened(SpecialsSeen &seen, const PairScreen &s) {
+  seen.nan = seen.nan || _mm_movemask_pd(s.nan) != 0;
+  seen.negative_zero = seen.negative_zero || _mm_movemask_pd(s.zeros_or) != 0;
+  seen.positive_zero = seen.positive_zero || _mm_movemask_pd(s.zeros_and) != 3;
+}
+#endif
+
 void note_specials_of_chunk(SpecialsSeen &seen, const double *v, int64_t count) {
   int64_t i = 0;
 #ifdef PLORVENT_X86_64_LANES
-  const __m128d all_ones = _mm_castsi128_pd(_mm_set1_epi32(-1));
-  __m128d nan = _mm_setzero_pd(), zeros_or = _mm_setzero_pd(), zeros_and = all_ones;
-  for (; i + 2 <= count; i += 2) {
-    const __m128d pair = _mm_loadu_pd(v + i);
-    const __m128d zero = _mm_cmpeq_pd(pair, _mm_setzero_pd());
-    nan = _mm_or_pd(nan, _mm_cmpunord_pd(pair, pair));
-    zeros_or = _mm_or_pd(zeros_or, _mm_and_pd(pair, zero));
-    zeros_and = _mm_and_pd(zeros_and, _mm_or_pd(pair, _mm_xor_pd(zero, all_ones)));
-  }
-  // The sign bits of each lane say what the lane has seen.
-  seen.nan = seen.nan || _mm_movemask_pd(nan) != 0;
-  seen.negative_zero = seen.negative_zero || _mm_movemask_pd(zeros_or) != 0;
-  seen.positive_zero = seen.positive_zero || _mm_movemask_pd(zeros_and) != 3;
+  PairScreen s = clear_pair_screen();
+  for (; i + 2 <= count; i += 2) screen_pair(s, _mm_loadu_pd(v + i));
+  note_screened(seen, s);
 #endif
   for (; i < count; ++i) note_special(seen, v[i]);
 }
@@ -69,22 +85,17 @@ void note_specials(SpecialsSeen &seen, const double *v, int64_t count) {
   }
 }
 
-// As a chunk of doubles is, four samples a step.
+// As a chunk of doubles is, four singles a step.
 void note_specials(SpecialsSeen &seen, const float *v, int64_t count) {
   int64_t i = 0;
 #ifdef PLORVENT_X86_64_LANES
-  const __m128 all_ones = _mm_castsi128_ps(_mm_set1_epi32(-1));
-  __m128 nan = _mm_setzero_ps(), zeros_or = _mm_setzero_ps(), zeros_and = all_ones;
+  PairScreen s = clear_pair_screen();
   for (; i + 4 <= count; i += 4) {
     const __m128 four = _mm_loadu_ps(v + i);
-    const __m128 zero = _mm_cmpeq_ps(four, _mm_setzero_ps());
-    nan = _mm_or_ps(nan, _mm_cmpunord_ps(four, four));
-    zeros_or = _mm_or_ps(zeros_or, _mm_and_ps(four, zero));
-    zeros_and = _mm_and_ps(zeros_and, _mm_or_ps(four, _mm_xor_ps(zero, all_ones)));
+    screen_pair(s, _mm_cvtps_pd(four));
+    screen_pair(s, _mm_cvtps_pd(_mm_movehl_ps(four, four)));
   }
-  seen.nan = seen.nan || _mm_movemask_ps(nan) != 0;
-  seen.negative_zero = seen.negative_zero || _mm_movemask_ps(zeros_or) != 0;
-  seen.positive_zero = seen.positive_zero || _mm_movemask_ps(zeros_and) != 15;
+  note_screened(seen, s);
 #endif
   for (; i < count; ++i) note_special(seen, v[i]);
 }
