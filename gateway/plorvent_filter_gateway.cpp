@@ -643,7 +643,7 @@ ImageJob image_job_from_arguments(int nrhs, const HostArgument *const prhs[], do
   job.fill = fill;
   job.threads = static_cast<int32_t>(whole_argument(prhs[6], "threads", 1, kMostWorkers));
   *budget = budget_argument(prhs[7]);
-  job.band = blocksize ? static_cast<int64_t>(blocksize_argument(blocksize)) : 512;
+  job.band = blocksize ? static_cast<int64_t>(blocksize_argument(blocksize)) : 0;
   job.nan = host_nan();
   return job;
 }

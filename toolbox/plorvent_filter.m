@@ -95,8 +95,8 @@ function y = plorvent_filter(varargin)
 %   matrix of DOMAIN's size whose elements are added, place by place, to
 %   the window's samples before they are ranked, in A's class as A + S
 %   computes it; logical A then gives double Y), 'blocksize', B (the
-%   most output rows a tile of the work takes, by default 512: the result
-%   is the same for any B) and 'meannext', 1 (each result the mean of the
+%   most output rows a tile of the work takes, by default as suits the
+%   window: the result is the same for any B) and 'meannext', 1 (each result the mean of the
 %   ORDER-th and the next, as PLORVENT_MEDFILT2 takes an even window's
 %   median).
 %

@@ -61,7 +61,20 @@ ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
   return kSlidingDomain;
 }
 
+// Blocks of this many output rows, measured through the image job on 2000x2000 to 8000x500
+// images: the small kernels 5-20% faster at 2048 rows than at 512, and no faster beyond; the
+// histograms and sub-blocks no faster at 1024 or 2000 rows than at 512 (the 8-bit histograms
+// slower).
+const int64_t kSmallKernelBlockRows = 2048;
+const int64_t kHistogramBlockRows = 512;
+
 }  // namespace
+
+int64_t image_ranks_block_rows(SampleType type, const ImageWindow *window) {
+  ImageBlock shape = {};
+  shape.type = type;
+  return engine_for(&shape, window) == kSmallKernel ? kSmallKernelBlockRows : kHistogramBlockRows;
+}
 
 size_t image_ranks_work_bytes(const ImageBlock *block, const ImageWindow *window) {
   const ImageWindow rectangle = as_rectangle(window);

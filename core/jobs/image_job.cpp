@@ -223,7 +223,8 @@ ImagePlan plan_image(const ImageJob &job) {
   // The engines rank a tile's samples in 32 bits: a window of up to 2^31-1 samples (the gateway
   // refuses more) leaves room for a row of outputs at least.
   const int64_t most_rows = kMostTileSamples / job.window.cols - (job.window.rows - 1);
-  plan.tile_rows = std::max<int64_t>(1, std::min({job.band, job.rows, most_rows}));
+  const int64_t band = job.band > 0 ? job.band : image_ranks_block_rows(job.y_type, &job.window);
+  plan.tile_rows = std::max<int64_t>(1, std::min({band, job.rows, most_rows}));
   const int64_t block_rows = plan.tile_rows + job.window.rows - 1;
   const int64_t fitting = kTileSamples / block_rows - (job.window.cols - 1);
   plan.tile_cols = std::max<int64_t>(1, std::min(fitting, job.cols));

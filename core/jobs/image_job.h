@@ -30,7 +30,7 @@ struct ImageJob {
                         // window's median (core/images/middle_means.h)
   ImagePadding padding;
   double fill;   // a value of class y_type that a double holds
-  int64_t band;  // the most output rows a tile takes (1 or more)
+  int64_t band;  // the most output rows a tile takes (1 or more); 0: as the engines prefer
   int32_t threads;
   double nan;  // the host's NaN
 };
