@@ -9,8 +9,12 @@
 #include <octave/oct-shlib.h>
 #include <octave/oct.h>
 #include <octave/parse.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +110,27 @@ std::string help_beside(const octave::dynamic_library &library) {
   return octave::get_help_from_file(module.substr(0, module.rfind('.')) + ".m", found);
 }
 
+// Results of at least this many bytes are always fresh pages from the system (glibc maps
+// anything of 32 MiB or more anew each time), which the kernel zeroes and maps on first touch.
+const size_t kLeastFreshResultBytes = size_t{32} << 20;
+
+// Asks the kernel to back a fresh result's whole 2 MiB pages with huge pages: one fault for each
+// instead of 512. (Measured on a 4000x4000 double image's 3x3 median: the faults of 4 KiB pages
+// took two thirds of the call.) A hint only: where huge pages are off it changes nothing.
+void advise_huge_pages(void *data, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  const uintptr_t huge = uintptr_t{1} << 21;
+  const uintptr_t start = reinterpret_cast<uintptr_t>(data);
+  const uintptr_t first = (start + huge - 1) & ~(huge - 1), end = (start + bytes) & ~(huge - 1);
+  if (bytes >= kLeastFreshResultBytes && end > first) {
+    madvise(reinterpret_cast<void *>(first), end - first, MADV_HUGEPAGE);
+  }
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
 // An array of `dims` whose elements are left unset: the work fills every one, so that zeroing
 // them first (as Octave's own constructors do) would only cost a pass over the result, made
 // before the worker threads start. The array frees them with the allocator they came from.
@@ -113,7 +138,10 @@ template <class Array>
 Array unset_array(const dim_vector &dims) {
   using Element = typename Array::element_type;
   std::allocator<Element> elements;
-  return Array(::Array<Element>(elements.allocate(dims.safe_numel()), dims));
+  const octave_idx_type count = dims.safe_numel();
+  Element *data = elements.allocate(count);
+  advise_huge_pages(data, static_cast<size_t>(count) * sizeof(Element));
+  return Array(::Array<Element>(data, dims));
 }
 
 }  // namespace
