@@ -307,10 +307,9 @@ PLORVENT_INLINE void store_transposed(double *const *rows, int64_t offset, const
 PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
   _mm_storeu_pd(p, v);
 }
+// x86's min gives its second operand wherever either is NaN: +Inf for a NaN, v for any other.
 PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
-  const __m128d ordered = _mm_cmpord_pd(v, v);
-  return _mm_or_pd(_mm_and_pd(ordered, v),
-                   _mm_andnot_pd(ordered, _mm_set1_pd(std::numeric_limits<double>::infinity())));
+  return _mm_min_pd(v, _mm_set1_pd(std::numeric_limits<double>::infinity()));
 }
 typedef __m128 FloatLanes;
 constexpr int kFloatLanes = 4;
@@ -327,9 +326,7 @@ PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
   return _mm_max_ps(a, b);
 }
 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
-  const __m128 ordered = _mm_cmpord_ps(v, v);
-  return _mm_or_ps(_mm_and_ps(ordered, v),
-                   _mm_andnot_ps(ordered, _mm_set1_ps(std::numeric_limits<float>::infinity())));
+  return _mm_min_ps(v, _mm_set1_ps(std::numeric_limits<float>::infinity()));
 }
 typedef __m128i ByteLanes;
 constexpr int kByteLanes = 16;
@@ -461,8 +458,7 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
   _mm256_storeu_pd(p, v);
 }
 PLORVENT_TARGET_AVX2 PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
-  return _mm256_blendv_pd(_mm256_set1_pd(std::numeric_limits<double>::infinity()), v,
-                          _mm256_cmp_pd(v, v, _CMP_ORD_Q));
+  return _mm256_min_pd(v, _mm256_set1_pd(std::numeric_limits<double>::infinity()));
 }
 typedef __m256 FloatLanes;
 constexpr int kFloatLanes = 8;
@@ -479,8 +475,7 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLa
   return _mm256_max_ps(a, b);
 }
 PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
-  return _mm256_blendv_ps(_mm256_set1_ps(std::numeric_limits<float>::infinity()), v,
-                          _mm256_cmp_ps(v, v, _CMP_ORD_Q));
+  return _mm256_min_ps(v, _mm256_set1_ps(std::numeric_limits<float>::infinity()));
 }
 typedef __m256i ByteLanes;
 constexpr int kByteLanes = 32;
@@ -628,8 +623,7 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE void store_lanes(double *p, Lanes v) {
   _mm512_storeu_pd(p, v);
 }
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE Lanes lanes_nan_as_infinity(Lanes v) {
-  return _mm512_mask_blend_pd(_mm512_cmp_pd_mask(v, v, _CMP_ORD_Q),
-                              _mm512_set1_pd(std::numeric_limits<double>::infinity()), v);
+  return _mm512_min_pd(v, _mm512_set1_pd(std::numeric_limits<double>::infinity()));
 }
 typedef __m512 FloatLanes;
 constexpr int kFloatLanes = 16;
@@ -646,8 +640,7 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, Float
   return _mm512_max_ps(a, b);
 }
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
-  return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(v, v, _CMP_ORD_Q),
-                              _mm512_set1_ps(std::numeric_limits<float>::infinity()), v);
+  return _mm512_min_ps(v, _mm512_set1_ps(std::numeric_limits<float>::infinity()));
 }
 // Bytes and 16-bit integers in AVX2's 256-bit vectors: their 512-bit minimum and maximum are
 // AVX-512BW's, beyond the AVX-512F these kernels ask for (which includes AVX2).
