@@ -116,7 +116,7 @@ const size_t kLeastFreshResultBytes = size_t{32} << 20;
 
 // Asks the kernel to back a fresh result's whole 2 MiB pages with huge pages: one fault for each
 // instead of 512. (Measured on a 4000x4000 double image's 3x3 median: the faults of 4 KiB pages
-// took two thirds of the call.) A hint only: where huge pages are off it changes nothing.
+// took more than half the call.) A hint only: where huge pages are off it changes nothing.
 void advise_huge_pages(void *data, size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   const uintptr_t huge = uintptr_t{1} << 21;

@@ -62,9 +62,9 @@ ImageEngine engine_for(const ImageBlock *block, const ImageWindow *window) {
 }
 
 // Blocks of this many output rows, measured through the image job on 2000x2000 to 8000x500
-// images: the small kernels 5-20% faster at 2048 rows than at 512, and no faster beyond; the
-// histograms and sub-blocks no faster at 1024 or 2000 rows than at 512 (the 8-bit histograms
-// slower).
+// images: the small kernels 5-30% faster at 2048 rows than at 512, and no faster beyond; the
+// histograms and sub-blocks not consistently faster at 768 to 2000 rows than at 512 (the 8-bit
+// histograms slower at 2000).
 const int64_t kSmallKernelBlockRows = 2048;
 const int64_t kHistogramBlockRows = 512;
 
