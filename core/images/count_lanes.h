@@ -159,16 +159,9 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE int32_t counts_at_most(CountVector v, int32
 PLORVENT_TARGET_AVX2 PLORVENT_INLINE CountVector load_byte_counts(const uint8_t *p) {
   return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
 }
-PLORVENT_TARGET_AVX2 PLORVENT_INLINE void byte_counts_add(uint8_t *p, const uint8_t *ones) {
-  __m128i *at = reinterpret_cast<__m128i *>(p);
-  const __m128i add = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
-  _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), add));
-}
-PLORVENT_TARGET_AVX2 PLORVENT_INLINE void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
-  __m128i *at = reinterpret_cast<__m128i *>(p);
-  const __m128i sub = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
-  _mm_storeu_si128(at, _mm_sub_epi8(_mm_loadu_si128(at), sub));
-}
+// Sixteen one-byte counts fill an SSE2 vector: AVX2 has no wider way to update them.
+using sse2_lanes::byte_counts_add;
+using sse2_lanes::byte_counts_sub;
 }  // namespace avx2_lanes
 
 namespace avx512_lanes {
