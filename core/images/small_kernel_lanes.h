@@ -152,15 +152,17 @@ PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWind
                                         typename K::Screen &screen) {
   typedef typename K::Element T;
   const int32_t m = window->rows, n = window->cols;
-  const int64_t sample_rows = block->rows + m - 1, sorted_ld = sample_rows;
-  const T *x = static_cast<const T *>(block->samples) + j * block->samples_ld;
+  const int64_t rows = block->rows, ld = block->samples_ld;
+  const int64_t sample_rows = rows + m - 1, sorted_ld = sample_rows;
+  const T *x = static_cast<const T *>(block->samples) + j * ld;
   T *y = static_cast<T *>(block->outputs) + j * block->outputs_ld;
+  typename K::Screen kept_screen = screen;  // in a register, as in rank_column_fixed
   int64_t at[kMostTileVectors];
   for (int64_t r = 0; r < sample_rows; r += int64_t{tile} * K::kCount) {
     const int32_t vectors = place_tile<K>(r, sample_rows, tile, at);
     for (int32_t w = 0; w < n; ++w) {
       for (int32_t t = 0; t < vectors; ++t) {
-        merged[w * tile + t] = K::load(x + w * block->samples_ld + at[t], screen);
+        merged[w * tile + t] = K::load(x + w * ld + at[t], kept_screen);
       }
     }
     run_ops<K>(merged, tile, vectors, networks.row.ops, networks.row.count);
@@ -170,8 +172,9 @@ PLORVENT_KERNEL_TARGET void rank_column(const ImageBlock *block, const ImageWind
       }
     }
   }
-  for (int64_t i = 0; i < block->rows; i += int64_t{tile} * K::kCount) {
-    const int32_t vectors = place_tile<K>(i, block->rows, tile, at);
+  screen = kept_screen;
+  for (int64_t i = 0; i < rows; i += int64_t{tile} * K::kCount) {
+    const int32_t vectors = place_tile<K>(i, rows, tile, at);
     for (int32_t k = 0; k < m; ++k) {
       for (int32_t w = 0; w < n; ++w) {
         for (int32_t t = 0; t < vectors; ++t) {
@@ -213,7 +216,28 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void load_window(typename K::V *s,
   (void)in_order;
 }
 
-// rank_column for the window and rank of `Fixed`, a vector of rows at a time.
+// A sample row's N samples under the window, from columns `x`, `x + ld`, ... at row `at`, into
+// row[0 ... N-1]; and back out, sorted, into sorted row `at` of each of the N sorted columns.
+template <class K, int32_t N, size_t... W>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void load_row(typename K::V *row,
+                                                     const typename K::Element *x, int64_t ld,
+                                                     int64_t at, typename K::Screen &screen,
+                                                     std::index_sequence<W...>) {
+  const int in_order[] = {0, (row[W] = K::load(x + W * ld + at, screen), 0)...};
+  (void)in_order;
+}
+template <class K, size_t... W>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void keep_row(typename K::Element *sorted,
+                                                     int64_t sorted_ld, int64_t at,
+                                                     const typename K::V *row,
+                                                     std::index_sequence<W...>) {
+  const int in_order[] = {0, (K::keep(sorted + W * sorted_ld + at, row[W]), 0)...};
+  (void)in_order;
+}
+
+// rank_column for the window and rank of `Fixed`, a vector of rows at a time. The screen and the
+// block's sizes are held in locals: the vector stores may alias anything, and a screen kept in
+// memory would chain every load of a row to the store before it.
 template <class K, class Fixed>
 PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j,
                                               typename K::Element *sorted,
@@ -222,18 +246,21 @@ PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j
   typedef typename K::V V;
   constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
   constexpr RankNetworks networks = Fixed::networks;
-  const int64_t sample_rows = block->rows + M - 1, sorted_ld = sample_rows;
-  const T *x = static_cast<const T *>(block->samples) + j * block->samples_ld;
+  const int64_t rows = block->rows, ld = block->samples_ld;
+  const int64_t sample_rows = rows + M - 1, sorted_ld = sample_rows;
+  const T *x = static_cast<const T *>(block->samples) + j * ld;
   T *y = static_cast<T *>(block->outputs) + j * block->outputs_ld;
+  typename K::Screen kept_screen = screen;
   for (int64_t r = 0; r < sample_rows; r += K::kCount) {
     const int64_t at = std::min(r, sample_rows - K::kCount);
     V row[N];
-    for (int32_t w = 0; w < N; ++w) row[w] = K::load(x + w * block->samples_ld + at, screen);
+    load_row<K, N>(row, x, ld, at, kept_screen, std::make_index_sequence<N>());
     fixed_ops<K>(row, networks.row.ops, std::make_index_sequence<networks.row.count>());
-    for (int32_t w = 0; w < N; ++w) K::keep(sorted + w * sorted_ld + at, row[w]);
+    keep_row<K>(sorted, sorted_ld, at, row, std::make_index_sequence<N>());
   }
-  for (int64_t i = 0; i < block->rows; i += K::kCount) {
-    const int64_t at = std::min(i, block->rows - K::kCount);
+  screen = kept_screen;
+  for (int64_t i = 0; i < rows; i += K::kCount) {
+    const int64_t at = std::min(i, rows - K::kCount);
     V s[M * N];
     load_window<K, N>(s, sorted, sorted_ld, at, std::make_index_sequence<M * N>());
     fixed_ops<K>(s, networks.merge.ops, std::make_index_sequence<networks.merge.count>());
