@@ -405,6 +405,16 @@ PLORVENT_KERNEL_TARGET bool rank_block_paired_or_fixed(const ImageBlock *block, 
   }
 }
 
+// 3x3 windows at every rank (ordfilt2's minimum, maximum and median filters among them).
+template <class K, size_t... R>
+PLORVENT_KERNEL_TARGET bool rank_block_3x3(const ImageBlock *block, int32_t rank,
+                                           typename K::Element *sorted, std::index_sequence<R...>) {
+  typedef bool (*Kernel)(const ImageBlock *, typename K::Element *);
+  static constexpr Kernel kernels[] = {
+      rank_block_fixed<K, FixedRankNetworks<3, 3, static_cast<int32_t>(R)>>...};
+  return kernels[rank](block, sorted);
+}
+
 // Every output of a block of at least K::kCount rows; returns whether every sample was clean.
 template <class K>
 PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindow *window,
@@ -415,9 +425,19 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
       reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
 #ifdef PLORVENT_EXPAND_KERNELS
   const int32_t m = window->rows, n = window->cols, rank = window->rank;
-  if (m == 3 && n == 3 && rank == 4) {
-    return rank_block_fixed<K, FixedRankNetworks<3, 3, 4>>(block, sorted);
+  if (m == 3 && n == 3) {
+    return rank_block_3x3<K>(block, rank, sorted, std::make_index_sequence<9>());
   }
+  // The minimum and maximum filters of the larger squares: their networks are short, and the
+  // sorted rows stream better than the shared columns.
+  if (m == 5 && n == 5 && rank == 0)
+    return rank_block_fixed<K, FixedRankNetworks<5, 5, 0>>(block, sorted);
+  if (m == 5 && n == 5 && rank == 24)
+    return rank_block_fixed<K, FixedRankNetworks<5, 5, 24>>(block, sorted);
+  if (m == 7 && n == 7 && rank == 0)
+    return rank_block_fixed<K, FixedRankNetworks<7, 7, 0>>(block, sorted);
+  if (m == 7 && n == 7 && rank == 48)
+    return rank_block_fixed<K, FixedRankNetworks<7, 7, 48>>(block, sorted);
   if (m == 5 && n == 5 && rank == 12) {
     return rank_block_paired_or_fixed<K, FixedRankNetworks<5, 5, 12>>(block, work, sorted);
   }
