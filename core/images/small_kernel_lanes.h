@@ -274,11 +274,11 @@ PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j
 
 // Sorts sample column c's M rows under the window for each vector of the tile into the ring.
 template <class K, class Fixed, size_t... Q>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_column(const typename K::Element *column,
-                                                        const int64_t *at, int32_t vectors,
-                                                        int32_t tile, typename K::V *slot,
-                                                        typename K::Screen &screen,
-                                                        std::index_sequence<Q...>) {
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_column_rows(const typename K::Element *column,
+                                                             const int64_t *at, int32_t vectors,
+                                                             int32_t tile, typename K::V *slot,
+                                                             typename K::Screen &screen,
+                                                             std::index_sequence<Q...>) {
   constexpr PairRankNetworks pairs = Fixed::pairs;
   for (int32_t t = 0; t < vectors; ++t) {
     typename K::V s[sizeof...(Q)];
@@ -288,6 +288,17 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_column(const typename K::Elemen
     const int kept[] = {0, (slot[Q * tile + t] = s[Q], 0)...};
     (void)kept;
   }
+}
+
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_column(const typename K::Element *x, int64_t ld,
+                                                        int64_t c, const int64_t *at,
+                                                        int32_t vectors, int32_t tile,
+                                                        typename K::V *ring,
+                                                        typename K::Screen &screen) {
+  constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
+  sort_column_rows<K, Fixed>(x + c * ld, at, vectors, tile, ring + (c % (N + 1)) * M * tile, screen,
+                             std::make_index_sequence<M>());
 }
 
 // One window's term of the split that takes q samples from its own column `own`.
@@ -367,15 +378,12 @@ PLORVENT_KERNEL_TARGET bool rank_block_pairs(const ImageBlock *block, typename K
   int64_t at[kMostTileVectors];
   for (int64_t i = 0; i < rows; i += int64_t{tile} * K::kCount) {
     const int32_t vectors = place_tile<K>(i, rows, tile, at);
-    auto sort = [&](int64_t c) {
-      sort_column<K, Fixed>(x + c * ld, at, vectors, tile, ring + (c % (N + 1)) * M * tile, screen,
-                            std::make_index_sequence<M>());
-    };
-    for (int64_t c = 0; c < N - 1; ++c) sort(c);
+    for (int64_t c = 0; c < N - 1; ++c)
+      sort_column<K, Fixed>(x, ld, c, at, vectors, tile, ring, screen);
     for (int64_t j = 0; j < cols; j += 2) {
       const bool both = j + 1 < cols;
-      sort(j + N - 1);
-      if (both) sort(j + N);
+      sort_column<K, Fixed>(x, ld, j + N - 1, at, vectors, tile, ring, screen);
+      if (both) sort_column<K, Fixed>(x, ld, j + N, at, vectors, tile, ring, screen);
       pair_columns<K, Fixed>(y, block->outputs_ld, ring, j, at, vectors, tile, both);
     }
   }
