@@ -128,11 +128,11 @@ struct Shape {
 // Checks `engine` on class T (with `type`) over the shapes it serves, counting the calls served.
 template <class T>
 void check_engine(const Engine &engine, SampleType type, Random &random, int width, int &served) {
-  const Shape shapes[] = {{70, 9, 3, 3},  {37, 6, 5, 5},  {5, 4, 3, 3},   {40, 3, 7, 7},
-                          {33, 5, 1, 5},  {19, 4, 5, 1},  {34, 4, 2, 4},  {9, 3, 8, 8},
-                          {66, 2, 1, 1},  {1, 7, 1, 3},   {65, 3, 4, 2},  {20, 2, 15, 15},
-                          {12, 3, 31, 3}, {18, 2, 3, 31}, {70, 5, 9, 11}, {3, 40, 3, 3},
-                          {67, 3, 4, 4},  {150, 5, 5, 5}, {140, 4, 7, 7}};
+  const Shape shapes[] = {
+      {70, 9, 3, 3},  {37, 6, 5, 5},  {5, 4, 3, 3},   {40, 3, 7, 7}, {33, 5, 1, 5}, {19, 4, 5, 1},
+      {34, 4, 2, 4},  {9, 3, 8, 8},   {66, 2, 1, 1},  {1, 7, 1, 3},  {65, 3, 4, 2}, {20, 2, 15, 15},
+      {12, 3, 31, 3}, {18, 2, 3, 31}, {70, 5, 9, 11}, {3, 40, 3, 3}, {67, 3, 4, 4}, {150, 5, 5, 5},
+      {140, 4, 7, 7}, {70, 3, 2, 2},  {66, 3, 1, 3},  {72, 3, 3, 1}, {68, 3, 3, 5}, {69, 3, 5, 3}};
   for (const Shape &s : shapes) {
     const int64_t sample_rows = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
     const int64_t ld = sample_rows + 3, out_ld = s.rows + 2;

@@ -203,6 +203,8 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void fixed_ops(typename K::V *s, const Ne
                                                       std::index_sequence<C...>) {
   const int in_order[] = {0, (fixed_op<K>(s, ops[C].low, ops[C].high), 0)...};
   (void)in_order;
+  (void)s;  // a window of one row or one column has no operations on one side
+  (void)ops;
 }
 
 // Position Q = k*N + w of a window from sorted row at+k's w-th smallest.
@@ -423,6 +425,16 @@ PLORVENT_KERNEL_TARGET bool rank_block_3x3(const ImageBlock *block, int32_t rank
   return kernels[rank](block, sorted);
 }
 
+// The kernel of an M-by-N window of rank R, if the window is one: sets `clean` and returns true.
+template <class K, int32_t M, int32_t N, int32_t R>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool fixed_kernel(const ImageBlock *block,
+                                                         const ImageWindow *window,
+                                                         typename K::Element *sorted, bool &clean) {
+  if (window->rows != M || window->cols != N || window->rank != R) return false;
+  clean = rank_block_fixed<K, FixedRankNetworks<M, N, R>>(block, sorted);
+  return true;
+}
+
 // Every output of a block of at least K::kCount rows; returns whether every sample was clean.
 template <class K>
 PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindow *window,
@@ -436,16 +448,26 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   if (m == 3 && n == 3) {
     return rank_block_3x3<K>(block, rank, sorted, std::make_index_sequence<9>());
   }
-  // The minimum and maximum filters of the larger squares: their networks are short, and the
-  // sorted rows stream better than the shared columns.
-  if (m == 5 && n == 5 && rank == 0)
-    return rank_block_fixed<K, FixedRankNetworks<5, 5, 0>>(block, sorted);
-  if (m == 5 && n == 5 && rank == 24)
-    return rank_block_fixed<K, FixedRankNetworks<5, 5, 24>>(block, sorted);
-  if (m == 7 && n == 7 && rank == 0)
-    return rank_block_fixed<K, FixedRankNetworks<7, 7, 0>>(block, sorted);
-  if (m == 7 && n == 7 && rank == 48)
-    return rank_block_fixed<K, FixedRankNetworks<7, 7, 48>>(block, sorted);
+  // The minimum and maximum filters of the larger squares (their networks are short, and the
+  // sorted rows stream better than the shared columns), the two middle ranks of the even squares
+  // 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
+  bool clean = false;
+  if (fixed_kernel<K, 5, 5, 0>(block, window, sorted, clean) ||
+      fixed_kernel<K, 5, 5, 24>(block, window, sorted, clean) ||
+      fixed_kernel<K, 7, 7, 0>(block, window, sorted, clean) ||
+      fixed_kernel<K, 7, 7, 48>(block, window, sorted, clean) ||
+      fixed_kernel<K, 2, 2, 1>(block, window, sorted, clean) ||
+      fixed_kernel<K, 2, 2, 2>(block, window, sorted, clean) ||
+      fixed_kernel<K, 4, 4, 7>(block, window, sorted, clean) ||
+      fixed_kernel<K, 4, 4, 8>(block, window, sorted, clean) ||
+      fixed_kernel<K, 1, 3, 1>(block, window, sorted, clean) ||
+      fixed_kernel<K, 3, 1, 1>(block, window, sorted, clean) ||
+      fixed_kernel<K, 1, 5, 2>(block, window, sorted, clean) ||
+      fixed_kernel<K, 5, 1, 2>(block, window, sorted, clean) ||
+      fixed_kernel<K, 3, 5, 7>(block, window, sorted, clean) ||
+      fixed_kernel<K, 5, 3, 7>(block, window, sorted, clean)) {
+    return clean;
+  }
   if (m == 5 && n == 5 && rank == 12) {
     return rank_block_paired_or_fixed<K, FixedRankNetworks<5, 5, 12>>(block, work, sorted);
   }
