@@ -399,40 +399,46 @@ PLORVENT_KERNEL_TARGET bool rank_block_fixed(const ImageBlock *block, typename K
   return K::clean(screen);
 }
 
-// Windows whose columns are shared in pairs in vector lanes: a window's minimums and maximums
-// nearly halved at 5x5 and 7x7 (79 against 138, 233 against 438; measured 1.1 to 1.5 times as
-// fast), none saved at 3x3. One output a lane keeps the sorted rows, whose loads run down the
-// columns rather than across them a few rows at a time.
-template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET bool rank_block_paired_or_fixed(const ImageBlock *block, void *work,
-                                                       typename K::Element *sorted) {
-  if constexpr (K::kCount > 1) {
-    (void)sorted;
-    return rank_block_pairs<K, Fixed>(block, static_cast<typename K::V *>(work));
+// A window with a kernel of its own, and whether its sorted columns are shared by neighbouring
+// windows in vector lanes: a window's minimums and maximums nearly halved for the 5x5 and 7x7
+// medians (79 against 138, 233 against 438; measured 1.1 to 1.5 times as fast), none saved at 3x3,
+// and about even for a minimum or maximum, where the sorted rows stream better. One output a lane
+// keeps the sorted rows, whose loads run down the columns rather than across them a few rows at
+// a time.
+template <int32_t M, int32_t N, int32_t R, bool kShared = false>
+struct Expanded : FixedRankNetworks<M, N, R> {
+  static constexpr bool kShareColumns = kShared;
+};
+
+template <class K, class W>
+PLORVENT_KERNEL_TARGET bool rank_block_expanded(const ImageBlock *block, void *work,
+                                                typename K::Element *sorted) {
+  if constexpr (W::kShareColumns && K::kCount > 1) {
+    return rank_block_pairs<K, W>(block, static_cast<typename K::V *>(work));
   } else {
-    (void)work;
-    return rank_block_fixed<K, Fixed>(block, sorted);
+    return rank_block_fixed<K, W>(block, sorted);
   }
+}
+
+// The kernel of whichever window W... is `window`, if one is: sets `clean` and returns true.
+template <class K, class... W>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool expanded_kernel(const ImageBlock *block,
+                                                            const ImageWindow *window, void *work,
+                                                            typename K::Element *sorted,
+                                                            bool &clean) {
+  return ((window->rows == W::kRows && window->cols == W::kCols && window->rank == W::kRank &&
+           (clean = rank_block_expanded<K, W>(block, work, sorted), true)) ||
+          ...);
 }
 
 // 3x3 windows at every rank (ordfilt2's minimum, maximum and median filters among them).
 template <class K, size_t... R>
-PLORVENT_KERNEL_TARGET bool rank_block_3x3(const ImageBlock *block, int32_t rank,
-                                           typename K::Element *sorted, std::index_sequence<R...>) {
-  typedef bool (*Kernel)(const ImageBlock *, typename K::Element *);
-  static constexpr Kernel kernels[] = {
-      rank_block_fixed<K, FixedRankNetworks<3, 3, static_cast<int32_t>(R)>>...};
-  return kernels[rank](block, sorted);
-}
-
-// The kernel of an M-by-N window of rank R, if the window is one: sets `clean` and returns true.
-template <class K, int32_t M, int32_t N, int32_t R>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool fixed_kernel(const ImageBlock *block,
-                                                         const ImageWindow *window,
-                                                         typename K::Element *sorted, bool &clean) {
-  if (window->rows != M || window->cols != N || window->rank != R) return false;
-  clean = rank_block_fixed<K, FixedRankNetworks<M, N, R>>(block, sorted);
-  return true;
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool expanded_3x3(const ImageBlock *block,
+                                                         const ImageWindow *window, void *work,
+                                                         typename K::Element *sorted, bool &clean,
+                                                         std::index_sequence<R...>) {
+  return expanded_kernel<K, Expanded<3, 3, static_cast<int32_t>(R)>...>(block, window, work, sorted,
+                                                                        clean);
 }
 
 // Every output of a block of at least K::kCount rows; returns whether every sample was clean.
@@ -444,35 +450,16 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   typename K::Element *sorted =
       reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
 #ifdef PLORVENT_EXPAND_KERNELS
-  const int32_t m = window->rows, n = window->cols, rank = window->rank;
-  if (m == 3 && n == 3) {
-    return rank_block_3x3<K>(block, rank, sorted, std::make_index_sequence<9>());
-  }
-  // The minimum and maximum filters of the larger squares (their networks are short, and the
-  // sorted rows stream better than the shared columns), the two middle ranks of the even squares
-  // 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
+  // Besides 3x3: the 5x5 and 7x7 medians, minimums and maximums, the two middle ranks of the even
+  // squares 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
   bool clean = false;
-  if (fixed_kernel<K, 5, 5, 0>(block, window, sorted, clean) ||
-      fixed_kernel<K, 5, 5, 24>(block, window, sorted, clean) ||
-      fixed_kernel<K, 7, 7, 0>(block, window, sorted, clean) ||
-      fixed_kernel<K, 7, 7, 48>(block, window, sorted, clean) ||
-      fixed_kernel<K, 2, 2, 1>(block, window, sorted, clean) ||
-      fixed_kernel<K, 2, 2, 2>(block, window, sorted, clean) ||
-      fixed_kernel<K, 4, 4, 7>(block, window, sorted, clean) ||
-      fixed_kernel<K, 4, 4, 8>(block, window, sorted, clean) ||
-      fixed_kernel<K, 1, 3, 1>(block, window, sorted, clean) ||
-      fixed_kernel<K, 3, 1, 1>(block, window, sorted, clean) ||
-      fixed_kernel<K, 1, 5, 2>(block, window, sorted, clean) ||
-      fixed_kernel<K, 5, 1, 2>(block, window, sorted, clean) ||
-      fixed_kernel<K, 3, 5, 7>(block, window, sorted, clean) ||
-      fixed_kernel<K, 5, 3, 7>(block, window, sorted, clean)) {
+  if (expanded_3x3<K>(block, window, work, sorted, clean, std::make_index_sequence<9>()) ||
+      expanded_kernel<K, Expanded<5, 5, 12, true>, Expanded<7, 7, 24, true>, Expanded<5, 5, 0>,
+                      Expanded<5, 5, 24>, Expanded<7, 7, 0>, Expanded<7, 7, 48>, Expanded<2, 2, 1>,
+                      Expanded<2, 2, 2>, Expanded<4, 4, 7>, Expanded<4, 4, 8>, Expanded<1, 3, 1>,
+                      Expanded<3, 1, 1>, Expanded<1, 5, 2>, Expanded<5, 1, 2>, Expanded<3, 5, 7>,
+                      Expanded<5, 3, 7>>(block, window, work, sorted, clean)) {
     return clean;
-  }
-  if (m == 5 && n == 5 && rank == 12) {
-    return rank_block_paired_or_fixed<K, FixedRankNetworks<5, 5, 12>>(block, work, sorted);
-  }
-  if (m == 7 && n == 7 && rank == 24) {
-    return rank_block_paired_or_fixed<K, FixedRankNetworks<7, 7, 24>>(block, work, sorted);
   }
 #endif
   typename K::Screen screen = K::clean_screen();
