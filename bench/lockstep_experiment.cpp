@@ -95,14 +95,14 @@ void lockstep_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t
             slide_bf(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
           else
             slide(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
-          out[start[k] + i + j + 1] = value_of(median_key(A[k], B[k], sp[k]));
+          out[start[k] + i + j + 1] = value_of(rank_key(A[k], B[k], sp[k]));
         }
       }
     } else {
       for (int k = 0; k < S; ++k) {
         for (int32_t j = 0; j < steps[k]; ++j) {
           slide(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
-          out[start[k] + i + j + 1] = value_of(median_key(A[k], B[k], sp[k]));
+          out[start[k] + i + j + 1] = value_of(rank_key(A[k], B[k], sp[k]));
         }
       }
     }

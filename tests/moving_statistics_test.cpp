@@ -128,6 +128,26 @@ TEST(MovingStatistics, LongSignalsCrossSegmentsAndNaNRuns) {
   }
 }
 
+// Whole windows too long for the lanes at each width (48, 96 and 128 samples) go to the block
+// engine for quantiles and even medians; NaN runs send theirs to the counted windows between.
+TEST(MovingStatistics, WholeWindowsBeyondTheLanesMatchSortedWindows) {
+  std::mt19937 rng(29);
+  at_every_vector_width([&](int) {
+    for (int64_t W : {50, 97, 130, 1001}) {
+      std::vector<double> x = adversarial_signal(rng, 5000);
+      if (W == 130) std::fill(x.begin(), x.end(), 0.0), x[2600] = -0.0;  // one -0 among +0
+      for (bool omit : {false, true}) {
+        const MovingWindows w = count_windows(W / 3, W - 1 - W / 3, omit);
+        for (int trial = 0; trial < 3; ++trial) {
+          const MovingStatistic s = trial == 0 ? median_statistic() : statistic_of_trial(rng, 2);
+          expect_reference(x, w, 0, 5000, s);
+          expect_reference(x, w, 1234, 3100, s);
+        }
+      }
+    }
+  });
+}
+
 TEST(MovingStatistics, TimeWindowsWithGapsAndRepeats) {
   std::mt19937 rng(5);
   std::uniform_int_distribution<int64_t> length(1, 80), coin(0, 1);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/counted/block_ranked_windows.h"
 #include "core/counted/counted_windows.h"
 #include "core/counted/lane_sorted_windows.h"
 #include "core/counted/sorted_windows.h"
@@ -85,6 +86,15 @@ int64_t padding_count(const MovingWindows &w, int64_t n, int64_t i) {
   return std::max<int64_t>(0, w.back - i) + std::max<int64_t>(0, i + w.forward - (n - 1));
 }
 
+// The fixed engines' storage, the block engine's, then the counted structure's, then an outlier
+// test's chunk of MADs and medians.
+struct MovingRoom {
+  char *fixed;
+  void *blocks;
+  CountedRoom counted;
+  double *scratch;
+};
+
 // ---- Counted windows ----
 
 int64_t segment_outputs(const MovingWindows &w, int64_t n) {
@@ -124,6 +134,35 @@ void counted_statistics(const double *x, int64_t n, const MovingWindows &w, int6
   for (int64_t s = a; s < b && !stop_requested(); s += step) {
     counted_segment(x, n, w, s, std::min(b, s + step), from(out, s - a), room);
   }
+}
+
+// ---- Runs of windows holding NaN ----
+
+// Outputs from ... to-1 hold a NaN (none when from == to); NaN after `scan` are still to be seen.
+struct NanRun {
+  int64_t from;
+  int64_t to;
+  int64_t scan;
+};
+
+// The next run of outputs from i on (before b) whose windows hold a NaN at or after position t.
+// NaN close together make one run; so do NaN that leave fewer windows between their runs than a
+// window is long (an engine is slow to start). Windows are of a count of samples.
+NanRun next_nan_run(const double *x, int64_t n, const MovingWindows &w, int64_t i, int64_t t,
+                    int64_t b) {
+  const int64_t end = std::min(n, b + w.forward);
+  const int64_t nan = next_nan(x, t, end);
+  if (nan == end) return {b, b, end};
+  // Outputs nan-forward ... nan+back hold it.
+  NanRun run = {std::max(i, nan - w.forward), std::min(b, nan + w.back + 1), nan + 1};
+  for (;;) {
+    const int64_t reach = std::min(n, run.to + w.forward + 1 + (w.back + w.forward + 1));
+    const int64_t more = next_nan(x, run.scan, reach);
+    if (more >= reach) break;
+    run.to = std::min(b, more + w.back + 1);
+    run.scan = more + 1;
+  }
+  return run;
 }
 
 // ---- Whole windows sorted in lanes ----
@@ -183,27 +222,63 @@ int64_t screened_block(const double *x, int64_t n, const MovingWindows &w, const
   return next;
 }
 
-bool lanes_serve(const MovingWindows &w, const Outputs &out) {
+bool lanes_serve(const MovingWindows &w, bool exact) {
   const int64_t W = w.back + w.forward + 1;
-  return !has_times(w) && out.exact == nullptr && W <= longest_lane_sorted_window() &&
+  return !has_times(w) && !exact && W <= longest_lane_sorted_window() &&
          lane_sorted_windows_serve(static_cast<int32_t>(W));
 }
+
+// ---- Whole windows by sorted blocks ----
+
+// Whether the block engine serves whole windows: too long for the lanes or to be kept sorted, and
+// a statistic it computes (`s` as the engines compute it).
+bool blocks_serve(const MovingWindows &w, const MovingStatistic &s, bool exact, int64_t n) {
+  const int64_t W = w.back + w.forward + 1;
+  return !has_times(w) && !sorted_windows_serve(w) && !lanes_serve(w, exact) && W <= n &&
+         block_ranked_windows_serve(s, W, exact);
+}
+
+// Outputs a ... b-1: whole windows free of NaN through the block engine, every other one counted.
+void blocked_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                        const Outputs &out, const MovingRoom &room) {
+  const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
+  const int64_t whole_from = std::clamp(w.back, a, b);
+  const int64_t whole_to = std::clamp(n - w.forward, whole_from, b);
+  counted_statistics(x, n, w, a, whole_from, out, room.counted);
+  int64_t i = whole_from;  // outputs before i are done
+  for (int64_t t = i - w.back; i < whole_to && !stop_requested();) {
+    const NanRun run = next_nan_run(x, n, w, i, t, whole_to);
+    if (run.from > i) {
+      block_ranked_statistics(x + i - w.back, run.from - i, W, from(out, i - a), room.blocks);
+    }
+    counted_statistics(x, n, w, run.from, run.to, from(out, run.from - a), room.counted);
+    i = run.to;
+    t = run.scan;
+  }
+  counted_statistics(x, n, w, whole_to, b, from(out, whole_to - a), room.counted);
+}
+
+// ---- Any windows ----
 
 // Outputs a ... b-1: those whose windows lie whole in the signal and hold no NaN, in stretches of
 // at least a window's length, are sorted in lanes where that engine serves the window's length;
 // the others are counted. Blocks go to the lanes unscreened (the lanes see a NaN as they read the
 // samples) until one holds a NaN; from then on each block is screened first, until one holds none.
 void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
-                                  int64_t b, const Outputs &out, const CountedRoom &room) {
-  if (!lanes_serve(w, out)) {
-    counted_statistics(x, n, w, a, b, out, room);
+                                  int64_t b, const Outputs &out, const MovingRoom &room) {
+  if (blocks_serve(w, out.statistic, out.exact != nullptr, n)) {
+    blocked_statistics(x, n, w, a, b, out, room);
+    return;
+  }
+  if (!lanes_serve(w, out.exact != nullptr)) {
+    counted_statistics(x, n, w, a, b, out, room.counted);
     return;
   }
   const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
   const int64_t whole_from = std::clamp(w.back, a, b);
   const LaneWindows lanes = {W, lane_statistic(out.statistic, W),
                              std::clamp(n - w.forward, whole_from, b), a};
-  counted_statistics(x, n, w, a, whole_from, out, room);
+  counted_statistics(x, n, w, a, whole_from, out, room.counted);
   bool screen = false;
   for (int64_t i = whole_from; i < lanes.whole_to && !stop_requested();) {
     // The last block is stretched rather than left short.
@@ -213,9 +288,9 @@ void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindow
       i = block_to;
       continue;
     }
-    i = screened_block(x, n, w, lanes, i, block_to, out, room, &screen);
+    i = screened_block(x, n, w, lanes, i, block_to, out, room.counted, &screen);
   }
-  counted_statistics(x, n, w, lanes.whole_to, b, from(out, lanes.whole_to - a), room);
+  counted_statistics(x, n, w, lanes.whole_to, b, from(out, lanes.whole_to - a), room.counted);
 }
 
 // ---- The fixed-window engines ----
@@ -252,32 +327,15 @@ void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const 
                       int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
   int64_t i = a;  // outputs before i are done
   for (int64_t t = std::max<int64_t>(0, a - w.back); i < b;) {
-    const int64_t nan = next_nan(x, t, std::min(n, b + w.forward));
-    if (nan == std::min(n, b + w.forward)) break;
-    // Outputs nan-forward ... nan+back hold it.
-    const int64_t held_from = std::max(i, nan - w.forward);
-    const int64_t held_to = std::min(b, nan + w.back + 1);
-    if (held_from > i) {
-      running_median_range(f.e, f.W, i + f.shift, held_from + f.shift, kZerosByCount, out + (i - a),
+    const NanRun run = next_nan_run(x, n, w, i, t, b);
+    if (run.from > i) {
+      running_median_range(f.e, f.W, i + f.shift, run.from + f.shift, kZerosByCount, out + (i - a),
                            engine);
     }
-    // NaN close together make one run of counted windows; so do NaN that leave fewer windows
-    // between their runs than a window is long (the fixed engine is slow to start).
-    int64_t run_end = held_to, scan = nan + 1;
-    for (;;) {
-      const int64_t reach = std::min(n, run_end + w.forward + 1 + (w.back + w.forward + 1));
-      const int64_t more = next_nan(x, scan, reach);
-      if (more >= reach) break;
-      run_end = std::min(b, more + w.back + 1);
-      scan = more + 1;
-    }
-    counted_statistics(x, n, w, held_from, run_end,
-                       {median_statistic(), nullptr, out + (held_from - a), nullptr, {}}, room);
-    i = run_end;
-    t = scan;
-  }
-  if (i < b) {
-    running_median_range(f.e, f.W, i + f.shift, b + f.shift, kZerosByCount, out + (i - a), engine);
+    counted_statistics(x, n, w, run.from, run.to,
+                       {median_statistic(), nullptr, out + (run.from - a), nullptr, {}}, room);
+    i = run.to;
+    t = run.scan;
   }
 }
 
@@ -289,14 +347,6 @@ void fixed_medians(const double *x, int64_t n, const MovingWindows &w, const Fix
     medians_between_nan_windows(f.e, f.W, a + f.shift, b + f.shift, kNaN, out, engine);
   }
 }
-
-// The fixed engines' storage, then the counted structure's, then an outlier test's chunk of
-// MADs and medians.
-struct MovingRoom {
-  char *fixed;
-  CountedRoom counted;
-  double *scratch;
-};
 
 // For `outputs` outputs whose windows, with the outputs themselves, reach `span` samples: the
 // fixed engines serve only where a whole window fits in that span.
@@ -311,6 +361,10 @@ MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
   }
   room.fixed = take_bytes(s, fixed_bytes);
   const MovingStatistic engine = engine_statistic(statistic);
+  const bool blocks = blocks_serve(w, engine, exact, span);
+  room.blocks = take_bytes(
+      s, blocks ? block_ranked_storage_bytes(static_cast<int32_t>(w.back + w.forward + 1), outputs)
+                : 0);
   room.counted = carve_counted_room(s, segment_span(w, span, outputs), engine);
   room.scratch = take<double>(s, is_outlier_test(statistic) ? 2 * kOutlierChunk : 0);
   return room;
@@ -353,12 +407,12 @@ void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
       carve_moving_room(layout, w, s, exact != nullptr, reach.hi - reach.lo + 1, last - first);
   const Outputs out = outputs_to(s, exact, results, x + first, moving.scratch);
   if (!fixed_engine_serves(w, out.statistic, exact != nullptr, n)) {
-    sorted_or_counted_statistics(x, n, w, first, last, out, moving.counted);
+    sorted_or_counted_statistics(x, n, w, first, last, out, moving);
     return;
   }
   const FixedWindows f = fixed_windows(x, n, w);
   const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
-  sorted_or_counted_statistics(x, n, w, first, a, out, moving.counted);
+  sorted_or_counted_statistics(x, n, w, first, a, out, moving);
   fixed_medians(x, n, w, f, a, b, out.values + (a - first), moving.fixed, moving.counted);
-  sorted_or_counted_statistics(x, n, w, b, last, from(out, b - first), moving.counted);
+  sorted_or_counted_statistics(x, n, w, b, last, from(out, b - first), moving);
 }

@@ -89,6 +89,14 @@ struct ExactResults {
   }
 };
 
+// A window's median or quantile, as the statistic `s` asks.
+template <class Window, class Arithmetic>
+typename Arithmetic::Value window_value(Window &window, int64_t count, const MovingStatistic &s,
+                                        const Arithmetic &a, WindowMemory *memory) {
+  if (s.kind == kQuantileStatistic) return window_quantile(window, count, s.quantile, a, memory);
+  return window_median(window, count, a);
+}
+
 // Output i of a window: none where it holds a NaN that counts, or nothing at all; the statistic
 // otherwise. `specials` and `count` take in the padding.
 template <class Window, class Results>
@@ -110,11 +118,8 @@ void finish_window(Window &window, const MovingWindows &w, const SpecialCounts &
     case kHampelStatistic:  // never the engine's statistic
     case kOutlierStatistic:
     case kMedianStatistic:
-      results.value(o.values + i, window_median(window, count, a), specials);
-      break;
     case kQuantileStatistic:
-      results.value(o.values + i, window_quantile(window, count, o.statistic.quantile, a, memory),
-                    specials);
+      results.value(o.values + i, window_value(window, count, o.statistic, a, memory), specials);
       break;
     case kMadStatistic: {
       const auto m = window_median(window, count, a);

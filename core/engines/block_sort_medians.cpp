@@ -3,9 +3,10 @@
 // W-j samples plus B's first j, B being the next block. A's samples sit in a linked list in
 // sorted order, from which they are deleted as the window passes; B's list is built and then
 // emptied in reverse index order, so that re-inserting its samples in index order restores each
-// in place. Two cursors split the window into the k smallest samples and the rest; the median
-// is the smaller of the two cursors' keys. Every step is O(1); sorting costs O(1) a sample on
-// typical signals (keyed_sort.h), O(log W) at worst.
+// in place. Two cursors split the window into the k smallest samples and the rest; the sample of
+// rank k (the median's, or any other) is the smaller of the two cursors' keys, and the next rank
+// the smaller of the other cursor's key and the next key after the smaller. Every step is O(1);
+// sorting costs O(1) a sample on typical signals (keyed_sort.h), O(log W) at worst.
 //
 // List nodes are stored by rank (position in sorted order), so list neighbours and cursor moves
 // stay close in memory, and "before the cursor" is a comparison of ranks. Two sentinels close
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 
+#include "core/support/always_inline.h"
 #include "core/support/keyed_sort.h"
 #include "core/support/sample_key.h"
 #include "core/support/storage_layout.h"
@@ -146,13 +148,14 @@ struct Split {
   uint32_t b;
 };
 
-inline int64_t median_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
+inline int64_t rank_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
   return std::min(key_at(A, s.a), key_at(B, s.b));
 }
 
 // The window moves one sample on: A's sample j leaves, B's sample j enters; each cursor moves
-// at most one place. The sentinels' keys answer every comparison at the ends of a list.
-inline void slide(const SortedBlock &A, const SortedBlock &B, uint32_t j, Split &s) {
+// at most one place. The sentinels' keys answer every comparison at the ends of a list. Inlined
+// into each loop that slides, as one function call a step costs a fifth of the engine's time.
+PLORVENT_INLINE void slide(const SortedBlock &A, const SortedBlock &B, uint32_t j, Split &s) {
   const uint32_t leaving = slot_of_rank(A.rank_of[j]);
   int32_t excess = -static_cast<int32_t>(leaving < s.a);
   if (leaving == s.a) s.a = next_of(A, leaving);
@@ -199,12 +202,53 @@ BlockSortRoom carve_block_sort_room(StorageLayout &s, int32_t W) {
   return room;
 }
 
+// The key of rank k+1: the smaller of the other cursor's key and the one after the smaller
+// cursor's in its list (A's cursor counts as the smaller on a tie).
+inline int64_t next_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
+  const int64_t a = key_at(A, s.a), b = key_at(B, s.b);
+  return a <= b ? std::min(key_at(A, next_of(A, s.a)), b) : std::min(a, key_at(B, next_of(B, s.b)));
+}
+
+// The window's sample of rank k into *low and, with `next`, of rank k+1 into *high.
+template <bool next>
+inline void write_ranks(const SortedBlock &A, const SortedBlock &B, const Split &s, double *low,
+                        double *high) {
+  *low = value_of(rank_key(A, B, s));
+  if (next) *high = value_of(next_key(A, B, s));
+}
+
 // Outputs 1 ... steps of the run whose window is exactly block A for output 0.
-void slide_through(const SortedBlock &A, const SortedBlock &B, int32_t steps, Split &s,
-                   double *out) {
+template <bool next>
+void slide_through(const SortedBlock &A, const SortedBlock &B, int32_t steps, Split &s, double *low,
+                   double *high) {
   for (int32_t j = 0; j < steps; ++j) {
     slide(A, B, static_cast<uint32_t>(j), s);
-    out[j + 1] = value_of(median_key(A, B, s));
+    write_ranks<next>(A, B, s, low + j + 1, high + j + 1);
+  }
+}
+
+// Windows of W samples, output i's from extended position origin + i on, for i = 0 ...
+// outputs-1: the sample of rank k in low[i] and, with `next`, of rank k+1 in high[i] (without,
+// `high` is not read or written).
+template <bool next>
+void block_sort_ranks_from(const ExtendedSignal &e, int32_t W, int32_t k, int64_t origin,
+                           int64_t outputs, double *low, double *high, void *storage) {
+  StorageLayout layout = carving_layout(storage);
+  const BlockSortRoom room = carve_block_sort_room(layout, W);
+  SortedBlock A = room.A, B = room.B;
+  const SortScratch &sort = room.sort;
+  const int64_t end = origin + outputs - 1 + W;  // one past the last window's last sample
+  load_block(A, e, W, origin, W, sort);          // the first window is exactly the first block
+  Split s = {slot_of_rank(static_cast<uint32_t>(k)), above_slot(W)};
+  *low = value_of(key_at(A, s.a));  // B holds nothing yet
+  if (next) *high = value_of(key_at(A, next_of(A, s.a)));
+  // Block by block: output i's window is exactly block A, and the next W outputs slide into B.
+  for (int64_t i = 0; i + 1 < outputs; i += W) {
+    load_entering_block(B, e, W, origin + i + W, end, sort);
+    const int32_t steps = static_cast<int32_t>(std::min<int64_t>(W, outputs - 1 - i));
+    slide_through<next>(A, B, steps, s, low + i, high + i);
+    std::swap(A, B);  // the window is all of B: B becomes A, with its cursor
+    s = {s.b, above_slot(W)};
   }
 }
 
@@ -216,21 +260,17 @@ size_t block_sort_storage_bytes(int32_t W) {
 
 void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, void *storage) {
-  StorageLayout layout = carving_layout(storage);
-  const BlockSortRoom room = carve_block_sort_room(layout, W);
-  SortedBlock A = room.A, B = room.B;
-  const SortScratch &sort = room.sort;
-  const int64_t end = last + e.W2;       // one past the last window's last sample
-  const int64_t origin = first - e.W2;   // extended position of the first window's first sample
-  load_block(A, e, W, origin, W, sort);  // the first window is exactly the first block
-  Split s = {slot_of_rank(static_cast<uint32_t>(e.W2)), above_slot(W)};
-  out[0] = value_of(key_at(A, s.a));
-  // Block by block: output i's window is exactly block A, and the next W outputs slide into B.
-  for (int64_t i = 0; i + 1 < last - first; i += W) {
-    load_entering_block(B, e, W, origin + i + W, end, sort);
-    const int32_t steps = static_cast<int32_t>(std::min<int64_t>(W, last - first - 1 - i));
-    slide_through(A, B, steps, s, out + i);
-    std::swap(A, B);  // the window is all of B: B becomes A, with its cursor
-    s = {s.b, above_slot(W)};
+  block_sort_ranks_from<false>(e, W, static_cast<int32_t>(e.W2), first - e.W2, last - first, out,
+                               out, storage);
+}
+
+void block_sort_ranks(const double *x, int64_t count, int32_t W, int32_t k, double *low,
+                      double *high, void *storage) {
+  if (count <= 0) return;
+  const ExtendedSignal e = {x, nullptr, nullptr, count - 1 + W, 0, kConstantPadding, 0.0};
+  if (high) {
+    block_sort_ranks_from<true>(e, W, k, 0, count, low, high, storage);
+  } else {
+    block_sort_ranks_from<false>(e, W, k, 0, count, low, low, storage);
   }
 }

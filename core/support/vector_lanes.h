@@ -44,6 +44,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/support/always_inline.h"
+
 #if defined(__x86_64__) || defined(_M_X64)
 #define PLORVENT_X86_64_LANES 1
 // GCC 12's AVX-512 intrinsics start from a vector initialised with itself, which -Wall flags
@@ -78,16 +80,6 @@
 #else
 #define PLORVENT_TARGET_AVX2
 #define PLORVENT_TARGET_AVX512
-#endif
-
-// The kernels expand into thousands of these operations in one function: each must be inlined
-// for the rows to stay in registers, past the compilers' usual limits on a function's growth.
-#if defined(__GNUC__) || defined(__clang__)
-#define PLORVENT_INLINE inline __attribute__((always_inline))
-#elif defined(_MSC_VER)
-#define PLORVENT_INLINE __forceinline
-#else
-#define PLORVENT_INLINE inline
 #endif
 
 // Plain doubles, one lane: for other processors, and for tests of the kernels' logic.
