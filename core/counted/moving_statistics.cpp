@@ -1,9 +1,10 @@
 // Moving statistics, the dispatcher: which positions each output's window holds, and which
 // engine computes it. The fixed-window engines serve medians wherever a window is odd, whole and
 // holds no omitted sample; other whole windows of a count of samples free of NaN are sorted in
-// SIMD lanes (core/counted/lane_sorted_windows.h) up to the length where that pays; the remaining
-// short windows are kept sorted (core/counted/sorted_windows.h); every other window is counted
-// (core/counted/counted_windows.h), a segment of outputs at a time.
+// SIMD lanes (core/counted/lane_sorted_windows.h) up to the length where that pays, and beyond it
+// their quantiles and even medians go to the block engine (core/counted/block_ranked_windows.h);
+// the remaining short windows are kept sorted (core/counted/sorted_windows.h); every other window
+// is counted (core/counted/counted_windows.h), a segment of outputs at a time.
 #include "core/counted/moving_statistics.h"
 
 #include <algorithm>
