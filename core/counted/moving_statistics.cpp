@@ -147,8 +147,9 @@ struct NanRun {
 };
 
 // The next run of outputs from i on (before b) whose windows hold a NaN at or after position t.
-// NaN close together make one run; so do NaN that leave fewer windows between their runs than a
-// window is long (an engine is slow to start). Windows are of a count of samples.
+// Omitted NaN close together make one run, whose windows are counted; so do omitted NaN that
+// leave fewer windows between their runs than a window is long (an engine is slow to start). A
+// run of a NaN that counts is the windows that hold it. Windows are of a count of samples.
 NanRun next_nan_run(const double *x, int64_t n, const MovingWindows &w, int64_t i, int64_t t,
                     int64_t b) {
   const int64_t end = std::min(n, b + w.forward);
@@ -156,7 +157,7 @@ NanRun next_nan_run(const double *x, int64_t n, const MovingWindows &w, int64_t 
   if (nan == end) return {b, b, end};
   // Outputs nan-forward ... nan+back hold it.
   NanRun run = {std::max(i, nan - w.forward), std::min(b, nan + w.back + 1), nan + 1};
-  for (;;) {
+  while (w.omit_nan) {
     const int64_t reach = std::min(n, run.to + w.forward + 1 + (w.back + w.forward + 1));
     const int64_t more = next_nan(x, run.scan, reach);
     if (more >= reach) break;
@@ -164,6 +165,13 @@ NanRun next_nan_run(const double *x, int64_t n, const MovingWindows &w, int64_t 
     run.scan = more + 1;
   }
   return run;
+}
+
+// Outputs a ... b-1 of `out`, whose windows hold a NaN that counts: no statistic, and none
+// computed.
+void none_computed(const Outputs &out, int64_t a, int64_t b) {
+  std::fill(out.values + a, out.values + b, kNaN);
+  if (out.medians) std::fill(out.medians + a, out.medians + b, kNaN);
 }
 
 // ---- Whole windows sorted in lanes ----
@@ -219,7 +227,11 @@ int64_t screened_block(const double *x, int64_t n, const MovingWindows &w, const
     lanes_served(x, w, lanes, i, clean_to, out);
     counted_from = clean_to;
   }
-  counted_statistics(x, n, w, counted_from, next, from(out, counted_from - lanes.first), room);
+  int64_t counted_to = next;  // the windows holding a NaN that counts are NaN, if not tested
+  if (*found && !w.omit_nan && !out.outliers.active) counted_to = std::max(counted_from, clean_to);
+  counted_statistics(x, n, w, counted_from, counted_to, from(out, counted_from - lanes.first),
+                     room);
+  none_computed(out, counted_to - lanes.first, next - lanes.first);
   return next;
 }
 
@@ -239,7 +251,8 @@ bool blocks_serve(const MovingWindows &w, const MovingStatistic &s, bool exact, 
          block_ranked_windows_serve(s, W, exact);
 }
 
-// Outputs a ... b-1: whole windows free of NaN through the block engine, every other one counted.
+// Outputs a ... b-1: whole windows free of NaN through the block engine, those holding a NaN that
+// counts set to NaN, every other one counted.
 void blocked_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
                         const Outputs &out, const MovingRoom &room) {
   const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
@@ -252,7 +265,11 @@ void blocked_statistics(const double *x, int64_t n, const MovingWindows &w, int6
     if (run.from > i) {
       block_ranked_statistics(x + i - w.back, run.from - i, W, from(out, i - a), room.blocks);
     }
-    counted_statistics(x, n, w, run.from, run.to, from(out, run.from - a), room.counted);
+    if (w.omit_nan) {
+      counted_statistics(x, n, w, run.from, run.to, from(out, run.from - a), room.counted);
+    } else {
+      none_computed(out, run.from - a, run.to - a);
+    }
     i = run.to;
     t = run.scan;
   }
