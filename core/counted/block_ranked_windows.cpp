@@ -49,7 +49,8 @@ BlockRoom carve_block_room(StorageLayout &s, int32_t W, int64_t outputs) {
   return room;
 }
 
-// The last position before `end` that holds -0.0 and +0.0, from those before `from` (-1: none).
+// The last positions seen that hold -0.0 and +0.0 (-1: none): the window from i on holds a zero of
+// that sign when its position is at least i.
 struct LastZeros {
   int64_t negative;
   int64_t positive;
