@@ -251,10 +251,19 @@ bool blocks_serve(const MovingWindows &w, const MovingStatistic &s, bool exact, 
          block_ranked_windows_serve(s, W, exact);
 }
 
-// Outputs a ... b-1: whole windows free of NaN through the block engine, those holding a NaN that
-// counts set to NaN, every other one counted.
-void blocked_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
-                        const Outputs &out, const MovingRoom &room) {
+// Whether whole windows holding a NaN that counts are set to NaN without being counted: as
+// doubles, with no outlier test (its missing windows have results of their own), for windows of
+// a count of samples too long to be kept sorted.
+bool nan_windows_skipped(const MovingWindows &w, const Outputs &out) {
+  return !has_times(w) && !w.omit_nan && out.exact == nullptr && !out.outliers.active &&
+         !sorted_windows_serve(w);
+}
+
+// Outputs a ... b-1: whole windows free of NaN through the block engine (or, without `blocks`,
+// counted), those holding a NaN that counts set to NaN, every other one counted. A NaN that counts
+// leaves a window's length of windows uncounted, which pays for the count of the next stretch.
+void whole_window_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
+                             int64_t b, const Outputs &out, const MovingRoom &room, bool blocks) {
   const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
   const int64_t whole_from = std::clamp(w.back, a, b);
   const int64_t whole_to = std::clamp(n - w.forward, whole_from, b);
@@ -262,7 +271,9 @@ void blocked_statistics(const double *x, int64_t n, const MovingWindows &w, int6
   int64_t i = whole_from;  // outputs before i are done
   for (int64_t t = i - w.back; i < whole_to && !stop_requested();) {
     const NanRun run = next_nan_run(x, n, w, i, t, whole_to);
-    if (run.from > i) {
+    if (!blocks) {
+      counted_statistics(x, n, w, i, run.from, from(out, i - a), room.counted);
+    } else if (run.from > i) {
       block_ranked_statistics(x + i - w.back, run.from - i, W, from(out, i - a), room.blocks);
     }
     if (w.omit_nan) {
@@ -284,8 +295,9 @@ void blocked_statistics(const double *x, int64_t n, const MovingWindows &w, int6
 // samples) until one holds a NaN; from then on each block is screened first, until one holds none.
 void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
                                   int64_t b, const Outputs &out, const MovingRoom &room) {
-  if (blocks_serve(w, out.statistic, out.exact != nullptr, n)) {
-    blocked_statistics(x, n, w, a, b, out, room);
+  const bool blocks = blocks_serve(w, out.statistic, out.exact != nullptr, n);
+  if (blocks || (!lanes_serve(w, out.exact != nullptr) && nan_windows_skipped(w, out))) {
+    whole_window_statistics(x, n, w, a, b, out, room, blocks);
     return;
   }
   if (!lanes_serve(w, out.exact != nullptr)) {
