@@ -264,7 +264,6 @@ bool nan_windows_skipped(const MovingWindows &w, const Outputs &out) {
 // leaves a window's length of windows uncounted, which pays for the count of the next stretch.
 void whole_window_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
                              int64_t b, const Outputs &out, const MovingRoom &room, bool blocks) {
-  const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
   const int64_t whole_from = std::clamp(w.back, a, b);
   const int64_t whole_to = std::clamp(n - w.forward, whole_from, b);
   counted_statistics(x, n, w, a, whole_from, out, room.counted);
@@ -274,6 +273,7 @@ void whole_window_statistics(const double *x, int64_t n, const MovingWindows &w,
     if (!blocks) {
       counted_statistics(x, n, w, i, run.from, from(out, i - a), room.counted);
     } else if (run.from > i) {
+      const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);  // as the engine serves
       block_ranked_statistics(x + i - w.back, run.from - i, W, from(out, i - a), room.blocks);
     }
     if (w.omit_nan) {
