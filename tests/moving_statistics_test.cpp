@@ -137,6 +137,8 @@ TEST(MovingStatistics, WholeWindowsBeyondTheLanesMatchSortedWindows) {
     for (int64_t W : {50, 97, 130, 1001}) {
       std::vector<double> x = adversarial_signal(rng, 5000);
       if (W == 130) std::fill(x.begin(), x.end(), 0.0), x[2600] = -0.0;  // one -0 among +0
+      // NaN of both signs scattered over the first half: every window there holds some.
+      for (int64_t j = 0; W == 97 && j < 2500; j += 1 + rng() % 40) x[j] = j % 2 ? kNaN : -kNaN;
       for (bool omit : {false, true}) {
         const MovingWindows w = count_windows(W / 3, W - 1 - W / 3, omit);
         for (int trial = 0; trial < 3; ++trial) {

@@ -40,13 +40,38 @@ struct TwoRanks {
 struct BlockRoom {
   void *engine;
   double *high;
+  int32_t *ranks;  // each window's, where NaN are omitted
 };
 
 BlockRoom carve_block_room(StorageLayout &s, int32_t W, int64_t outputs) {
   BlockRoom room;
   room.engine = take_bytes(s, block_sort_storage_bytes(W));
   room.high = take<double>(s, chunk_outputs(W, outputs));
+  room.ranks = take<int32_t>(s, chunk_outputs(W, outputs));
   return room;
+}
+
+// Counts the NaN of a window as samples enter and leave it.
+inline int64_t is_nan(double v) {
+  return v != v;
+}
+
+// Where NaN are omitted: the rank each window reads, by its count of other samples (0 for a
+// window of nothing but NaN).
+void rank_each_window(const double *x, int64_t count, int32_t W, const MovingStatistic &s,
+                      int32_t *ranks) {
+  int64_t nan = 0, ranked_nan = -1;  // the rank is worked out again only when the count changes
+  int32_t k = 0;
+  for (int64_t t = 0; t < W - 1; ++t) nan += is_nan(x[t]);
+  for (int64_t i = 0; i < count; ++i) {
+    nan += is_nan(x[i + W - 1]);
+    if (nan != ranked_nan) {
+      k = nan < W ? read_ranks(s, static_cast<int32_t>(W - nan)).k : 0;
+      ranked_nan = nan;
+    }
+    ranks[i] = k;
+    nan -= is_nan(x[i]);
+  }
 }
 
 // The last positions seen that hold -0.0 and +0.0 (-1: none): the window from i on holds a zero of
@@ -63,27 +88,49 @@ inline void see_sample(LastZeros &z, double v, int64_t t) {
 }
 
 // Outputs 0 ... count-1 (one call of the engine): the ranks into the values and `high`, then
-// each window finished from them.
+// each window finished from them, of its count of samples other than NaN where they are omitted.
 void finish_chunk(const double *x, int64_t count, int32_t W, const Outputs &out,
-                  const BlockRoom &room, const ReadRanks &r) {
-  block_sort_ranks(x, count, W, r.k, out.values, r.next ? room.high : nullptr, room.engine);
+                  const BlockRoom &room, bool omit_nan) {
+  const ReadRanks r = read_ranks(out.statistic, W);
+  if (omit_nan) {
+    rank_each_window(x, count, W, out.statistic, room.ranks);
+    block_sort_ranks_nan_last(x, count, W, room.ranks, out.values, room.high, room.engine);
+  } else {
+    block_sort_ranks(x, count, W, r.k, out.values, r.next ? room.high : nullptr, room.engine);
+  }
+  const double *high = omit_nan || r.next ? room.high : out.values;
   const DoubleResults results = {};
   WindowMemory memory = fresh_window_memory();
   LastZeros zeros = {-1, -1};
-  for (int64_t t = 0; t < W - 1; ++t) see_sample(zeros, x[t], t);
+  int64_t nan = 0;
+  for (int64_t t = 0; t < W - 1; ++t) {
+    see_sample(zeros, x[t], t);
+    nan += is_nan(x[t]);
+  }
   for (int64_t i = 0; i < count; ++i) {
     see_sample(zeros, x[i + W - 1], i + W - 1);
+    nan += is_nan(x[i + W - 1]);
     const SpecialCounts specials = {0, zeros.negative >= i, zeros.positive >= i};
-    TwoRanks window = {out.values[i], r.next ? room.high[i] : out.values[i]};
-    results.value(out.values + i,
-                  window_value(window, W, out.statistic, results.arithmetic, &memory), specials);
+    TwoRanks window = {out.values[i], high[i]};
+    if (nan == W) {
+      results.none(out.values + i);
+    } else {
+      results.value(out.values + i,
+                    window_value(window, W - nan, out.statistic, results.arithmetic, &memory),
+                    specials);
+    }
+    nan -= is_nan(x[i]);
   }
 }
 
 }  // namespace
 
 bool block_ranked_windows_serve(const MovingStatistic &s, int64_t W, bool exact) {
-  const bool ranks = s.kind == kQuantileStatistic || (s.kind == kMedianStatistic && W % 2 == 0);
+  return block_omitting_windows_serve(s, W, exact) && (s.kind == kQuantileStatistic || W % 2 == 0);
+}
+
+bool block_omitting_windows_serve(const MovingStatistic &s, int64_t W, bool exact) {
+  const bool ranks = s.kind == kQuantileStatistic || s.kind == kMedianStatistic;
   return ranks && !exact && W >= 2 && W <= kLongestBlockSortWindow;
 }
 
@@ -91,13 +138,12 @@ size_t block_ranked_storage_bytes(int32_t W, int64_t outputs) {
   return bytes_taken_by([&](StorageLayout &s) { carve_block_room(s, W, outputs); });
 }
 
-void block_ranked_statistics(const double *x, int64_t count, int32_t W, const Outputs &out,
-                             void *storage) {
+void block_ranked_statistics(const double *x, int64_t count, int32_t W, bool omit_nan,
+                             const Outputs &out, void *storage) {
   StorageLayout layout = carving_layout(storage);
   const BlockRoom room = carve_block_room(layout, W, count);
-  const ReadRanks r = read_ranks(out.statistic, W);
   const int64_t step = chunk_outputs(W, count);
   for (int64_t i = 0; i < count && !stop_requested(); i += step) {
-    finish_chunk(x + i, std::min(step, count - i), W, from(out, i), room, r);
+    finish_chunk(x + i, std::min(step, count - i), W, from(out, i), room, omit_nan);
   }
 }

@@ -16,12 +16,17 @@
 // doubles, for W from 2 on.
 bool block_ranked_windows_serve(const MovingStatistic &s, int64_t W, bool exact);
 
+// Whether it computes `s` over whole windows whose NaN are omitted: any median or quantile, as
+// doubles, for W from 2 on.
+bool block_omitting_windows_serve(const MovingStatistic &s, int64_t W, bool exact);
+
 // The storage block_ranked_statistics needs for at most `outputs` outputs a call.
 size_t block_ranked_storage_bytes(int32_t W, int64_t outputs);
 
-// For i = 0 ... count-1, the statistic of the W samples x[i ... i+W-1], none of them NaN, into
-// out from 0 on. Looks for a Ctrl-C between chunks of outputs; obtains nothing.
-void block_ranked_statistics(const double *x, int64_t count, int32_t W, const Outputs &out,
-                             void *storage);
+// For i = 0 ... count-1, the statistic of the W samples x[i ... i+W-1] into out from 0 on: with
+// `omit_nan`, of those that are not NaN (none where all are); without, none of them may be NaN.
+// Looks for a Ctrl-C between chunks of outputs; obtains nothing.
+void block_ranked_statistics(const double *x, int64_t count, int32_t W, bool omit_nan,
+                             const Outputs &out, void *storage);
 
 #endif

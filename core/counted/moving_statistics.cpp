@@ -2,8 +2,9 @@
 // engine computes it. The fixed-window engines serve medians wherever a window is odd, whole and
 // holds no omitted sample; other whole windows of a count of samples free of NaN are sorted in
 // SIMD lanes (core/counted/lane_sorted_windows.h) up to the length where that pays, and beyond it
-// their quantiles and even medians go to the block engine (core/counted/block_ranked_windows.h);
-// the remaining short windows are kept sorted (core/counted/sorted_windows.h); every other window
+// their quantiles and even medians go to the block engine (core/counted/block_ranked_windows.h),
+// as do the medians and quantiles of long whole windows holding omitted NaN; the remaining short
+// windows are kept sorted (core/counted/sorted_windows.h); every other window
 // is counted (core/counted/counted_windows.h), a segment of outputs at a time.
 #include "core/counted/moving_statistics.h"
 
@@ -148,17 +149,18 @@ struct NanRun {
 
 // The next run of outputs from i on (before b) whose windows hold a NaN at or after position t.
 // Omitted NaN close together make one run, whose windows are counted; so do omitted NaN that
-// leave fewer windows between their runs than a window is long (an engine is slow to start). A
-// run of a NaN that counts is the windows that hold it. Windows are of a count of samples.
+// leave fewer than `gap` windows between their runs (an engine is slow to start: at least a
+// window's length). A run of a NaN that counts is the windows that hold it. Windows are of a count
+// of samples.
 NanRun next_nan_run(const double *x, int64_t n, const MovingWindows &w, int64_t i, int64_t t,
-                    int64_t b) {
+                    int64_t b, int64_t gap) {
   const int64_t end = std::min(n, b + w.forward);
   const int64_t nan = next_nan(x, t, end);
   if (nan == end) return {b, b, end};
   // Outputs nan-forward ... nan+back hold it.
   NanRun run = {std::max(i, nan - w.forward), std::min(b, nan + w.back + 1), nan + 1};
   while (w.omit_nan) {
-    const int64_t reach = std::min(n, run.to + w.forward + 1 + (w.back + w.forward + 1));
+    const int64_t reach = std::min(n, run.to + w.forward + 1 + gap);
     const int64_t more = next_nan(x, run.scan, reach);
     if (more >= reach) break;
     run.to = std::min(b, more + w.back + 1);
@@ -174,11 +176,42 @@ void none_computed(const Outputs &out, int64_t a, int64_t b) {
   if (out.medians) std::fill(out.medians + a, out.medians + b, kNaN);
 }
 
+// ---- Whole windows holding omitted NaN ----
+
+// Whether the block engine serves whole windows holding omitted NaN: too long to be kept sorted, of
+// a median or quantile.
+bool omitted_nan_blocks_serve(const MovingWindows &w, const MovingStatistic &s, bool exact,
+                              int64_t n) {
+  const int64_t W = w.back + w.forward + 1;
+  return w.omit_nan && !has_times(w) && !sorted_windows_serve(w) && W <= n &&
+         block_omitting_windows_serve(s, W, exact);
+}
+
+// Outputs a ... b-1, whose windows hold omitted NaN, into `out` from 0 on: the whole windows
+// through the block engine where it serves them, the others counted.
+void omitted_nan_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
+                            int64_t b, const Outputs &out, const MovingRoom &room) {
+  if (!omitted_nan_blocks_serve(w, out.statistic, out.exact != nullptr, n)) {
+    counted_statistics(x, n, w, a, b, out, room.counted);
+    return;
+  }
+  const int64_t whole_from = std::clamp(w.back, a, b);
+  const int64_t whole_to = std::clamp(n - w.forward, whole_from, b);
+  const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);  // as the engine serves
+  counted_statistics(x, n, w, a, whole_from, out, room.counted);
+  block_ranked_statistics(x + whole_from - w.back, whole_to - whole_from, W, true,
+                          from(out, whole_from - a), room.blocks);
+  counted_statistics(x, n, w, whole_to, b, from(out, whole_to - a), room.counted);
+}
+
 // ---- Whole windows sorted in lanes ----
 
 // The lanes take so many outputs at a time: a block holding a NaN is done again, its windows
 // holding NaN counted. A block is also as often as a Ctrl-C is looked for.
 const int64_t kLaneBlockOutputs = 1 << 13;
+// Among windows holding omitted NaN, a clean stretch goes to the lanes from so many windows'
+// lengths on.
+const int64_t kLaneStartWindows = 8;
 
 struct LaneWindows {
   int32_t W;
@@ -212,16 +245,25 @@ bool lanes_served(const double *x, const MovingWindows &w, const LaneWindows &la
 }
 
 // Outputs i ... block_to-1, all whole windows, screened for NaN first: those before the first
-// window holding one (and before block_to) go to the lanes, the windows holding it are counted.
-// Returns where it stopped, and whether it found a NaN.
+// window holding one (and before block_to) go to the lanes, the windows holding it (and, omitted,
+// those of the NaN close after it) are counted or, omitted, go where omitted_nan_statistics sends
+// them. Returns where it stopped, and whether it found a NaN.
 int64_t screened_block(const double *x, int64_t n, const MovingWindows &w, const LaneWindows &lanes,
-                       int64_t i, int64_t block_to, const Outputs &out, const CountedRoom &room,
+                       int64_t i, int64_t block_to, const Outputs &out, const MovingRoom &room,
                        bool *found) {
   const int64_t end = block_to + w.forward;
   const int64_t nan = next_nan(x, i - w.back, end);
   *found = nan != end;
   const int64_t clean_to = std::min(block_to, nan - w.forward);
-  const int64_t next = *found ? std::min(lanes.whole_to, nan + w.back + 1) : block_to;
+  int64_t next = *found ? std::min(lanes.whole_to, nan + w.back + 1) : block_to;
+  // Omitted NaN close together within the block make one run. Where the block engine takes it,
+  // only a long clean stretch is worth the lanes, each of which starts by sorting a window.
+  if (*found && w.omit_nan) {
+    const int64_t W = w.back + w.forward + 1;
+    const bool blocks = omitted_nan_blocks_serve(w, out.statistic, out.exact != nullptr, n);
+    next = std::max(next,
+                    next_nan_run(x, n, w, i, nan, block_to, blocks ? kLaneStartWindows * W : W).to);
+  }
   int64_t counted_from = i;
   if (clean_to - i >= lanes.W) {
     lanes_served(x, w, lanes, i, clean_to, out);
@@ -229,8 +271,8 @@ int64_t screened_block(const double *x, int64_t n, const MovingWindows &w, const
   }
   int64_t counted_to = next;  // the windows holding a NaN that counts are NaN, if not tested
   if (*found && !w.omit_nan && !out.outliers.active) counted_to = std::max(counted_from, clean_to);
-  counted_statistics(x, n, w, counted_from, counted_to, from(out, counted_from - lanes.first),
-                     room);
+  omitted_nan_statistics(x, n, w, counted_from, counted_to, from(out, counted_from - lanes.first),
+                         room);
   none_computed(out, counted_to - lanes.first, next - lanes.first);
   return next;
 }
@@ -269,15 +311,16 @@ void whole_window_statistics(const double *x, int64_t n, const MovingWindows &w,
   counted_statistics(x, n, w, a, whole_from, out, room.counted);
   int64_t i = whole_from;  // outputs before i are done
   for (int64_t t = i - w.back; i < whole_to && !stop_requested();) {
-    const NanRun run = next_nan_run(x, n, w, i, t, whole_to);
+    const NanRun run = next_nan_run(x, n, w, i, t, whole_to, w.back + w.forward + 1);
     if (!blocks) {
       counted_statistics(x, n, w, i, run.from, from(out, i - a), room.counted);
     } else if (run.from > i) {
       const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);  // as the engine serves
-      block_ranked_statistics(x + i - w.back, run.from - i, W, from(out, i - a), room.blocks);
+      block_ranked_statistics(x + i - w.back, run.from - i, W, false, from(out, i - a),
+                              room.blocks);
     }
     if (w.omit_nan) {
-      counted_statistics(x, n, w, run.from, run.to, from(out, run.from - a), room.counted);
+      omitted_nan_statistics(x, n, w, run.from, run.to, from(out, run.from - a), room);
     } else {
       none_computed(out, run.from - a, run.to - a);
     }
@@ -318,7 +361,7 @@ void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindow
       i = block_to;
       continue;
     }
-    i = screened_block(x, n, w, lanes, i, block_to, out, room.counted, &screen);
+    i = screened_block(x, n, w, lanes, i, block_to, out, room, &screen);
   }
   counted_statistics(x, n, w, lanes.whole_to, b, from(out, lanes.whole_to - a), room.counted);
 }
@@ -354,23 +397,23 @@ FixedWindows fixed_windows(const double *x, int64_t n, const MovingWindows &w) {
 // Outputs a ... b-1, all served by the fixed engine when their windows hold no NaN; windows
 // that hold one are counted (NaN omitted).
 void omitting_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
-                      int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
+                      int64_t a, int64_t b, double *out, void *engine, const MovingRoom &room) {
   int64_t i = a;  // outputs before i are done
   for (int64_t t = std::max<int64_t>(0, a - w.back); i < b;) {
-    const NanRun run = next_nan_run(x, n, w, i, t, b);
+    const NanRun run = next_nan_run(x, n, w, i, t, b, w.back + w.forward + 1);
     if (run.from > i) {
       running_median_range(f.e, f.W, i + f.shift, run.from + f.shift, kZerosByCount, out + (i - a),
                            engine);
     }
-    counted_statistics(x, n, w, run.from, run.to,
-                       {median_statistic(), nullptr, out + (run.from - a), nullptr, {}}, room);
+    omitted_nan_statistics(x, n, w, run.from, run.to,
+                           {median_statistic(), nullptr, out + (run.from - a), nullptr, {}}, room);
     i = run.to;
     t = run.scan;
   }
 }
 
 void fixed_medians(const double *x, int64_t n, const MovingWindows &w, const FixedWindows &f,
-                   int64_t a, int64_t b, double *out, void *engine, const CountedRoom &room) {
+                   int64_t a, int64_t b, double *out, void *engine, const MovingRoom &room) {
   if (w.omit_nan) {
     omitting_medians(x, n, w, f, a, b, out, engine, room);
   } else {
@@ -391,7 +434,8 @@ MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
   }
   room.fixed = take_bytes(s, fixed_bytes);
   const MovingStatistic engine = engine_statistic(statistic);
-  const bool blocks = blocks_serve(w, engine, exact, span);
+  const bool blocks =
+      blocks_serve(w, engine, exact, span) || omitted_nan_blocks_serve(w, engine, exact, span);
   room.blocks = take_bytes(
       s, blocks ? block_ranked_storage_bytes(static_cast<int32_t>(w.back + w.forward + 1), outputs)
                 : 0);
@@ -443,6 +487,6 @@ void moving_statistics(const double *x, int64_t n, const MovingWindows &windows,
   const FixedWindows f = fixed_windows(x, n, w);
   const int64_t a = std::clamp(f.first, first, last), b = std::clamp(f.last, a, last);
   sorted_or_counted_statistics(x, n, w, first, a, out, moving);
-  fixed_medians(x, n, w, f, a, b, out.values + (a - first), moving.fixed, moving.counted);
+  fixed_medians(x, n, w, f, a, b, out.values + (a - first), moving.fixed, moving);
   sorted_or_counted_statistics(x, n, w, b, last, from(out, b - first), moving);
 }

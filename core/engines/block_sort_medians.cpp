@@ -6,7 +6,8 @@
 // in place. Two cursors split the window into the k smallest samples and the rest; the sample of
 // rank k (the median's, or any other) is the smaller of the two cursors' keys, and the next rank
 // the smaller of the other cursor's key and the next key after the smaller. Every step is O(1);
-// sorting costs O(1) a sample on typical signals (keyed_sort.h), O(log W) at worst.
+// sorting costs O(1) a sample on typical signals (keyed_sort.h), O(log W) at worst. The rank may
+// also change from one window to the next, by moving a cursor one place for each unit of change.
 //
 // List nodes are stored by rank (position in sorted order), so list neighbours and cursor moves
 // stay close in memory, and "before the cursor" is a comparison of ranks. Two sentinels close
@@ -32,6 +33,9 @@ const int64_t kBelowEveryKey = INT64_MIN, kAboveEveryKey = INT64_MAX;
 inline int64_t sample_key(double v) {
   return std::min(std::max(key_of(v), kBelowEveryKey + 1), kAboveEveryKey - 1);
 }
+
+// Where NaN rank above every other sample, their key.
+const int64_t kNanLastKey = kAboveEveryKey - 1;
 
 struct ListNode {
   int64_t key;
@@ -109,15 +113,39 @@ void load_keys(int64_t *key, const ExtendedSignal &e, int64_t t, int32_t count) 
   }
 }
 
+// The ranks of the `count` samples from extended position t on into b.rank_of, and their keys
+// in sorted order into sort.sorted. With `nan_last` (whole windows only), NaN rank after every
+// other sample, in order of position; they are left out of the sort, whose buckets they would
+// spread over every double.
+void rank_block(const SortedBlock &b, const ExtendedSignal &e, int64_t t, int32_t count,
+                const SortScratch &sort, bool nan_last) {
+  if (!nan_last) {
+    load_keys(sort.key, e, t, count);
+    rank_keys(sort.key, count, b.rank_of, sort.sorted, sort.ranking);
+    return;
+  }
+  const double *x = e.x + t;
+  int32_t kept = 0;
+  for (int32_t j = 0; j < count; ++j) {
+    if (x[j] == x[j]) sort.key[kept++] = sample_key(x[j]);
+  }
+  if (kept > 0) rank_keys(sort.key, kept, b.rank_of, sort.sorted, sort.ranking);
+  std::fill(sort.sorted + kept, sort.sorted + count, kNanLastKey);
+  // In place, from the end: the c-th sample that is not NaN has its rank at c <= its position.
+  int32_t c = kept, nan_rank = count;
+  for (int32_t j = count - 1; j >= 0; --j) {
+    b.rank_of[j] = x[j] == x[j] ? b.rank_of[--c] : static_cast<uint32_t>(--nan_rank);
+  }
+}
+
 // Loads the `count` samples from extended position t on, sorts them and links them in sorted
 // order between the sentinels.
 void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t t, int32_t count,
-                const SortScratch &sort) {
+                const SortScratch &sort, bool nan_last) {
   const uint32_t above = above_slot(W), below = below_slot(W);
   ListNode *node = reinterpret_cast<ListNode *>(b.node);
   if (count > 0) {
-    load_keys(sort.key, e, t, count);
-    rank_keys(sort.key, count, b.rank_of, sort.sorted, sort.ranking);
+    rank_block(b, e, t, count, sort, nan_last);
     for (int32_t r = 0; r < count; ++r) {
       const uint32_t rank = static_cast<uint32_t>(r);
       node[r] = {sort.sorted[r], slot_of_rank(rank + 1), slot_of_rank(rank - 1)};
@@ -134,9 +162,9 @@ void load_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_
 // Loads the block from extended position t on that the window enters next, up to the end of the
 // last window (`end`), emptied so its samples can be re-inserted.
 void load_entering_block(const SortedBlock &b, const ExtendedSignal &e, int32_t W, int64_t t,
-                         int64_t end, const SortScratch &sort) {
+                         int64_t end, const SortScratch &sort, bool nan_last) {
   const int32_t count = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(W, end - t)));
-  load_block(b, e, W, t, count, sort);
+  load_block(b, e, W, t, count, sort, nan_last);
   for (int32_t j = count - 1; j >= 0; --j) unlink(b, slot_of_rank(b.rank_of[j]));
 }
 
@@ -150,6 +178,32 @@ struct Split {
 
 inline int64_t rank_key(const SortedBlock &A, const SortedBlock &B, const Split &s) {
   return std::min(key_at(A, s.a), key_at(B, s.b));
+}
+
+// The larger of the last small samples leaves the small side.
+PLORVENT_INLINE void shrink_small_side(const SortedBlock &A, const SortedBlock &B, Split &s) {
+  const uint32_t a_prev = prev_of(A, s.a), b_prev = prev_of(B, s.b);
+  if (key_at(A, a_prev) > key_at(B, b_prev)) {
+    s.a = a_prev;
+  } else {
+    s.b = b_prev;
+  }
+}
+
+// The smaller of the cursors' samples joins the small side, A's on a tie.
+PLORVENT_INLINE void grow_small_side(const SortedBlock &A, const SortedBlock &B, Split &s) {
+  if (key_at(A, s.a) > key_at(B, s.b)) {
+    s.b = next_of(B, s.b);
+  } else {
+    s.a = next_of(A, s.a);
+  }
+}
+
+// The small side, of `from` samples, made `to` samples: a cursor move a unit of change.
+inline void resize_small_side(const SortedBlock &A, const SortedBlock &B, int32_t from, int32_t to,
+                              Split &s) {
+  for (; from < to; ++from) grow_small_side(A, B, s);
+  for (; from > to; --from) shrink_small_side(A, B, s);
 }
 
 // The window moves one sample on: A's sample j leaves, B's sample j enters; each cursor moves
@@ -172,19 +226,10 @@ PLORVENT_INLINE void slide(const SortedBlock &A, const SortedBlock &B, uint32_t 
       ++excess;
     }
   }
-  if (excess > 0) {  // the larger of the last small samples leaves the small side
-    const uint32_t a_prev = prev_of(A, s.a), b_prev = prev_of(B, s.b);
-    if (key_at(A, a_prev) > key_at(B, b_prev)) {
-      s.a = a_prev;
-    } else {
-      s.b = b_prev;
-    }
-  } else if (excess < 0) {  // the smaller of the cursors' samples joins it, A's on a tie
-    if (key_at(A, s.a) > key_at(B, s.b)) {
-      s.b = next_of(B, s.b);
-    } else {
-      s.a = next_of(A, s.a);
-    }
+  if (excess > 0) {
+    shrink_small_side(A, B, s);
+  } else if (excess < 0) {
+    grow_small_side(A, B, s);
   }
 }
 
@@ -217,10 +262,29 @@ inline void write_ranks(const SortedBlock &A, const SortedBlock &B, const Split 
   if (next) *high = value_of(next_key(A, B, s));
 }
 
-// Outputs 1 ... steps of the run whose window is exactly block A for output 0.
+// The rank each window reads: one for all, or output i's in k[i].
+struct WindowRanks {
+  int32_t k;
+  const int32_t *each;  // null: k for every window
+};
+
+inline int32_t rank_at(const WindowRanks &r, int64_t i) {
+  return r.each ? r.each[i] : r.k;
+}
+
+// Outputs 1 ... steps of the run whose window is exactly block A for output 0 (output `first`
+// of the ranks).
 template <bool next>
-void slide_through(const SortedBlock &A, const SortedBlock &B, int32_t steps, Split &s, double *low,
-                   double *high) {
+void slide_through(const SortedBlock &A, const SortedBlock &B, int32_t steps, Split &s,
+                   const WindowRanks &r, int64_t first, double *low, double *high) {
+  if (r.each) {
+    for (int32_t j = 0; j < steps; ++j) {
+      slide(A, B, static_cast<uint32_t>(j), s);
+      resize_small_side(A, B, r.each[first + j], r.each[first + j + 1], s);
+      write_ranks<next>(A, B, s, low + j + 1, high + j + 1);
+    }
+    return;
+  }
   for (int32_t j = 0; j < steps; ++j) {
     slide(A, B, static_cast<uint32_t>(j), s);
     write_ranks<next>(A, B, s, low + j + 1, high + j + 1);
@@ -228,25 +292,27 @@ void slide_through(const SortedBlock &A, const SortedBlock &B, int32_t steps, Sp
 }
 
 // Windows of W samples, output i's from extended position origin + i on, for i = 0 ...
-// outputs-1: the sample of rank k in low[i] and, with `next`, of rank k+1 in high[i] (without,
-// `high` is not read or written).
+// outputs-1: the sample of rank k (r's) in low[i] and, with `next`, of rank k+1 in high[i]
+// (without, `high` is not read or written). With ranks of their own, the windows are whole and
+// NaN rank above every other sample.
 template <bool next>
-void block_sort_ranks_from(const ExtendedSignal &e, int32_t W, int32_t k, int64_t origin,
+void block_sort_ranks_from(const ExtendedSignal &e, int32_t W, const WindowRanks &r, int64_t origin,
                            int64_t outputs, double *low, double *high, void *storage) {
   StorageLayout layout = carving_layout(storage);
   const BlockSortRoom room = carve_block_sort_room(layout, W);
   SortedBlock A = room.A, B = room.B;
   const SortScratch &sort = room.sort;
   const int64_t end = origin + outputs - 1 + W;  // one past the last window's last sample
-  load_block(A, e, W, origin, W, sort);          // the first window is exactly the first block
-  Split s = {slot_of_rank(static_cast<uint32_t>(k)), above_slot(W)};
+  const bool nan_last = r.each != nullptr;
+  load_block(A, e, W, origin, W, sort, nan_last);  // the first window is exactly the first block
+  Split s = {slot_of_rank(static_cast<uint32_t>(rank_at(r, 0))), above_slot(W)};
   *low = value_of(key_at(A, s.a));  // B holds nothing yet
   if (next) *high = value_of(key_at(A, next_of(A, s.a)));
   // Block by block: output i's window is exactly block A, and the next W outputs slide into B.
   for (int64_t i = 0; i + 1 < outputs; i += W) {
-    load_entering_block(B, e, W, origin + i + W, end, sort);
+    load_entering_block(B, e, W, origin + i + W, end, sort, nan_last);
     const int32_t steps = static_cast<int32_t>(std::min<int64_t>(W, outputs - 1 - i));
-    slide_through<next>(A, B, steps, s, low + i, high + i);
+    slide_through<next>(A, B, steps, s, r, i, low + i, high + i);
     std::swap(A, B);  // the window is all of B: B becomes A, with its cursor
     s = {s.b, above_slot(W)};
   }
@@ -260,8 +326,8 @@ size_t block_sort_storage_bytes(int32_t W) {
 
 void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
                         double *out, void *storage) {
-  block_sort_ranks_from<false>(e, W, static_cast<int32_t>(e.W2), first - e.W2, last - first, out,
-                               out, storage);
+  block_sort_ranks_from<false>(e, W, {static_cast<int32_t>(e.W2), nullptr}, first - e.W2,
+                               last - first, out, out, storage);
 }
 
 void block_sort_ranks(const double *x, int64_t count, int32_t W, int32_t k, double *low,
@@ -269,8 +335,15 @@ void block_sort_ranks(const double *x, int64_t count, int32_t W, int32_t k, doub
   if (count <= 0) return;
   const ExtendedSignal e = {x, nullptr, nullptr, count - 1 + W, 0, kConstantPadding, 0.0};
   if (high) {
-    block_sort_ranks_from<true>(e, W, k, 0, count, low, high, storage);
+    block_sort_ranks_from<true>(e, W, {k, nullptr}, 0, count, low, high, storage);
   } else {
-    block_sort_ranks_from<false>(e, W, k, 0, count, low, low, storage);
+    block_sort_ranks_from<false>(e, W, {k, nullptr}, 0, count, low, low, storage);
   }
+}
+
+void block_sort_ranks_nan_last(const double *x, int64_t count, int32_t W, const int32_t *k,
+                               double *low, double *high, void *storage) {
+  if (count <= 0) return;
+  const ExtendedSignal e = {x, nullptr, nullptr, count - 1 + W, 0, kConstantPadding, 0.0};
+  block_sort_ranks_from<true>(e, W, {0, k}, 0, count, low, high, storage);
 }

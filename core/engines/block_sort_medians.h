@@ -23,4 +23,10 @@ void block_sort_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64
 void block_sort_ranks(const double *x, int64_t count, int32_t W, int32_t k, double *low,
                       double *high, void *storage);
 
+// The same with a rank a window, k[i] for output i, NaN ranking above every other sample: the
+// ranks k[i] and k[i]+1 into low[i] and high[i] (either NaN where it falls on one). A step costs
+// O(1 + |k[i+1] - k[i]|).
+void block_sort_ranks_nan_last(const double *x, int64_t count, int32_t W, const int32_t *k,
+                               double *low, double *high, void *storage);
+
 #endif
