@@ -187,8 +187,8 @@ bool omitted_nan_blocks_serve(const MovingWindows &w, const MovingStatistic &s, 
          block_omitting_windows_serve(s, W, exact);
 }
 
-// Outputs a ... b-1, whose windows hold omitted NaN, into `out` from 0 on: the whole windows
-// through the block engine where it serves them, the others counted.
+// Outputs a ... b-1 into `out` from 0 on: where NaN are omitted, the whole windows through the
+// block engine where it serves them (any of their windows may hold NaN); the others counted.
 void omitted_nan_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a,
                             int64_t b, const Outputs &out, const MovingRoom &room) {
   if (!omitted_nan_blocks_serve(w, out.statistic, out.exact != nullptr, n)) {
