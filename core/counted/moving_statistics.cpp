@@ -93,6 +93,8 @@ int64_t padding_count(const MovingWindows &w, int64_t n, int64_t i) {
 struct MovingRoom {
   char *fixed;
   void *blocks;
+  double *end_samples;  // the samples an end's windows reach, NaN outside the signal
+  bool ends_by_blocks;  // whether the ends go to the block engine (its room and theirs taken)
   CountedRoom counted;
   double *scratch;
 };
@@ -204,6 +206,39 @@ void omitted_nan_statistics(const double *x, int64_t n, const MovingWindows &w, 
   counted_statistics(x, n, w, whole_to, b, from(out, whole_to - a), room.counted);
 }
 
+// ---- Windows at the ends ----
+
+// Whether the block engine serves the windows that reach past the signal's ends, shrunk to what
+// they hold of it: each becomes a whole window with its positions outside the signal NaN and
+// omitted. For outputs whose windows, with them, reach `span` samples.
+bool ends_by_blocks(const MovingWindows &w, const MovingStatistic &s, bool exact, int64_t span) {
+  const int64_t W = w.back + w.forward + 1;
+  return !w.padded && !has_times(w) && !sorted_windows_serve(w) && W <= span &&
+         block_omitting_windows_serve(s, W, exact);
+}
+
+// The most outputs at one end: those whose windows reach past it.
+int64_t end_outputs(const MovingWindows &w) {
+  return std::max(w.back, w.forward);
+}
+
+// Outputs a ... b-1, at one end (at most end_outputs of them), into `out` from 0 on: by the block
+// engine where it serves them and their samples hold no NaN that counts; counted otherwise.
+void end_statistics(const double *x, int64_t n, const MovingWindows &w, int64_t a, int64_t b,
+                    const Outputs &out, const MovingRoom &room) {
+  if (a >= b) return;
+  const int64_t lo = a - w.back, hi = b + w.forward;  // the positions the windows reach, hi not
+  const int64_t from = std::max<int64_t>(0, lo), to = std::min(n, hi);
+  if (!room.ends_by_blocks || (!w.omit_nan && next_nan(x, from, to) != to)) {
+    counted_statistics(x, n, w, a, b, out, room.counted);
+    return;
+  }
+  double *samples = room.end_samples;
+  for (int64_t t = lo; t < hi; ++t) samples[t - lo] = t >= from && t < to ? x[t] : kNaN;
+  const int32_t W = static_cast<int32_t>(w.back + w.forward + 1);
+  block_ranked_statistics(samples, b - a, W, true, out, room.blocks);
+}
+
 // ---- Whole windows sorted in lanes ----
 
 // The lanes take so many outputs at a time: a block holding a NaN is done again, its windows
@@ -308,7 +343,7 @@ void whole_window_statistics(const double *x, int64_t n, const MovingWindows &w,
                              int64_t b, const Outputs &out, const MovingRoom &room, bool blocks) {
   const int64_t whole_from = std::clamp(w.back, a, b);
   const int64_t whole_to = std::clamp(n - w.forward, whole_from, b);
-  counted_statistics(x, n, w, a, whole_from, out, room.counted);
+  end_statistics(x, n, w, a, whole_from, out, room);
   int64_t i = whole_from;  // outputs before i are done
   for (int64_t t = i - w.back; i < whole_to && !stop_requested();) {
     const NanRun run = next_nan_run(x, n, w, i, t, whole_to, w.back + w.forward + 1);
@@ -327,7 +362,7 @@ void whole_window_statistics(const double *x, int64_t n, const MovingWindows &w,
     i = run.to;
     t = run.scan;
   }
-  counted_statistics(x, n, w, whole_to, b, from(out, whole_to - a), room.counted);
+  end_statistics(x, n, w, whole_to, b, from(out, whole_to - a), room);
 }
 
 // ---- Any windows ----
@@ -351,7 +386,7 @@ void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindow
   const int64_t whole_from = std::clamp(w.back, a, b);
   const LaneWindows lanes = {W, lane_statistic(out.statistic, W),
                              std::clamp(n - w.forward, whole_from, b), a};
-  counted_statistics(x, n, w, a, whole_from, out, room.counted);
+  end_statistics(x, n, w, a, whole_from, out, room);
   bool screen = false;
   for (int64_t i = whole_from; i < lanes.whole_to && !stop_requested();) {
     // The last block is stretched rather than left short.
@@ -363,7 +398,7 @@ void sorted_or_counted_statistics(const double *x, int64_t n, const MovingWindow
     }
     i = screened_block(x, n, w, lanes, i, block_to, out, room, &screen);
   }
-  counted_statistics(x, n, w, lanes.whole_to, b, from(out, lanes.whole_to - a), room.counted);
+  end_statistics(x, n, w, lanes.whole_to, b, from(out, lanes.whole_to - a), room);
 }
 
 // ---- The fixed-window engines ----
@@ -434,11 +469,14 @@ MovingRoom carve_moving_room(StorageLayout &s, const MovingWindows &w,
   }
   room.fixed = take_bytes(s, fixed_bytes);
   const MovingStatistic engine = engine_statistic(statistic);
-  const bool blocks =
-      blocks_serve(w, engine, exact, span) || omitted_nan_blocks_serve(w, engine, exact, span);
+  const bool ends = ends_by_blocks(w, engine, exact, span);
+  const bool blocks = ends || blocks_serve(w, engine, exact, span) ||
+                      omitted_nan_blocks_serve(w, engine, exact, span);
   room.blocks = take_bytes(
       s, blocks ? block_ranked_storage_bytes(static_cast<int32_t>(w.back + w.forward + 1), outputs)
                 : 0);
+  room.end_samples = take<double>(s, ends ? end_outputs(w) + w.back + w.forward : 0);
+  room.ends_by_blocks = ends;
   room.counted = carve_counted_room(s, segment_span(w, span, outputs), engine);
   room.scratch = take<double>(s, is_outlier_test(statistic) ? 2 * kOutlierChunk : 0);
   return room;
