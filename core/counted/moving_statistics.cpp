@@ -3,9 +3,10 @@
 // holds no omitted sample; other whole windows of a count of samples free of NaN are sorted in
 // SIMD lanes (core/counted/lane_sorted_windows.h) up to the length where that pays, and beyond it
 // their quantiles and even medians go to the block engine (core/counted/block_ranked_windows.h),
-// as do the medians and quantiles of long whole windows holding omitted NaN; the remaining short
-// windows are kept sorted (core/counted/sorted_windows.h); every other window
-// is counted (core/counted/counted_windows.h), a segment of outputs at a time.
+// as do the medians and quantiles of long whole windows holding omitted NaN and of the windows at
+// the ends (omitting the positions outside the signal); the remaining short windows are kept sorted
+// (core/counted/sorted_windows.h); every other window is counted (core/counted/counted_windows.h),
+// a segment of outputs at a time.
 #include "core/counted/moving_statistics.h"
 
 #include <algorithm>
