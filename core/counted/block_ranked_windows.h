@@ -1,6 +1,7 @@
-// Whole windows' quantiles, and the medians of even windows, by the long-window block engine
-// (core/engines/block_sort_medians.h): it follows the one rank a window of W samples reads (and
-// gives the next), at its cost a sample whatever the rank, and each window is then finished as
+// Whole windows' quantiles, and the medians of even windows (of any window where NaN are omitted),
+// by the long-window block engine (core/engines/block_sort_medians.h): it follows the one rank a
+// window of W samples reads, or each window's own where NaN are omitted (and gives the next), at
+// its cost a sample whatever the rank, and each window is then finished as
 // the counted engine finishes it (core/counted/window_outputs.h), so the bits are the same. A
 // zero result is signed by the window's zeros, found from the last -0 and +0 before its end.
 #ifndef PLORVENT_CORE_COUNTED_BLOCK_RANKED_WINDOWS_H
