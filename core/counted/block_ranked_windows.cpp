@@ -40,7 +40,8 @@ struct TwoRanks {
 struct BlockRoom {
   void *engine;
   double *high;
-  int32_t *ranks;  // each window's, where NaN are omitted
+  int32_t *ranks;   // where NaN are omitted: the rank each window reads
+  int32_t *others;  // and its count of samples other than NaN
 };
 
 BlockRoom carve_block_room(StorageLayout &s, int32_t W, int64_t outputs) {
@@ -48,29 +49,30 @@ BlockRoom carve_block_room(StorageLayout &s, int32_t W, int64_t outputs) {
   room.engine = take_bytes(s, block_sort_storage_bytes(W));
   room.high = take<double>(s, chunk_outputs(W, outputs));
   room.ranks = take<int32_t>(s, chunk_outputs(W, outputs));
+  room.others = take<int32_t>(s, chunk_outputs(W, outputs));
   return room;
 }
 
 // Counts the NaN of a window as samples enter and leave it.
-inline int64_t is_nan(double v) {
+inline int32_t is_nan(double v) {
   return v != v;
 }
 
-// Where NaN are omitted: the rank each window reads, by its count of other samples (0 for a
-// window of nothing but NaN).
+// Where NaN are omitted: each window's count of other samples, and the rank it reads by that
+// count (0 for a window of nothing but NaN), worked out again only when the count changes.
 void rank_each_window(const double *x, int64_t count, int32_t W, const MovingStatistic &s,
-                      int32_t *ranks) {
-  int64_t nan = 0, ranked_nan = -1;  // the rank is worked out again only when the count changes
-  int32_t k = 0;
-  for (int64_t t = 0; t < W - 1; ++t) nan += is_nan(x[t]);
+                      const BlockRoom &room) {
+  int32_t others = W, ranked = -1, k = 0;
+  for (int64_t t = 0; t < W - 1; ++t) others -= is_nan(x[t]);
   for (int64_t i = 0; i < count; ++i) {
-    nan += is_nan(x[i + W - 1]);
-    if (nan != ranked_nan) {
-      k = nan < W ? read_ranks(s, static_cast<int32_t>(W - nan)).k : 0;
-      ranked_nan = nan;
+    others -= is_nan(x[i + W - 1]);
+    if (others != ranked) {
+      k = others > 0 ? read_ranks(s, others).k : 0;
+      ranked = others;
     }
-    ranks[i] = k;
-    nan -= is_nan(x[i]);
+    room.others[i] = others;
+    room.ranks[i] = k;
+    others += is_nan(x[i]);
   }
 }
 
@@ -93,7 +95,7 @@ void finish_chunk(const double *x, int64_t count, int32_t W, const Outputs &out,
                   const BlockRoom &room, bool omit_nan) {
   const ReadRanks r = read_ranks(out.statistic, W);
   if (omit_nan) {
-    rank_each_window(x, count, W, out.statistic, room.ranks);
+    rank_each_window(x, count, W, out.statistic, room);
     block_sort_ranks_nan_last(x, count, W, room.ranks, out.values, room.high, room.engine);
   } else {
     block_sort_ranks(x, count, W, r.k, out.values, r.next ? room.high : nullptr, room.engine);
@@ -102,24 +104,19 @@ void finish_chunk(const double *x, int64_t count, int32_t W, const Outputs &out,
   const DoubleResults results = {};
   WindowMemory memory = fresh_window_memory();
   LastZeros zeros = {-1, -1};
-  int64_t nan = 0;
-  for (int64_t t = 0; t < W - 1; ++t) {
-    see_sample(zeros, x[t], t);
-    nan += is_nan(x[t]);
-  }
+  for (int64_t t = 0; t < W - 1; ++t) see_sample(zeros, x[t], t);
   for (int64_t i = 0; i < count; ++i) {
     see_sample(zeros, x[i + W - 1], i + W - 1);
-    nan += is_nan(x[i + W - 1]);
     const SpecialCounts specials = {0, zeros.negative >= i, zeros.positive >= i};
     TwoRanks window = {out.values[i], high[i]};
-    if (nan == W) {
+    const int32_t others = omit_nan ? room.others[i] : W;
+    if (others == 0) {
       results.none(out.values + i);
     } else {
       results.value(out.values + i,
-                    window_value(window, W - nan, out.statistic, results.arithmetic, &memory),
+                    window_value(window, others, out.statistic, results.arithmetic, &memory),
                     specials);
     }
-    nan -= is_nan(x[i]);
   }
 }
 

@@ -181,13 +181,19 @@ void none_computed(const Outputs &out, int64_t a, int64_t b) {
 
 // ---- Whole windows holding omitted NaN ----
 
-// Whether the block engine serves whole windows holding omitted NaN: too long to be kept sorted, of
-// a median or quantile.
+// Whether the block engine serves windows of a count of samples, some of them omitted: too long
+// to be kept sorted, of a median or quantile, for outputs whose windows reach `span` samples.
+bool omitting_blocks_serve(const MovingWindows &w, const MovingStatistic &s, bool exact,
+                           int64_t span) {
+  const int64_t W = w.back + w.forward + 1;
+  return !has_times(w) && !sorted_windows_serve(w) && W <= span &&
+         block_omitting_windows_serve(s, W, exact);
+}
+
+// Whether it serves whole windows holding omitted NaN.
 bool omitted_nan_blocks_serve(const MovingWindows &w, const MovingStatistic &s, bool exact,
                               int64_t n) {
-  const int64_t W = w.back + w.forward + 1;
-  return w.omit_nan && !has_times(w) && !sorted_windows_serve(w) && W <= n &&
-         block_omitting_windows_serve(s, W, exact);
+  return w.omit_nan && omitting_blocks_serve(w, s, exact, n);
 }
 
 // Outputs a ... b-1 into `out` from 0 on: where NaN are omitted, the whole windows through the
@@ -209,13 +215,10 @@ void omitted_nan_statistics(const double *x, int64_t n, const MovingWindows &w, 
 
 // ---- Windows at the ends ----
 
-// Whether the block engine serves the windows that reach past the signal's ends, shrunk to what
-// they hold of it: each becomes a whole window with its positions outside the signal NaN and
-// omitted. For outputs whose windows, with them, reach `span` samples.
+// Whether it serves the windows that reach past the signal's ends, shrunk to what they hold of
+// it: each becomes a whole window with its positions outside the signal NaN and omitted.
 bool ends_by_blocks(const MovingWindows &w, const MovingStatistic &s, bool exact, int64_t span) {
-  const int64_t W = w.back + w.forward + 1;
-  return !w.padded && !has_times(w) && !sorted_windows_serve(w) && W <= span &&
-         block_omitting_windows_serve(s, W, exact);
+  return !w.padded && omitting_blocks_serve(w, s, exact, span);
 }
 
 // The most outputs at one end: those whose windows reach past it.
