@@ -16,6 +16,7 @@
 #include "core/images/column_histograms.h"
 #include "core/images/high_byte_histograms.h"
 #include "core/images/nibble_histograms.h"
+#include "core/images/place_bitsets.h"
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/small_kernel_ranks.h"
 #include "core/support/sample_key.h"
@@ -250,6 +251,39 @@ TEST(ImageEngines, SixteenBitHistogramsFollowTwoLevelsAndRamps) {
         }
       }
     }
+}
+
+// Distinct places, up to the engine's most, in random order, ascending down the columns and
+// descending: every level's bins, strips' seams and windows as wide as the engine takes.
+TEST(ImageEngines, PlaceBitsetsMatchASortOfEveryWindow) {
+  Random random = {64};
+  const Shape shapes[] = {{100, 70, 15, 15}, {40, 150, 9, 5}, {20, 16, 3, 113},
+                          {10, 90, 60, 40},  {240, 3, 4, 1},  {5, 130, 1, 7}};
+  at_every_vector_width([&](int width) {
+    for (const Shape &s : shapes) {
+      const int64_t ld = s.rows + s.m - 1, count = ld * (s.cols + s.n - 1);
+      ASSERT_LE(count, kMostPlaces);
+      for (int order = 0; order < 3; ++order) {
+        std::vector<uint16_t> x(count);
+        for (int64_t k = 0; k < count; ++k)
+          x[k] = static_cast<uint16_t>(order == 2 ? count - 1 - k : k);
+        for (int64_t k = count - 1; order == 0 && k > 0; --k) {
+          std::swap(x[k], x[random.next() % (k + 1)]);
+        }
+        for (const int32_t rank : {0, s.m * s.n / 2, s.m * s.n - 1}) {
+          const ImageWindow w = {s.m, s.n, nullptr, s.m * s.n, rank, nullptr};
+          ASSERT_TRUE(place_bitset_serves(&w));
+          std::vector<uint16_t> out(s.rows * s.cols);
+          const ImageBlock block = {kUint16Samples, x.data(),   ld,     s.rows,
+                                    s.cols,         out.data(), s.rows, 0};
+          std::vector<char> work(place_bitset_work_bytes(&block, &w));
+          place_bitset_ranks(&block, &w, work.data());
+          ASSERT_EQ(brute_force(x, ld, s.rows, s.cols, w), out)
+              << "width " << width << " window " << s.m << "x" << s.n << " order " << order;
+        }
+      }
+    }
+  });
 }
 
 // What each engine takes: full rectangles only, the histograms only the classes of their widths,

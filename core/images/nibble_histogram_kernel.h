@@ -25,47 +25,14 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void prefetch_key(const NibbleColumns &h,
   }
 }
 
-// The sum of the n columns from `left` on of one segment's columns (16 counts a column).
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE CountVector sum_columns(const uint8_t *columns, int64_t left,
-                                                               int32_t n) {
-  CountVector sum = load_byte_counts(columns + left * kCountLanes);
-  for (int64_t c = left + 1; c < left + n; ++c) {
-    sum = counts_add(sum, load_byte_counts(columns + c * kCountLanes));
-  }
-  return sum;
-}
+#include "core/images/count_segment_kernel.h"
 
-// Segment `s` of level `l` of the window whose first column is `left` (output `at`), from where
-// it was kept last: at most n columns in and n out, or n columns summed anew.
+// Segment `s` of level `l` of the window whose first column is `left` (output `at`).
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE CountVector bring_up(const NibbleColumns &h, NibbleWindow &w,
                                                             int32_t l, int64_t s, int64_t left,
                                                             int64_t at, int32_t n) {
-  const uint8_t *columns = h.level[l] + s * h.sample_cols * kCountLanes;
-  uint16_t *kept = w.counts[l] + s * kCountLanes;
-  const int64_t passed = at - w.kept_at[l][s];
-  CountVector segment;
-  if (passed >= n) {
-    segment = sum_columns(columns, left, n);
-  } else {
-    segment = load_counts(kept);
-    for (int64_t c = left - passed; c < left; ++c) {
-      segment = counts_sub(counts_add(segment, load_byte_counts(columns + (c + n) * kCountLanes)),
-                           load_byte_counts(columns + c * kCountLanes));
-    }
-  }
-  store_counts(kept, segment);
-  w.kept_at[l][s] = at;
-  return segment;
-}
-
-// The bin of a cumulative segment that holds rank `left`; `left` less the counts below that bin.
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE int32_t take_bin(CountVector segment, int32_t &left) {
-  uint16_t below[kCountLanes + 1];
-  below[0] = 0;
-  store_counts(below + 1, segment);
-  const int32_t bin = counts_at_most(segment, left);
-  left -= below[bin];
-  return bin;
+  return bring_up_counts(h.level[l] + s * h.sample_cols * kCountLanes,
+                         w.counts[l] + s * kCountLanes, &w.kept_at[l][s], left, at, n);
 }
 
 // Sample row `out` leaves each of the strip's sample columns and row `in` enters (either may be

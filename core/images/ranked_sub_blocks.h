@@ -1,11 +1,13 @@
-// Any class through the 16-bit engines: the block is cut into sub-blocks of at most 65536
-// samples, each sub-block's samples are replaced by their places in its sorted order (distinct,
-// so 16 bits), the 16-bit engines rank those places, and each output takes the sample of the
-// place they select. Ties and the order's rules (-0 < +0, NaN last) are settled by the sort of
-// keys, so the outputs are the bits the other engines give. An output costs its share of the
-// sub-block's sort (within 2x of its samples: sub-blocks are at least twice the window each way)
-// plus the 16-bit engine's cost; whether that beats the sliding rank set is measured (see
-// image_ranks.cpp).
+// Any class through the engines of places: the block is cut into sub-blocks, each sub-block's
+// samples are replaced by their places in its sorted order (distinct, so 16 bits), an engine
+// ranks those places, and each output takes the sample of the place it selects. Windows beyond
+// the small kernels' networks, as wide and high as place_bitsets.h takes, go to that engine, in
+// sub-blocks of at most kMostPlaces samples, one of its strips wide; other windows to the 16-bit
+// engines, in sub-blocks of at most 65536. Ties and the order's rules (-0 < +0, NaN last) are
+// settled by the sort of keys, so the outputs are the bits the other engines give. An output
+// costs its share of the sub-block's sort (within 2x of its samples: sub-blocks are at least
+// twice the window each way) plus the engine's cost; whether that beats the sliding rank set is
+// measured (see image_ranks.cpp).
 #ifndef PLORVENT_CORE_IMAGES_RANKED_SUB_BLOCKS_H
 #define PLORVENT_CORE_IMAGES_RANKED_SUB_BLOCKS_H
 

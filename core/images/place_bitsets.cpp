@@ -1,0 +1,127 @@
+// Sliding histograms of distinct places, their last level in bits (see place_bitsets.h).
+#include "core/images/place_bitsets.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/images/count_lanes.h"
+#include "core/support/bit_scan.h"
+#include "core/support/storage_layout.h"
+#include "core/support/vector_width.h"
+
+namespace {
+
+// The last level's segments: 64 places, one word.
+constexpr int64_t kSegments = kMostPlaces / 64;
+// A strip of outputs shares its columns' updates between up to kPlaceStripCols outputs a row, and
+// at least kLeastStripCols; its sample columns are at most kMostSampleCols.
+constexpr int64_t kLeastStripCols = 16;
+constexpr int64_t kMostSampleCols = 128;
+constexpr int32_t kMostRows = 255;  // a column's counts are one byte
+// How far ahead a row's update asks for the counts and bits it will touch.
+constexpr int64_t kPrefetchColumns = 8;
+
+// The sample columns' counts and bits, each segment's columns together so that a window's n
+// columns of it are one run: the first level of sample column c at first[c * 16], segment s of
+// the second at second[(s * sample_cols + c) * 16], segment s of the bits at
+// bits[s * sample_cols + c].
+struct PlaceColumns {
+  uint8_t *first;
+  uint8_t *second;
+  uint64_t *bits;
+  int64_t sample_cols;
+};
+
+// The window's second-level counts and bits, each segment as of output `..._kept_at[s]` (counted
+// from the start of the call, a row's outputs a window's width beyond the last row's, so that no
+// segment kept in another row is less than n behind).
+struct PlaceWindow {
+  uint16_t *second;
+  int64_t *second_kept_at;
+  uint64_t *bits;
+  int64_t *bits_kept_at;
+};
+
+// A place's bin at the first level (its top nibble of 14 bits) and at the second (the next).
+inline int64_t first_bin(uint32_t key) {
+  return key >> 10;
+}
+inline int32_t second_bin(uint32_t key) {
+  return static_cast<int32_t>(key >> 6 & 15);
+}
+
+inline uint64_t *bit_word(const PlaceColumns &h, int64_t col, uint32_t key) {
+  return h.bits + (key >> 6) * h.sample_cols + col;
+}
+
+#define PLORVENT_KERNEL_FILE "core/images/place_bitset_kernel.h"
+#include "core/support/each_instruction_set.h"
+#undef PLORVENT_KERNEL_FILE
+
+void rank_strip_at_usable_width(const ImageBlock *block, const ImageWindow *window, int64_t j0,
+                                int64_t cols, const PlaceColumns &h, PlaceWindow &w, int64_t &at) {
+  const VectorWidth width = usable_vector_width();
+#ifdef PLORVENT_X86_64_LANES
+  if (width >= kAvx512) return avx512::rank_strip(block, window, j0, cols, h, w, at);
+  if (width >= kAvx2) return avx2::rank_strip(block, window, j0, cols, h, w, at);
+  if (width >= kSse2) return sse2::rank_strip(block, window, j0, cols, h, w, at);
+#endif
+#ifdef PLORVENT_NEON_LANES
+  if (width >= kNeon) return neon::rank_strip(block, window, j0, cols, h, w, at);
+#endif
+  (void)width;
+  scalar::rank_strip(block, window, j0, cols, h, w, at);
+}
+
+int64_t strip_cols(const ImageBlock *block, const ImageWindow *window) {
+  return std::min({block->cols, kPlaceStripCols, kMostSampleCols - (window->cols - 1)});
+}
+
+// The work memory: the window's counts and bits and when each segment was kept, then the
+// columns'.
+void carve_places(StorageLayout &s, int64_t sample_cols, PlaceColumns &h, PlaceWindow &w) {
+  w.second = take<uint16_t>(s, kCountLanes * kCountLanes);
+  w.second_kept_at = take<int64_t>(s, kCountLanes);
+  w.bits = take<uint64_t>(s, kSegments);
+  w.bits_kept_at = take<int64_t>(s, kSegments);
+  h.sample_cols = sample_cols;
+  h.first = take<uint8_t>(s, sample_cols * kCountLanes);
+  h.second = take<uint8_t>(s, kCountLanes * sample_cols * kCountLanes);
+  h.bits = take<uint64_t>(s, kSegments * sample_cols);
+}
+
+}  // namespace
+
+bool place_bitset_serves(const ImageWindow *window) {
+  return window->domain == nullptr && window->offsets == nullptr && window->rows >= 1 &&
+         window->cols >= 1 && window->rows <= kMostRows &&
+         window->cols - 1 + kLeastStripCols <= kMostSampleCols &&
+         4 * int64_t{window->rows} * window->cols <= kMostPlaces;
+}
+
+int64_t place_bitset_work_bytes(const ImageBlock *block, const ImageWindow *window) {
+  PlaceColumns h;
+  PlaceWindow w;
+  const int64_t sample_cols = strip_cols(block, window) + window->cols - 1;
+  return static_cast<int64_t>(
+      bytes_taken_by([&](StorageLayout &s) { carve_places(s, sample_cols, h, w); }));
+}
+
+void place_bitset_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
+  if (block->rows <= 0 || block->cols <= 0) return;
+  const int64_t strip = strip_cols(block, window);
+  StorageLayout s = carving_layout(work);
+  PlaceColumns h;
+  PlaceWindow w;
+  carve_places(s, strip + window->cols - 1, h, w);
+  std::memset(h.first, 0, static_cast<size_t>(h.sample_cols * kCountLanes));
+  std::memset(h.second, 0, static_cast<size_t>(kCountLanes * h.sample_cols * kCountLanes));
+  std::memset(h.bits, 0, static_cast<size_t>(kSegments * h.sample_cols) * sizeof(uint64_t));
+  std::fill(w.second_kept_at, w.second_kept_at + kCountLanes, INT64_MIN / 2);
+  std::fill(w.bits_kept_at, w.bits_kept_at + kSegments, INT64_MIN / 2);
+  int64_t at = 0;
+  for (int64_t j0 = 0; j0 < block->cols; j0 += strip) {
+    const int64_t cols = block->cols - j0 < strip ? block->cols - j0 : strip;
+    rank_strip_at_usable_width(block, window, j0, cols, h, w, at);
+  }
+}
