@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -284,6 +285,38 @@ TEST(ImageEngines, PlaceBitsetsMatchASortOfEveryWindow) {
       }
     }
   });
+}
+
+// The image job sizes the work memory for its tallest tile and runs shorter ones in it: a
+// shorter block's sub-blocks are wider, and must still fit, their outputs those of the tallest.
+TEST(ImageEngines, RankedSubBlocksOfShorterBlocksFitTheTallestOnesWork) {
+  Random random = {41};
+  const int64_t rows = 300, cols = 300;
+  for (const int32_t m : {41, 150}) {
+    const int32_t n = m == 41 ? 41 : 100;
+    const int64_t ld = rows + m - 1;
+    std::vector<double> x(ld * (cols + n - 1)), full(rows * cols);
+    for (double &v : x) v = static_cast<double>(random.next() % 100000);
+    const ImageWindow w = {m, n, nullptr, m * n, m * n / 2, nullptr};
+    ImageBlock block = {kDoubleSamples, x.data(), ld, rows, cols, full.data(), rows, kBlockNaN};
+    ASSERT_TRUE(ranked_sub_blocks_serves(&block, &w));
+    const size_t bytes = static_cast<size_t>(ranked_sub_blocks_work_bytes(&block, &w));
+    const size_t guard = 4096;
+    std::vector<char> work(bytes + guard, 0x5A);
+    ranked_sub_blocks_ranks(&block, &w, work.data());
+    for (const int64_t shorter : {1, 7, 20, 151}) {
+      std::vector<double> out(shorter * cols);
+      block.rows = shorter;
+      block.outputs = out.data();
+      block.outputs_ld = shorter;
+      ranked_sub_blocks_ranks(&block, &w, work.data());
+      EXPECT_EQ(std::string(guard, 0x5A), std::string(work.end() - guard, work.end()))
+          << m << "x" << n << " window, " << shorter << " rows";
+      for (int64_t j = 0; j < cols; ++j) {
+        for (int64_t i = 0; i < shorter; ++i) ASSERT_EQ(full[i + j * rows], out[i + j * shorter]);
+      }
+    }
+  }
 }
 
 // What each engine takes: full rectangles only, the histograms only the classes of their widths,

@@ -30,10 +30,13 @@ bool by_place_bits(const ImageWindow *w) {
 // At least twice the window each way, at most most_samples samples. Where the places' bits rank
 // them: below kMostPlaces, one strip of their engine wide (so that each strip starts once for
 // the sub-block's height), at least 2n. Else near square, at least 256 wide.
+int32_t sub_block_samples(const ImageWindow *w, int32_t most_samples) {
+  return by_place_bits(w) ? std::min(most_samples, kMostPlaces) : most_samples;
+}
+
 SubBlockShape sub_block_shape(const ImageBlock *b, const ImageWindow *w, int32_t most_samples) {
-  const bool bits = by_place_bits(w);
-  if (bits && most_samples > kMostPlaces) most_samples = kMostPlaces;
-  const int64_t least_wide = bits ? kPlaceStripCols + w->cols - 1 : 256;
+  most_samples = sub_block_samples(w, most_samples);
+  const int64_t least_wide = by_place_bits(w) ? kPlaceStripCols + w->cols - 1 : 256;
   const int64_t wide = std::max(2 * int64_t{w->cols}, least_wide);
   int64_t rows = most_samples / wide;
   if (rows < 2 * int64_t{w->rows}) rows = 2 * int64_t{w->rows};
@@ -75,10 +78,17 @@ struct SubBlockRoom {
   void *engine_work;
 };
 
+// The room holds the sub-blocks of any block up to b, as the image job's tiles take it: a
+// sub-block is tallest for b itself and widest for a block of one row (fewer rows leave room for
+// more columns), and never holds more than its most samples.
 SubBlockRoom carve_room(StorageLayout &s, const ImageBlock *b, const ImageWindow *w,
                         int32_t most_samples) {
-  const SubBlockShape shape = sub_block_shape(b, w, most_samples);
-  const int64_t count = shape.sample_rows * shape.sample_cols;
+  ImageBlock one_row = *b;
+  one_row.rows = 1;
+  const SubBlockShape shape = {sub_block_shape(b, w, most_samples).sample_rows,
+                               sub_block_shape(&one_row, w, most_samples).sample_cols};
+  const int64_t count =
+      std::min<int64_t>(shape.sample_rows * shape.sample_cols, sub_block_samples(w, most_samples));
   SubBlockRoom room;
   room.keys = take<int64_t>(s, count);
   room.place_of = take<uint32_t>(s, count);
