@@ -13,13 +13,13 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE CountVector sum_columns(const uint8_t *co
   return sum;
 }
 
-// The window's counts of one segment, kept in `kept` as of output *kept_at, brought up to output
+// The window's counts of one segment, kept in `kept` as of output `kept_at`, brought up to output
 // `at`, whose first column is `left`: at most n columns in and n out, or n columns summed anew.
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE CountVector bring_up_counts(const uint8_t *columns,
-                                                                   uint16_t *kept, int64_t *kept_at,
+                                                                   uint16_t *kept, int64_t &kept_at,
                                                                    int64_t left, int64_t at,
                                                                    int32_t n) {
-  const int64_t passed = at - *kept_at;
+  const int64_t passed = at - kept_at;
   CountVector segment;
   if (passed >= n) {
     segment = sum_columns(columns, left, n);
@@ -31,7 +31,7 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE CountVector bring_up_counts(const uint8_t
     }
   }
   store_counts(kept, segment);
-  *kept_at = at;
+  kept_at = at;
   return segment;
 }
 

@@ -84,7 +84,7 @@ PLORVENT_KERNEL_TARGET void rank_strip(const ImageBlock *block, const ImageWindo
       const int64_t top = take_bin(first, left);
       const uint8_t *second_columns = h.second + top * h.sample_cols * kCountLanes;
       const CountVector second = bring_up_counts(second_columns, w.second + top * kCountLanes,
-                                                 &w.second_kept_at[top], j, at + j, n);
+                                                 w.second_kept_at[top], j, at + j, n);
       const int64_t segment = top * kCountLanes + take_bin(second, left);
       const uint64_t bits = bring_up_bits(h, w, segment, j, at + j, n);
       y[i + j * block->outputs_ld] = static_cast<uint16_t>(segment << 6 | kth_bit(bits, left));
