@@ -159,8 +159,10 @@ template <int32_t M, int32_t N, int32_t Rank>
 struct FixedRankNetworks {
   static constexpr int32_t kRows = M, kCols = N, kRank = Rank;
   static constexpr RankNetworks networks = rank_networks(M, N, Rank);
-  // For the windows' columns sorted and shared by neighbouring windows: m and n swap.
+  // For the windows' columns sorted and shared by neighbouring windows (in pairs, or walked down
+  // from registers): m and n swap.
   static constexpr PairRankNetworks pairs = pair_rank_networks(N, M, Rank);
+  static constexpr RankNetworks columns = rank_networks(N, M, Rank);
 };
 
 #endif

@@ -399,22 +399,106 @@ PLORVENT_KERNEL_TARGET bool rank_block_fixed(const ImageBlock *block, typename K
   return K::clean(screen);
 }
 
-// A window with a kernel of its own, and whether its sorted columns are shared by neighbouring
-// windows in vector lanes: a window's minimums and maximums nearly halved for the 5x5 and 7x7
-// medians (79 against 138, 233 against 438; measured 1.1 to 1.5 times as fast), none saved at 3x3,
-// and about even for a minimum or maximum, where the sorted rows stream better. One output a lane
-// keeps the sorted rows, whose loads run down the columns rather than across them a few rows at
-// a time.
-template <int32_t M, int32_t N, int32_t R, bool kShared = false>
+// ---- Sorted columns walked down, kDownColumns output columns at a time ----
+// Each vector of rows of the sample columns under the walk is sorted once (its window's M rows,
+// loaded at rows at ... at+M-1) and merged, from registers, into the N windows beside it that
+// hold it: nothing sorted is stored and reloaded, and the loads stream down a few neighbouring
+// columns (walked across the columns, each step would touch another page).
+
+// Sample column c's M rows from row `at`, sorted, into sorted[0 ... M-1].
+template <class K, class Fixed, size_t... Q>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_down(const typename K::Element *column, int64_t at,
+                                                      typename K::V *sorted,
+                                                      typename K::Screen &screen,
+                                                      std::index_sequence<Q...>) {
+  constexpr RankNetworks networks = Fixed::columns;
+  const int loaded[] = {0, (sorted[Q] = K::load(column + at + Q, screen), 0)...};
+  (void)loaded;
+  fixed_ops<K>(sorted, networks.row.ops, std::make_index_sequence<networks.row.count>());
+}
+
+// The window whose sorted columns start at sorted[0], merged and stored at `out`.
+template <class K, class Fixed, size_t... P>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void merge_down(const typename K::V *sorted,
+                                                       typename K::Element *out,
+                                                       std::index_sequence<P...>) {
+  constexpr RankNetworks networks = Fixed::columns;
+  typename K::V s[sizeof...(P)];
+  const int copied[] = {0, (s[P] = sorted[P], 0)...};
+  (void)copied;
+  fixed_ops<K>(s, networks.merge.ops, std::make_index_sequence<networks.merge.count>());
+  K::store(out, s[networks.output]);
+}
+
+// Output columns j ... j+G-1, down every row.
+template <class K, class Fixed, int32_t G, size_t... C>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void walk_down(const ImageBlock *block, int64_t j,
+                                                      typename K::Screen &screen,
+                                                      std::index_sequence<C...>) {
+  typedef typename K::Element T;
+  constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
+  const int64_t rows = block->rows, ld = block->samples_ld, out_ld = block->outputs_ld;
+  const T *x = static_cast<const T *>(block->samples) + j * ld;
+  T *y = static_cast<T *>(block->outputs) + j * out_ld;
+  for (int64_t i = 0; i < rows; i += K::kCount) {
+    const int64_t at = std::min(i, rows - K::kCount);
+    typename K::V sorted[sizeof...(C) * M];
+    const int sorts[] = {0, (sort_down<K, Fixed>(x + C * ld, at, sorted + C * M, screen,
+                                                 std::make_index_sequence<M>()),
+                             0)...};
+    (void)sorts;
+    for (int32_t g = 0; g < G; ++g) {
+      merge_down<K, Fixed>(sorted + g * M, y + g * out_ld + at, std::make_index_sequence<M * N>());
+    }
+  }
+}
+
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET bool rank_block_down(const ImageBlock *block) {
+  constexpr int32_t G = kDownColumns, N = Fixed::kCols;
+  const int64_t cols = block->cols;
+  typename K::Screen screen = K::clean_screen();
+  int64_t j = 0;
+  for (; j + G <= cols; j += G) {
+    walk_down<K, Fixed, G>(block, j, screen, std::make_index_sequence<G + N - 1>());
+  }
+  // The last columns: a walk that overlaps the one before it (the outputs it writes again are the
+  // same), or one column at a time in a block narrower than a walk.
+  if (j < cols && cols >= G) {
+    walk_down<K, Fixed, G>(block, cols - G, screen, std::make_index_sequence<G + N - 1>());
+  }
+  for (; j < cols && cols < G; ++j) {
+    walk_down<K, Fixed, 1>(block, j, screen, std::make_index_sequence<N>());
+  }
+  return K::clean(screen);
+}
+
+// How a window with a kernel of its own goes through the block in vector lanes (one output a
+// lane keeps the sorted rows, whose loads run down the columns rather than across them a few rows
+// at a time):
+// - kSortedRows: column by column, each sample row sorted and kept for the M windows that hold it;
+// - kSharedPairs: sorted columns shared by neighbouring windows in pairs, which nearly halves a
+//   window's minimums and maximums for the 5x5 and 7x7 medians (79 against 138, 233 against 438;
+//   measured 1.1 to 1.5 times as fast), saves none at 3x3 and is about even for a minimum or
+//   maximum, where the sorted rows stream better;
+// - kWalkedDown: sorted columns merged from registers, kDownColumns output columns walked down
+//   at once; at 3x3 nothing sorted is stored and reloaded (measured 1.15 to 1.3 times as fast as
+//   the sorted rows), but at the 5x5 and 7x7 medians it merges every window whole and is slower
+//   than the pairs (7.2 against 5.4 ns a double, 22 against 15).
+enum BlockWalk { kSortedRows, kSharedPairs, kWalkedDown };
+
+template <int32_t M, int32_t N, int32_t R, BlockWalk kWalk = kSortedRows>
 struct Expanded : FixedRankNetworks<M, N, R> {
-  static constexpr bool kShareColumns = kShared;
+  static constexpr BlockWalk kBlockWalk = kWalk;
 };
 
 template <class K, class W>
 PLORVENT_KERNEL_TARGET bool rank_block_expanded(const ImageBlock *block, void *work,
                                                 typename K::Element *sorted) {
-  if constexpr (W::kShareColumns && K::kCount > 1) {
+  if constexpr (W::kBlockWalk == kSharedPairs && K::kCount > 1) {
     return rank_block_pairs<K, W>(block, static_cast<typename K::V *>(work));
+  } else if constexpr (W::kBlockWalk == kWalkedDown && K::kCount > 1) {
+    return rank_block_down<K, W>(block);
   } else {
     return rank_block_fixed<K, W>(block, sorted);
   }
@@ -437,8 +521,8 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool expanded_3x3(const ImageBlock *block
                                                          const ImageWindow *window, void *work,
                                                          typename K::Element *sorted, bool &clean,
                                                          std::index_sequence<R...>) {
-  return expanded_kernel<K, Expanded<3, 3, static_cast<int32_t>(R)>...>(block, window, work, sorted,
-                                                                        clean);
+  return expanded_kernel<K, Expanded<3, 3, static_cast<int32_t>(R), kWalkedDown>...>(
+      block, window, work, sorted, clean);
 }
 
 // Every output of a block of at least K::kCount rows; returns whether every sample was clean.
@@ -454,11 +538,11 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   // squares 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
   bool clean = false;
   if (expanded_3x3<K>(block, window, work, sorted, clean, std::make_index_sequence<9>()) ||
-      expanded_kernel<K, Expanded<5, 5, 12, true>, Expanded<7, 7, 24, true>, Expanded<5, 5, 0>,
-                      Expanded<5, 5, 24>, Expanded<7, 7, 0>, Expanded<7, 7, 48>, Expanded<2, 2, 1>,
-                      Expanded<2, 2, 2>, Expanded<4, 4, 7>, Expanded<4, 4, 8>, Expanded<1, 3, 1>,
-                      Expanded<3, 1, 1>, Expanded<1, 5, 2>, Expanded<5, 1, 2>, Expanded<3, 5, 7>,
-                      Expanded<5, 3, 7>>(block, window, work, sorted, clean)) {
+      expanded_kernel<K, Expanded<5, 5, 12, kSharedPairs>, Expanded<7, 7, 24, kSharedPairs>,
+                      Expanded<5, 5, 0>, Expanded<5, 5, 24>, Expanded<7, 7, 0>, Expanded<7, 7, 48>,
+                      Expanded<2, 2, 1>, Expanded<2, 2, 2>, Expanded<4, 4, 7>, Expanded<4, 4, 8>,
+                      Expanded<1, 3, 1>, Expanded<3, 1, 1>, Expanded<1, 5, 2>, Expanded<5, 1, 2>,
+                      Expanded<3, 5, 7>, Expanded<5, 3, 7>>(block, window, work, sorted, clean)) {
     return clean;
   }
 #endif

@@ -22,6 +22,8 @@ namespace {
 constexpr int32_t kMostTileVectors = 16;
 // The sorted columns that neighbouring windows share take at most this for a tile.
 constexpr int64_t kPairRingBytes = 32 * 1024;
+// The output columns a walk down the block takes at once.
+constexpr int32_t kDownColumns = 8;
 
 #define PLORVENT_KERNEL_FILE "core/images/small_kernel_lanes.h"
 #include "core/support/each_instruction_set.h"
