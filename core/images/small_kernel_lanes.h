@@ -269,38 +269,60 @@ PLORVENT_KERNEL_TARGET void rank_column_fixed(const ImageBlock *block, int64_t j
   }
 }
 
-// ---- Neighbouring windows sharing their sorted columns (see PairRankNetworks) ----
-// The window's columns are sorted once each and kept, for a tile of rows, in a ring of N+1
-// sorted columns: column c's k-th smallest for vector t at ring[((c % (N+1)) * M + k) * tile + t].
-// Output columns j and j+1 then share columns j+1 ... j+N-1.
-
-// Sorts sample column c's M rows under the window for each vector of the tile into the ring.
-template <class K, class Fixed, size_t... Q>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_column_rows(const typename K::Element *column,
-                                                             const int64_t *at, int32_t vectors,
-                                                             int32_t tile, typename K::V *slot,
-                                                             typename K::Screen &screen,
-                                                             std::index_sequence<Q...>) {
-  constexpr PairRankNetworks pairs = Fixed::pairs;
-  for (int32_t t = 0; t < vectors; ++t) {
-    typename K::V s[sizeof...(Q)];
-    const int loaded[] = {0, (s[Q] = K::load(column + at[t] + Q, screen), 0)...};
-    (void)loaded;
-    fixed_ops<K>(s, pairs.row.ops, std::make_index_sequence<pairs.row.count>());
-    const int kept[] = {0, (slot[Q * tile + t] = s[Q], 0)...};
-    (void)kept;
-  }
+template <class K, class Fixed>
+PLORVENT_KERNEL_TARGET bool rank_block_fixed(const ImageBlock *block, typename K::Element *sorted) {
+  typename K::Screen screen = K::clean_screen();
+  for (int64_t j = 0; j < block->cols; ++j) rank_column_fixed<K, Fixed>(block, j, sorted, screen);
+  return K::clean(screen);
 }
 
-template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_column(const typename K::Element *x, int64_t ld,
-                                                        int64_t c, const int64_t *at,
-                                                        int32_t vectors, int32_t tile,
-                                                        typename K::V *ring,
-                                                        typename K::Screen &screen) {
-  constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
-  sort_column_rows<K, Fixed>(x + c * ld, at, vectors, tile, ring + (c % (N + 1)) * M * tile, screen,
-                             std::make_index_sequence<M>());
+// How a window with a kernel of its own goes through the block in vector lanes (one output a
+// lane keeps the sorted rows, whose loads run down the columns rather than across them a few rows
+// at a time):
+// - kSortedRows: column by column, each sample row sorted and kept for the M windows that hold it;
+// - kWalkedDown: kDownColumns output columns walked down at once, each sample column's rows sorted
+//   once and merged into the windows beside it from registers, nothing sorted stored and reloaded:
+//   measured 1.15 to 1.3 times as fast as the sorted rows at 3x3, 1.2 to 1.9 at 2x2, 1x3, 1x5 and
+//   5x3 (double and uint16). Not taken where it measured slower or even: 3x1 and 5x1, whose
+//   columns no two windows share, ran 0.7 times as fast on uint8 and uint16; 3x5, 4x4 and the
+//   5x5 and 7x7 minimums and maximums 0.9 to 1.05;
+// - kPairsWalkedDown: walked down likewise, neighbouring windows merging the sorted columns they
+//   share once, in pairs (PairRankNetworks), which nearly halves a window's minimums and maximums
+//   for the 5x5 and 7x7 medians (79 against 138, 233 against 438) and saves none at 3x3. Measured
+//   1.15 to 1.6 times as fast as the same pairs kept in a ring of sorted columns in memory and
+//   walked across the block, which was 1.3 times as fast as merging each window whole.
+enum BlockWalk { kSortedRows, kWalkedDown, kPairsWalkedDown };
+
+// ---- Sorted columns walked down, kDownColumns output columns at a time ----
+// Each vector of rows of the sample columns under the walk is sorted once (its window's M rows,
+// loaded at rows at ... at+M-1) and merged, from registers, into the N windows beside it that
+// hold it: nothing sorted is stored and reloaded, and the loads stream down a few neighbouring
+// columns (walked across the columns, each step would touch another page).
+
+// Sample column c's M rows from row `at`, sorted, into sorted[0 ... M-1].
+template <class K, class Fixed, size_t... Q>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_down(const typename K::Element *column, int64_t at,
+                                                      typename K::V *sorted,
+                                                      typename K::Screen &screen,
+                                                      std::index_sequence<Q...>) {
+  constexpr Network row =
+      Fixed::kBlockWalk == kPairsWalkedDown ? Fixed::pairs.row : Fixed::columns.row;
+  const int loaded[] = {0, (sorted[Q] = K::load(column + at + Q, screen), 0)...};
+  (void)loaded;
+  fixed_ops<K>(sorted, row.ops, std::make_index_sequence<row.count>());
+}
+
+// The window whose sorted columns start at sorted[0], merged and stored at `out`.
+template <class K, class Fixed, size_t... P>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void merge_down(const typename K::V *sorted,
+                                                       typename K::Element *out,
+                                                       std::index_sequence<P...>) {
+  constexpr RankNetworks networks = Fixed::columns;
+  typename K::V s[sizeof...(P)];
+  const int copied[] = {0, (s[P] = sorted[P], 0)...};
+  (void)copied;
+  fixed_ops<K>(s, networks.merge.ops, std::make_index_sequence<networks.merge.count>());
+  K::store(out, s[networks.output]);
 }
 
 // One window's term of the split that takes q samples from its own column `own`.
@@ -331,103 +353,23 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE typename K::V pair_output(const typename 
   return out;
 }
 
-// The ring's columns c, c+1, ... into s, column by column.
-template <class K, int32_t M, int32_t N, size_t... P>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void load_columns(typename K::V *s,
-                                                         const typename K::V *ring, int64_t c,
-                                                         int32_t tile, int32_t t,
-                                                         std::index_sequence<P...>) {
-  const int in_order[] = {0, (s[P] = ring[(((c + P / M) % (N + 1)) * M + P % M) * tile + t], 0)...};
-  (void)in_order;
-}
-
-// Outputs of columns j and, if `both`, j+1 for the tile's vectors: columns j ... j+N sorted.
-template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void pair_columns(typename K::Element *y, int64_t ld,
-                                                         const typename K::V *ring, int64_t j,
-                                                         const int64_t *at, int32_t vectors,
-                                                         int32_t tile, bool both) {
-  typedef typename K::V V;
+// Windows g and g+1 of a walk, whose sorted columns start at sorted[0], share columns g+1 ...
+// g+N-1 (see PairRankNetworks); their outputs are stored at `out` and `out + out_ld`.
+template <class K, class Fixed, size_t... S>
+PLORVENT_KERNEL_TARGET PLORVENT_INLINE void merge_pair_down(const typename K::V *sorted,
+                                                            typename K::Element *out,
+                                                            int64_t out_ld,
+                                                            std::index_sequence<S...>) {
   constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
   constexpr PairRankNetworks pairs = Fixed::pairs;
   constexpr auto splits = std::make_index_sequence<pairs.q_last - pairs.q_first>();
-  for (int32_t t = 0; t < vectors; ++t) {
-    V shared[(N - 1) * M], own[M];
-    load_columns<K, M, N>(shared, ring, j + 1, tile, t, std::make_index_sequence<(N - 1) * M>());
-    fixed_ops<K>(shared, pairs.shared.merge.ops,
-                 std::make_index_sequence<pairs.shared.merge.count>());
-    load_columns<K, M, N>(own, ring, j, tile, t, std::make_index_sequence<M>());
-    K::store(y + j * ld + at[t], pair_output<K, Fixed>(shared, own, splits));
-    if (!both) continue;
-    load_columns<K, M, N>(own, ring, j + N, tile, t, std::make_index_sequence<M>());
-    K::store(y + (j + 1) * ld + at[t], pair_output<K, Fixed>(shared, own, splits));
-  }
-}
-
-// Every output of the block, a tile of rows at a time across every column (the tile's ring within
-// kPairRingBytes: measured at 5x5 and 7x7, rings of 8 to 32 KiB were fastest).
-template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET bool rank_block_pairs(const ImageBlock *block, typename K::V *ring) {
-  typedef typename K::Element T;
-  constexpr int32_t M = Fixed::kRows, N = Fixed::kCols;
-  constexpr int64_t fit = kPairRingBytes / ((N + 1) * M * int64_t{sizeof(typename K::V)});
-  static_assert(fit >= 1, "a vector of each column within the ring's bytes");
-  constexpr int32_t tile = static_cast<int32_t>(fit > kMostTileVectors ? kMostTileVectors : fit);
-  const int64_t rows = block->rows, cols = block->cols, ld = block->samples_ld;
-  const T *x = static_cast<const T *>(block->samples);
-  T *y = static_cast<T *>(block->outputs);
-  typename K::Screen screen = K::clean_screen();
-  int64_t at[kMostTileVectors];
-  for (int64_t i = 0; i < rows; i += int64_t{tile} * K::kCount) {
-    const int32_t vectors = place_tile<K>(i, rows, tile, at);
-    for (int64_t c = 0; c < N - 1; ++c)
-      sort_column<K, Fixed>(x, ld, c, at, vectors, tile, ring, screen);
-    for (int64_t j = 0; j < cols; j += 2) {
-      const bool both = j + 1 < cols;
-      sort_column<K, Fixed>(x, ld, j + N - 1, at, vectors, tile, ring, screen);
-      if (both) sort_column<K, Fixed>(x, ld, j + N, at, vectors, tile, ring, screen);
-      pair_columns<K, Fixed>(y, block->outputs_ld, ring, j, at, vectors, tile, both);
-    }
-  }
-  return K::clean(screen);
-}
-
-template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET bool rank_block_fixed(const ImageBlock *block, typename K::Element *sorted) {
-  typename K::Screen screen = K::clean_screen();
-  for (int64_t j = 0; j < block->cols; ++j) rank_column_fixed<K, Fixed>(block, j, sorted, screen);
-  return K::clean(screen);
-}
-
-// ---- Sorted columns walked down, kDownColumns output columns at a time ----
-// Each vector of rows of the sample columns under the walk is sorted once (its window's M rows,
-// loaded at rows at ... at+M-1) and merged, from registers, into the N windows beside it that
-// hold it: nothing sorted is stored and reloaded, and the loads stream down a few neighbouring
-// columns (walked across the columns, each step would touch another page).
-
-// Sample column c's M rows from row `at`, sorted, into sorted[0 ... M-1].
-template <class K, class Fixed, size_t... Q>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void sort_down(const typename K::Element *column, int64_t at,
-                                                      typename K::V *sorted,
-                                                      typename K::Screen &screen,
-                                                      std::index_sequence<Q...>) {
-  constexpr RankNetworks networks = Fixed::columns;
-  const int loaded[] = {0, (sorted[Q] = K::load(column + at + Q, screen), 0)...};
-  (void)loaded;
-  fixed_ops<K>(sorted, networks.row.ops, std::make_index_sequence<networks.row.count>());
-}
-
-// The window whose sorted columns start at sorted[0], merged and stored at `out`.
-template <class K, class Fixed, size_t... P>
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE void merge_down(const typename K::V *sorted,
-                                                       typename K::Element *out,
-                                                       std::index_sequence<P...>) {
-  constexpr RankNetworks networks = Fixed::columns;
-  typename K::V s[sizeof...(P)];
-  const int copied[] = {0, (s[P] = sorted[P], 0)...};
+  typename K::V shared[sizeof...(S)];
+  const int copied[] = {0, (shared[S] = sorted[M + S], 0)...};
   (void)copied;
-  fixed_ops<K>(s, networks.merge.ops, std::make_index_sequence<networks.merge.count>());
-  K::store(out, s[networks.output]);
+  fixed_ops<K>(shared, pairs.shared.merge.ops,
+               std::make_index_sequence<pairs.shared.merge.count>());
+  K::store(out, pair_output<K, Fixed>(shared, sorted, splits));
+  K::store(out + out_ld, pair_output<K, Fixed>(shared, sorted + N * M, splits));
 }
 
 // Output columns j ... j+G-1, down every row.
@@ -447,45 +389,47 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void walk_down(const ImageBlock *block, i
                                                  std::make_index_sequence<M>()),
                              0)...};
     (void)sorts;
-    for (int32_t g = 0; g < G; ++g) {
-      merge_down<K, Fixed>(sorted + g * M, y + g * out_ld + at, std::make_index_sequence<M * N>());
+    if constexpr (Fixed::kBlockWalk == kPairsWalkedDown) {
+      for (int32_t g = 0; g < G; g += 2) {
+        merge_pair_down<K, Fixed>(sorted + g * M, y + g * out_ld + at, out_ld,
+                                  std::make_index_sequence<(N - 1) * M>());
+      }
+    } else {
+      for (int32_t g = 0; g < G; ++g) {
+        merge_down<K, Fixed>(sorted + g * M, y + g * out_ld + at,
+                             std::make_index_sequence<M * N>());
+      }
     }
   }
 }
 
 template <class K, class Fixed>
-PLORVENT_KERNEL_TARGET bool rank_block_down(const ImageBlock *block) {
+PLORVENT_KERNEL_TARGET bool rank_block_down(const ImageBlock *block, typename K::Element *sorted) {
   constexpr int32_t G = kDownColumns, N = Fixed::kCols;
+  static_assert(G % 2 == 0, "a walk's windows in pairs");
   const int64_t cols = block->cols;
+  // A block narrower than a walk: one output column at a time below, or, where a walk takes its
+  // windows in pairs, the sorted rows.
+  if constexpr (Fixed::kBlockWalk == kPairsWalkedDown) {
+    if (cols < G) return rank_block_fixed<K, Fixed>(block, sorted);
+  }
   typename K::Screen screen = K::clean_screen();
   int64_t j = 0;
   for (; j + G <= cols; j += G) {
     walk_down<K, Fixed, G>(block, j, screen, std::make_index_sequence<G + N - 1>());
   }
   // The last columns: a walk that overlaps the one before it (the outputs it writes again are the
-  // same), or one column at a time in a block narrower than a walk.
+  // same).
   if (j < cols && cols >= G) {
     walk_down<K, Fixed, G>(block, cols - G, screen, std::make_index_sequence<G + N - 1>());
   }
-  for (; j < cols && cols < G; ++j) {
-    walk_down<K, Fixed, 1>(block, j, screen, std::make_index_sequence<N>());
+  if constexpr (Fixed::kBlockWalk != kPairsWalkedDown) {
+    for (; j < cols && cols < G; ++j) {
+      walk_down<K, Fixed, 1>(block, j, screen, std::make_index_sequence<N>());
+    }
   }
   return K::clean(screen);
 }
-
-// How a window with a kernel of its own goes through the block in vector lanes (one output a
-// lane keeps the sorted rows, whose loads run down the columns rather than across them a few rows
-// at a time):
-// - kSortedRows: column by column, each sample row sorted and kept for the M windows that hold it;
-// - kSharedPairs: sorted columns shared by neighbouring windows in pairs, which nearly halves a
-//   window's minimums and maximums for the 5x5 and 7x7 medians (79 against 138, 233 against 438;
-//   measured 1.1 to 1.5 times as fast), saves none at 3x3 and is about even for a minimum or
-//   maximum, where the sorted rows stream better;
-// - kWalkedDown: sorted columns merged from registers, kDownColumns output columns walked down
-//   at once; at 3x3 nothing sorted is stored and reloaded (measured 1.15 to 1.3 times as fast as
-//   the sorted rows), but at the 5x5 and 7x7 medians it merges every window whole and is slower
-//   than the pairs (7.2 against 5.4 ns a double, 22 against 15).
-enum BlockWalk { kSortedRows, kSharedPairs, kWalkedDown };
 
 template <int32_t M, int32_t N, int32_t R, BlockWalk kWalk = kSortedRows>
 struct Expanded : FixedRankNetworks<M, N, R> {
@@ -493,12 +437,10 @@ struct Expanded : FixedRankNetworks<M, N, R> {
 };
 
 template <class K, class W>
-PLORVENT_KERNEL_TARGET bool rank_block_expanded(const ImageBlock *block, void *work,
+PLORVENT_KERNEL_TARGET bool rank_block_expanded(const ImageBlock *block,
                                                 typename K::Element *sorted) {
-  if constexpr (W::kBlockWalk == kSharedPairs && K::kCount > 1) {
-    return rank_block_pairs<K, W>(block, static_cast<typename K::V *>(work));
-  } else if constexpr (W::kBlockWalk == kWalkedDown && K::kCount > 1) {
-    return rank_block_down<K, W>(block);
+  if constexpr (W::kBlockWalk != kSortedRows && K::kCount > 1) {
+    return rank_block_down<K, W>(block, sorted);
   } else {
     return rank_block_fixed<K, W>(block, sorted);
   }
@@ -507,22 +449,22 @@ PLORVENT_KERNEL_TARGET bool rank_block_expanded(const ImageBlock *block, void *w
 // The kernel of whichever window W... is `window`, if one is: sets `clean` and returns true.
 template <class K, class... W>
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool expanded_kernel(const ImageBlock *block,
-                                                            const ImageWindow *window, void *work,
+                                                            const ImageWindow *window,
                                                             typename K::Element *sorted,
                                                             bool &clean) {
   return ((window->rows == W::kRows && window->cols == W::kCols && window->rank == W::kRank &&
-           (clean = rank_block_expanded<K, W>(block, work, sorted), true)) ||
+           (clean = rank_block_expanded<K, W>(block, sorted), true)) ||
           ...);
 }
 
 // 3x3 windows at every rank (ordfilt2's minimum, maximum and median filters among them).
 template <class K, size_t... R>
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE bool expanded_3x3(const ImageBlock *block,
-                                                         const ImageWindow *window, void *work,
+                                                         const ImageWindow *window,
                                                          typename K::Element *sorted, bool &clean,
                                                          std::index_sequence<R...>) {
-  return expanded_kernel<K, Expanded<3, 3, static_cast<int32_t>(R), kWalkedDown>...>(
-      block, window, work, sorted, clean);
+  return expanded_kernel<K, Expanded<3, 3, static_cast<int32_t>(R), kWalkedDown>...>(block, window,
+                                                                                     sorted, clean);
 }
 
 // Every output of a block of at least K::kCount rows; returns whether every sample was clean.
@@ -537,12 +479,14 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   // Besides 3x3: the 5x5 and 7x7 medians, minimums and maximums, the two middle ranks of the even
   // squares 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
   bool clean = false;
-  if (expanded_3x3<K>(block, window, work, sorted, clean, std::make_index_sequence<9>()) ||
-      expanded_kernel<K, Expanded<5, 5, 12, kSharedPairs>, Expanded<7, 7, 24, kSharedPairs>,
+  if (expanded_3x3<K>(block, window, sorted, clean, std::make_index_sequence<9>()) ||
+      expanded_kernel<K, Expanded<5, 5, 12, kPairsWalkedDown>, Expanded<7, 7, 24, kPairsWalkedDown>,
                       Expanded<5, 5, 0>, Expanded<5, 5, 24>, Expanded<7, 7, 0>, Expanded<7, 7, 48>,
-                      Expanded<2, 2, 1>, Expanded<2, 2, 2>, Expanded<4, 4, 7>, Expanded<4, 4, 8>,
-                      Expanded<1, 3, 1>, Expanded<3, 1, 1>, Expanded<1, 5, 2>, Expanded<5, 1, 2>,
-                      Expanded<3, 5, 7>, Expanded<5, 3, 7>>(block, window, work, sorted, clean)) {
+                      Expanded<2, 2, 1, kWalkedDown>, Expanded<2, 2, 2, kWalkedDown>,
+                      Expanded<4, 4, 7>, Expanded<4, 4, 8>, Expanded<1, 3, 1, kWalkedDown>,
+                      Expanded<3, 1, 1>, Expanded<1, 5, 2, kWalkedDown>, Expanded<5, 1, 2>,
+                      Expanded<3, 5, 7>, Expanded<5, 3, 7, kWalkedDown>>(block, window, sorted,
+                                                                         clean)) {
     return clean;
   }
 #endif

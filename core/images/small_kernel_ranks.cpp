@@ -20,8 +20,6 @@ namespace {
 
 // The most vectors of rows a tile holds.
 constexpr int32_t kMostTileVectors = 16;
-// The sorted columns that neighbouring windows share take at most this for a tile.
-constexpr int64_t kPairRingBytes = 32 * 1024;
 // The output columns a walk down the block takes at once.
 constexpr int32_t kDownColumns = 8;
 
@@ -138,11 +136,8 @@ bool small_kernel_serves(const ImageBlock *block, const ImageWindow *window) {
 int64_t small_kernel_work_bytes(const ImageBlock *block, const ImageWindow *window) {
   const int64_t element_bytes = static_cast<int64_t>(sample_bytes(block->type));
   const int64_t sorted_rows = (block->rows + window->rows - 1) * window->cols;
-  const int64_t by_columns =
-      (int64_t{window->rows} * window->cols * tile_vectors(window) + 1) * kVectorBytes +
-      sorted_rows * element_bytes;
-  // Or the ring of sorted columns of the windows shared in pairs, and a vector to align it.
-  return std::max(by_columns, kPairRingBytes + kVectorBytes);
+  return (int64_t{window->rows} * window->cols * tile_vectors(window) + 1) * kVectorBytes +
+         sorted_rows * element_bytes;
 }
 
 void small_kernel_ranks(const ImageBlock *block, const ImageWindow *window, void *work) {
