@@ -408,11 +408,8 @@ PLORVENT_KERNEL_TARGET bool rank_block_down(const ImageBlock *block, typename K:
   constexpr int32_t G = kDownColumns, N = Fixed::kCols;
   static_assert(G % 2 == 0, "a walk's windows in pairs");
   const int64_t cols = block->cols;
-  // A block narrower than a walk: one output column at a time below, or, where a walk takes its
-  // windows in pairs, the sorted rows.
-  if constexpr (Fixed::kBlockWalk == kPairsWalkedDown) {
-    if (cols < G) return rank_block_fixed<K, Fixed>(block, sorted);
-  }
+  // A block narrower than a walk (a thin tile along the image's edge) takes the sorted rows.
+  if (cols < G) return rank_block_fixed<K, Fixed>(block, sorted);
   typename K::Screen screen = K::clean_screen();
   int64_t j = 0;
   for (; j + G <= cols; j += G) {
@@ -420,13 +417,8 @@ PLORVENT_KERNEL_TARGET bool rank_block_down(const ImageBlock *block, typename K:
   }
   // The last columns: a walk that overlaps the one before it (the outputs it writes again are the
   // same).
-  if (j < cols && cols >= G) {
+  if (j < cols) {
     walk_down<K, Fixed, G>(block, cols - G, screen, std::make_index_sequence<G + N - 1>());
-  }
-  if constexpr (Fixed::kBlockWalk != kPairsWalkedDown) {
-    for (; j < cols && cols < G; ++j) {
-      walk_down<K, Fixed, 1>(block, j, screen, std::make_index_sequence<N>());
-    }
   }
   return K::clean(screen);
 }
