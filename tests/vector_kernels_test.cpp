@@ -67,6 +67,22 @@ TEST(BitScan, FindsTheLowestAndHighestBit) {
   }
 }
 
+// The k-th set bit against a walk over the bits, for every k of dense, sparse and edge words.
+TEST(BitScan, FindsTheKthSetBit) {
+  std::mt19937_64 rng(11);
+  std::vector<uint64_t> words = {~uint64_t{0}, uint64_t{1} << 63, 1, 0x8000000000000001u,
+                                 0xFF00000000000000u};
+  for (int i = 0; i < 2000; ++i) words.push_back(i % 2 ? rng() : rng() & rng() & rng());
+  for (const uint64_t w : words) {
+    int k = 0;
+    for (int bit = 0; bit < 64; ++bit) {
+      if (w >> bit & 1) {
+        EXPECT_EQ(kth_bit(w, k++), bit) << std::hex << w;
+      }
+    }
+  }
+}
+
 // One NaN or zero of either sign at every position of spans of every length up to a few
 // vectors, among every kind of ordinary sample, at every width: each lane, each half of a step
 // and the scalar tail must see it, and nothing else must look special.
