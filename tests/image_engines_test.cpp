@@ -258,11 +258,12 @@ TEST(ImageEngines, SixteenBitHistogramsFollowTwoLevelsAndRamps) {
 }
 
 // Distinct places, up to the engine's most, in random order, ascending down the columns and
-// descending: every level's bins, strips' seams and windows as wide as the engine takes.
+// descending: every level's bins, strips' and tiles' seams (blocks over 255 samples high or
+// wide), and windows as wide as the engine takes.
 TEST(ImageEngines, PlaceBitsetsMatchASortOfEveryWindow) {
   Random random = {64};
-  const Shape shapes[] = {{100, 70, 15, 15}, {40, 150, 9, 5}, {20, 16, 3, 113},
-                          {10, 90, 60, 40},  {240, 3, 4, 1},  {5, 130, 1, 7}};
+  const Shape shapes[] = {{100, 70, 15, 15}, {40, 150, 9, 5}, {20, 16, 3, 113}, {10, 90, 60, 40},
+                          {240, 3, 4, 1},    {5, 130, 1, 7},  {292, 36, 9, 5},  {46, 296, 5, 5}};
   at_every_vector_width([&](int width) {
     for (const Shape &s : shapes) {
       const int64_t ld = s.rows + s.m - 1, count = ld * (s.cols + s.n - 1);

@@ -11,6 +11,9 @@
 //   load_byte_counts            sixteen one-byte counts from any address, widened to 16 bits
 //   byte_counts_add, _sub       sixteen one-byte counts at an address, added to or taken from in
 //                               place, lane by lane (modulo 2^8)
+//   places_in_window            of 64 places' sample rows and columns (one byte each), a bit for
+//                               each place within rows row ... row+m-1 and columns col ...
+//                               col+n-1 (coordinates wrap at 256: no block is that large)
 // kOnesFrom.row[b] holds ones in lanes b ... 15 and zeros below: one sample of bin b counted in a
 // cumulative histogram (two loads, where comparing with a ramp takes a broadcast and four
 // operations); kByteOnesFrom likewise in bytes. prefetch_counts asks for counts ahead of their
@@ -24,6 +27,8 @@
 #include "core/support/vector_lanes.h"
 
 constexpr int32_t kCountLanes = 16;
+// The places places_in_window looks at.
+constexpr int32_t kWindowPlaces = 64;
 
 template <class Count>
 struct OnesFromTable {
@@ -89,6 +94,16 @@ inline void byte_counts_add(uint8_t *p, const uint8_t *ones) {
 inline void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
   for (int l = 0; l < kCountLanes; ++l) p[l] = static_cast<uint8_t>(p[l] - ones[l]);
 }
+inline uint64_t places_in_window(const uint8_t *rows, const uint8_t *cols, int32_t row, int32_t m,
+                                 int32_t col, int32_t n) {
+  uint64_t inside = 0;
+  for (int l = 0; l < kWindowPlaces; ++l) {
+    const bool in =
+        static_cast<uint8_t>(rows[l] - row) < m && static_cast<uint8_t>(cols[l] - col) < n;
+    inside |= uint64_t{in} << l;
+  }
+  return inside;
+}
 }  // namespace scalar_lanes
 
 #ifdef PLORVENT_X86_64_LANES
@@ -133,6 +148,25 @@ PLORVENT_INLINE void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
   const __m128i sub = _mm_loadu_si128(reinterpret_cast<const __m128i *>(ones));
   _mm_storeu_si128(at, _mm_sub_epi8(_mm_loadu_si128(at), sub));
 }
+// A byte b is within `from` ... from+span-1 where b - from, wrapped, is its minimum with span-1.
+PLORVENT_INLINE __m128i bytes_within(const uint8_t *p, __m128i from, __m128i last) {
+  const __m128i d = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), from);
+  return _mm_cmpeq_epi8(_mm_min_epu8(d, last), d);
+}
+PLORVENT_INLINE uint64_t places_in_window(const uint8_t *rows, const uint8_t *cols, int32_t row,
+                                          int32_t m, int32_t col, int32_t n) {
+  const __m128i row0 = _mm_set1_epi8(static_cast<char>(row)),
+                col0 = _mm_set1_epi8(static_cast<char>(col));
+  const __m128i last_row = _mm_set1_epi8(static_cast<char>(m - 1));
+  const __m128i last_col = _mm_set1_epi8(static_cast<char>(n - 1));
+  uint64_t inside = 0;
+  for (int l = 0; l < kWindowPlaces; l += 16) {
+    const __m128i in = _mm_and_si128(bytes_within(rows + l, row0, last_row),
+                                     bytes_within(cols + l, col0, last_col));
+    inside |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in))) << l;
+  }
+  return inside;
+}
 }  // namespace sse2_lanes
 
 namespace avx2_lanes {
@@ -162,6 +196,26 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE CountVector load_byte_counts(const uint8_t 
 // Sixteen one-byte counts fill an SSE2 vector: AVX2 has no wider way to update them.
 using sse2_lanes::byte_counts_add;
 using sse2_lanes::byte_counts_sub;
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE __m256i bytes_within(const uint8_t *p, __m256i from,
+                                                          __m256i last) {
+  const __m256i d = _mm256_sub_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)), from);
+  return _mm256_cmpeq_epi8(_mm256_min_epu8(d, last), d);
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE uint64_t places_in_window(const uint8_t *rows,
+                                                               const uint8_t *cols, int32_t row,
+                                                               int32_t m, int32_t col, int32_t n) {
+  const __m256i row0 = _mm256_set1_epi8(static_cast<char>(row));
+  const __m256i col0 = _mm256_set1_epi8(static_cast<char>(col));
+  const __m256i last_row = _mm256_set1_epi8(static_cast<char>(m - 1));
+  const __m256i last_col = _mm256_set1_epi8(static_cast<char>(n - 1));
+  uint64_t inside = 0;
+  for (int l = 0; l < kWindowPlaces; l += 32) {
+    const __m256i in = _mm256_and_si256(bytes_within(rows + l, row0, last_row),
+                                        bytes_within(cols + l, col0, last_col));
+    inside |= static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(in))) << l;
+  }
+  return inside;
+}
 }  // namespace avx2_lanes
 
 namespace avx512_lanes {
@@ -173,6 +227,7 @@ using avx2_lanes::counts_at_most;
 using avx2_lanes::counts_sub;
 using avx2_lanes::load_byte_counts;
 using avx2_lanes::load_counts;
+using avx2_lanes::places_in_window;
 using avx2_lanes::store_counts;
 }  // namespace avx512_lanes
 #endif
@@ -210,6 +265,24 @@ PLORVENT_INLINE void byte_counts_add(uint8_t *p, const uint8_t *ones) {
 }
 PLORVENT_INLINE void byte_counts_sub(uint8_t *p, const uint8_t *ones) {
   vst1q_u8(p, vsubq_u8(vld1q_u8(p), vld1q_u8(ones)));
+}
+PLORVENT_INLINE uint64_t places_in_window(const uint8_t *rows, const uint8_t *cols, int32_t row,
+                                          int32_t m, int32_t col, int32_t n) {
+  static const uint8_t kBitOfLane[16] = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+  const uint8x16_t bit_of_lane = vld1q_u8(kBitOfLane);
+  const uint8x16_t row0 = vdupq_n_u8(static_cast<uint8_t>(row));
+  const uint8x16_t col0 = vdupq_n_u8(static_cast<uint8_t>(col));
+  const uint8x16_t rows_high = vdupq_n_u8(static_cast<uint8_t>(m));
+  const uint8x16_t cols_wide = vdupq_n_u8(static_cast<uint8_t>(n));
+  uint64_t inside = 0;
+  for (int l = 0; l < kWindowPlaces; l += 16) {
+    const uint8x16_t in = vandq_u8(vcltq_u8(vsubq_u8(vld1q_u8(rows + l), row0), rows_high),
+                                   vcltq_u8(vsubq_u8(vld1q_u8(cols + l), col0), cols_wide));
+    const uint8x16_t bits = vandq_u8(in, bit_of_lane);
+    const uint64_t low = vaddv_u8(vget_low_u8(bits)), high = vaddv_u8(vget_high_u8(bits));
+    inside |= (low | high << 8) << l;
+  }
+  return inside;
 }
 }  // namespace neon_lanes
 #endif

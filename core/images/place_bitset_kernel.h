@@ -4,7 +4,7 @@
 
 #include "core/images/count_segment_kernel.h"
 
-// Place `key` enters (or leaves) sample column `col` at every level.
+// Place `key` enters (or leaves) sample column `col` at both levels.
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void count_place(const PlaceColumns &h, int64_t col,
                                                         uint32_t key, bool enters) {
   uint8_t *first = h.first + col * kCountLanes;
@@ -16,34 +16,12 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void count_place(const PlaceColumns &h, i
     byte_counts_sub(first, kByteOnesFrom.row[first_bin(key)]);
     byte_counts_sub(second, kByteOnesFrom.row[second_bin(key)]);
   }
-  *bit_word(h, col, key) ^= uint64_t{1} << (key & 63);
 }
 
-// The second level's counts and the bits of a place in sample column `col`, asked for ahead of
-// their update: they lie far apart.
+// The second level's counts of a place in sample column `col`, asked for ahead of their update.
 PLORVENT_KERNEL_TARGET PLORVENT_INLINE void prefetch_place(const PlaceColumns &h, int64_t col,
                                                            uint32_t key) {
   prefetch_counts(h.second + (first_bin(key) * h.sample_cols + col) * kCountLanes);
-  prefetch_counts(bit_word(h, col, key));
-}
-
-// The bits of segment `s` of the window whose first column is `left` (output `at`), from where
-// they were kept last: at most n columns in and n out, or n columns joined anew.
-PLORVENT_KERNEL_TARGET PLORVENT_INLINE uint64_t bring_up_bits(const PlaceColumns &h, PlaceWindow &w,
-                                                              int64_t s, int64_t left, int64_t at,
-                                                              int32_t n) {
-  const uint64_t *columns = h.bits + s * h.sample_cols;
-  const int64_t passed = at - w.bits_kept_at[s];
-  uint64_t bits = 0;
-  if (passed >= n) {
-    for (int64_t c = left; c < left + n; ++c) bits |= columns[c];
-  } else {
-    bits = w.bits[s];
-    for (int64_t c = left - passed; c < left; ++c) bits ^= columns[c + n] ^ columns[c];
-  }
-  w.bits[s] = bits;
-  w.bits_kept_at[s] = at;
-  return bits;
 }
 
 // Sample row `out` leaves each of the strip's sample columns and row `in` enters (either may be
@@ -62,11 +40,11 @@ PLORVENT_KERNEL_TARGET PLORVENT_INLINE void move_down(const PlaceColumns &h, con
   }
 }
 
-// Output columns j0 ... j0+cols-1 of every row. The columns' counts and bits are zero before and
-// after; `at` numbers the outputs so that a row's are a window's width beyond the last row's.
+// Output columns j0 ... j0+cols-1 of every row. The columns' counts are zero before and after;
+// `at` numbers the outputs so that a row's are a window's width beyond the last row's.
 PLORVENT_KERNEL_TARGET void rank_strip(const ImageBlock *block, const ImageWindow *window,
                                        int64_t j0, int64_t cols, const PlaceColumns &h,
-                                       PlaceWindow &w, int64_t &at) {
+                                       const PlacePositions &p, PlaceWindow &w, int64_t &at) {
   const int32_t m = window->rows, n = window->cols;
   const int64_t ld = block->samples_ld, sample_cols = cols + n - 1;
   const uint16_t *x = static_cast<const uint16_t *>(block->samples) + j0 * ld;
@@ -85,9 +63,11 @@ PLORVENT_KERNEL_TARGET void rank_strip(const ImageBlock *block, const ImageWindo
       const uint8_t *second_columns = h.second + top * h.sample_cols * kCountLanes;
       const CountVector second = bring_up_counts(second_columns, w.second + top * kCountLanes,
                                                  w.second_kept_at[top], j, at + j, n);
-      const int64_t segment = top * kCountLanes + take_bin(second, left);
-      const uint64_t bits = bring_up_bits(h, w, segment, j, at + j, n);
-      y[i + j * block->outputs_ld] = static_cast<uint16_t>(segment << 6 | kth_bit(bits, left));
+      const int64_t first_place = (top * kCountLanes + take_bin(second, left)) * kWindowPlaces;
+      const uint64_t inside =
+          places_in_window(p.row + first_place, p.col + first_place, static_cast<int32_t>(i), m,
+                           static_cast<int32_t>(j0 + j), n);
+      y[i + j * block->outputs_ld] = static_cast<uint16_t>(first_place + kth_bit(inside, left));
     }
   }
   for (int64_t r = block->rows - 1; r < block->rows + m - 1; ++r) {
