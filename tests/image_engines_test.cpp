@@ -221,12 +221,12 @@ TEST(ImageEngines, NibbleHistogramsMatchASortOfEveryWindow) {
 // 16-bit samples whose ranks stay in two high bytes far apart (two levels, half the samples
 // each) or take a new high byte at every output (a ramp across the columns, 300 a column), in
 // windows wider than a byte's count and blocks wider or higher than a strip, in both 16-bit
-// histogram engines.
-TEST(ImageEngines, SixteenBitHistogramsFollowTwoLevelsAndRamps) {
+// histogram engines and the ranked sub-blocks.
+TEST(ImageEngines, SixteenBitEnginesFollowTwoLevelsAndRamps) {
   Random random = {16};
   const Shape shapes[] = {{9, 40, 31, 5}, {7, 30, 5, 31},  {4, 1030, 8, 12}, {20, 3, 80, 2},
                           {5, 3, 2, 300}, {150, 4, 17, 9}, {6, 70, 3, 100}};
-  for (const Engine *engine : {&kEngines[2], &kEngines[4]})
+  for (const Engine *engine : {&kEngines[2], &kEngines[3], &kEngines[4]})
     for (const Shape &s : shapes) {
       const int64_t ld = s.rows + s.m - 1, sample_cols = s.cols + s.n - 1;
       for (int image = 0; image < 3; ++image) {
@@ -324,7 +324,7 @@ TEST(ImageEngines, RankedSubBlocksOfShorterBlocksFitTheTallestOnesWork) {
 }
 
 // What each engine takes: full rectangles only, the histograms only the classes of their widths,
-// the ranked sub-blocks only those beyond 16 bits and no offsets.
+// the ranked sub-blocks no offsets, and 16-bit classes only in windows beyond the networks.
 TEST(ImageEngines, ServeFullRectanglesOnly) {
   const uint8_t domain[9] = {1, 1, 1, 1, 0, 1, 1, 1, 1};
   double sample = 0, output = 0;
@@ -341,6 +341,8 @@ TEST(ImageEngines, ServeFullRectanglesOnly) {
   EXPECT_FALSE(ranked_sub_blocks_serves(&block, &with_offsets));
   block.type = kUint16Samples;
   EXPECT_FALSE(ranked_sub_blocks_serves(&block, &full));
+  const ImageWindow beyond_networks = {9, 9, nullptr, 81, 40, nullptr};
+  EXPECT_TRUE(ranked_sub_blocks_serves(&block, &beyond_networks));
   block.type = kDoubleSamples;
   EXPECT_FALSE(column_histogram_serves(&block, &full));
   EXPECT_FALSE(high_byte_histogram_serves(&block, &full));

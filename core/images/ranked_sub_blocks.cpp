@@ -145,7 +145,9 @@ bool ranked_sub_blocks_serves(const ImageBlock *block, const ImageWindow *window
   const SampleType t = block->type;
   const bool wide = t == kDoubleSamples || t == kSingleSamples || t == kInt32Samples ||
                     t == kUint32Samples || t == kInt64Samples || t == kUint64Samples;
-  return wide && window->domain == nullptr && window->offsets == nullptr && window->rows >= 1 &&
+  const bool sixteen_bits = t == kUint16Samples || t == kInt16Samples;
+  if (!wide && !(sixteen_bits && by_place_bits(window))) return false;
+  return window->domain == nullptr && window->offsets == nullptr && window->rows >= 1 &&
          window->cols >= 1 && 4 * int64_t{window->rows} * window->cols <= kMostSubBlockSamples;
 }
 

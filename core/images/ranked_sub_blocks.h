@@ -19,7 +19,8 @@
 constexpr int32_t kMostSubBlockSamples = 65536;
 
 // Whether the reduction takes this call: a full rectangle without offsets, small enough that a
-// sub-block holds twice the window each way, of a class wider than 16 bits.
+// sub-block holds twice the window each way, of a class wider than 16 bits; or of a 16-bit class
+// where the places' bits rank the window (their places would otherwise come back to this).
 bool ranked_sub_blocks_serves(const ImageBlock *block, const ImageWindow *window);
 
 // The work memory for sub-blocks of at most `most_samples` samples (kMostSubBlockSamples, or
