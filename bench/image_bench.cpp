@@ -188,6 +188,7 @@ int main(int argc, char **argv) {
       }
       run<uint16_t>(kUint16Samples, side, "high_byte_histogram", image, rounds);
       run<uint16_t>(kUint16Samples, side, "nibble_histogram", image, rounds);
+      if (side >= 9) run<uint16_t>(kUint16Samples, side, "ranked_sub_blocks", image, rounds);
       if (side >= 9) run<uint16_t>(kUint16Samples, side, "sliding_domain", image, 1);
     }
   }

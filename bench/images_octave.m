@@ -3,7 +3,7 @@
 pkg load image
 rand ("seed", 1);
 A = rand (500);
-cases = {"double", 3; "double", 7; "uint8", 3};
+cases = {"double", 3; "double", 7; "double", 15; "uint8", 3};
 for c = 1:rows (cases)
   X = A;
   if (strcmp (cases{c, 1}, "uint8"))

@@ -23,14 +23,15 @@ print(f"# Image rank engines, one thread, {sys.argv[2]}\n")
 print("ns an output pixel, median of a k-by-k window, 2000x2000 uniform noise (Octave's medfilt2 "
       "and the plain per-window selection on a 500x500 crop). Engines called directly "
       "(bench/image_bench.cpp), at the widest vectors the processor has.\n")
-print("| class | k | small_kernel | histograms | sliding rank set | per-window selection "
+print("| class | k | small_kernel | histograms or ranked sub-blocks | sliding rank set | per-window selection "
       "| medianBlur (uint8) | medianBlur (same class) | best / medianBlur uint8 | medfilt2 "
       "| medfilt2 / best |")
 print("|---|---|---|---|---|---|---|---|---|---|---|")
 for cls in ("uint8", "uint16", "single", "double"):
     for k in (3, 5, 7, 8, 9, 15, 31, 51):
         small = get("small_kernel", cls, k)
-        hist = get("column_histogram", cls, k) or get("nibble_histogram", cls, k)
+        hist = (get("column_histogram", cls, k) or get("ranked_sub_blocks", cls, k)
+                or get("nibble_histogram", cls, k))
         if small is None and hist is None:
             continue
         best = min(v for v in (small, hist) if v is not None)
