@@ -20,7 +20,7 @@ constexpr int64_t kMostTileSide = 255;
 constexpr int64_t kLeastStripCols = 16;
 constexpr int64_t kMostSampleCols = 128;
 constexpr int32_t kMostRows = 255;  // a column's counts are one byte
-// How far ahead a row's update asks for the counts and bits it will touch.
+// How far ahead a row's update asks for the counts it will touch.
 constexpr int64_t kPrefetchColumns = 8;
 
 // The sample columns' counts, each segment's columns together so that a window's n columns of
