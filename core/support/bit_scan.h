@@ -49,16 +49,20 @@ inline int highest_bit(uint64_t word) {
 #endif
 }
 
+// The number of set bits of each byte of a word, in that byte, by adding bits in parallel.
+inline uint64_t byte_bit_counts(uint64_t word) {
+  word = word - ((word >> 1) & 0x5555555555555555u);
+  word = (word & 0x3333333333333333u) + ((word >> 2) & 0x3333333333333333u);
+  return (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+}
+
 // The number of set bits of a word: the processor's instruction where the compiler may assume
-// one, else by adding bits in parallel (no x86-64 processor is assumed to count bits itself).
+// one, else the bytes' counts added (no x86-64 processor is assumed to count bits itself).
 inline int bit_count(uint64_t word) {
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__POPCNT__) || defined(__aarch64__))
   return __builtin_popcountll(word);
 #else
-  word = word - ((word >> 1) & 0x5555555555555555u);
-  word = (word & 0x3333333333333333u) + ((word >> 2) & 0x3333333333333333u);
-  word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<int>((word * 0x0101010101010101u) >> 56);
+  return static_cast<int>((byte_bit_counts(word) * 0x0101010101010101u) >> 56);
 #endif
 }
 
@@ -84,9 +88,7 @@ inline constexpr BitsInBytes kBitsInBytes = bits_in_bytes();
 // whose running count is at most k, which lie wholly before the bit; then the bit within its byte.
 inline int kth_bit(uint64_t word, int k) {
   constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-  uint64_t s = word - ((word >> 1) & 0x5555555555555555u);
-  s = (s & 0x3333333333333333u) + ((s >> 2) & 0x3333333333333333u);
-  s = ((s + (s >> 4)) & 0x0F0F0F0F0F0F0F0Fu) * kOnes;
+  const uint64_t s = byte_bit_counts(word) * kOnes;
   const uint64_t before_k = ((static_cast<uint64_t>(k) * kOnes | kHighs) - s) & kHighs;
   const int byte = static_cast<int>(((before_k >> 7) * kOnes) >> 56);
   const int counted = static_cast<int>((s << 8) >> (8 * byte) & 0xFF);
