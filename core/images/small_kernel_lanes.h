@@ -40,11 +40,15 @@ struct FloatKind {
   typedef FloatLanes V;
   static constexpr int kCount = kFloatLanes;
   static constexpr bool kExpanded = kCount > 1;
-  typedef bool Screen;  // not screened: the caller scans the samples
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return false; }
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
-  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &) {
-    return floats_nan_as_infinity(load_floats(p));
+  typedef FloatMask Screen;
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return all_floats(); }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) {
+    return all_ordinary_floats(s);
+  }
+  PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load(const Element *p, Screen &s) {
+    const V v = load_floats(p);
+    s = ordinary_floats(s, v);
+    return floats_nan_as_infinity(v);
   }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static void store(Element *p, V v) { store_floats(p, v); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static V load_kept(const Element *p) {

@@ -26,7 +26,8 @@
 //                             kLanes doubles to any address; each NaN lane made +Inf
 // The narrower samples of images, in vectors of their own (same operations, prefixed):
 //   FloatLanes, kFloatLanes   floats: load_floats, store_floats, floats_min, floats_max,
-//                             floats_nan_as_infinity
+//                             floats_nan_as_infinity; FloatMask with all_floats,
+//                             ordinary_floats and all_ordinary_floats as for doubles
 //   ByteLanes, kByteLanes     unsigned bytes: load_bytes, store_bytes, bytes_min, bytes_max, and
 //                             bytes_flip_sign (each byte's top bit flipped, which maps signed
 //                             bytes onto unsigned ones in the same order, and back)
@@ -183,6 +184,18 @@ PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
   return v == v ? v : std::numeric_limits<float>::infinity();
 }
+typedef bool FloatMask;
+PLORVENT_INLINE FloatMask all_floats() {
+  return true;
+}
+PLORVENT_INLINE FloatMask ordinary_floats(FloatMask mask, FloatLanes v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return mask & ((bits << 1) - 1 < uint32_t{0xFF} << 24);
+}
+PLORVENT_INLINE bool all_ordinary_floats(FloatMask mask) {
+  return mask;
+}
 typedef uint8_t ByteLanes;
 constexpr int kByteLanes = 1;
 PLORVENT_INLINE ByteLanes load_bytes(const uint8_t *p) {
@@ -319,6 +332,16 @@ PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
 }
 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
   return _mm_min_ps(v, _mm_set1_ps(std::numeric_limits<float>::infinity()));
+}
+typedef __m128 FloatMask;
+PLORVENT_INLINE FloatMask all_floats() {
+  return _mm_castsi128_ps(_mm_set1_epi32(-1));
+}
+PLORVENT_INLINE FloatMask ordinary_floats(FloatMask mask, FloatLanes v) {
+  return _mm_and_ps(mask, _mm_and_ps(_mm_cmpneq_ps(v, _mm_setzero_ps()), _mm_cmpord_ps(v, v)));
+}
+PLORVENT_INLINE bool all_ordinary_floats(FloatMask mask) {
+  return _mm_movemask_ps(mask) == 15;
 }
 typedef __m128i ByteLanes;
 constexpr int kByteLanes = 16;
@@ -468,6 +491,16 @@ PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLa
 }
 PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
   return _mm256_min_ps(v, _mm256_set1_ps(std::numeric_limits<float>::infinity()));
+}
+typedef __m256 FloatMask;
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatMask all_floats() {
+  return _mm256_castsi256_ps(_mm256_set1_epi32(-1));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE FloatMask ordinary_floats(FloatMask mask, FloatLanes v) {
+  return _mm256_and_ps(mask, _mm256_cmp_ps(v, _mm256_setzero_ps(), _CMP_NEQ_OQ));
+}
+PLORVENT_TARGET_AVX2 PLORVENT_INLINE bool all_ordinary_floats(FloatMask mask) {
+  return _mm256_movemask_ps(mask) == 255;
 }
 typedef __m256i ByteLanes;
 constexpr int kByteLanes = 32;
@@ -634,6 +667,16 @@ PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, Float
 PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
   return _mm512_min_ps(v, _mm512_set1_ps(std::numeric_limits<float>::infinity()));
 }
+typedef __mmask16 FloatMask;
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatMask all_floats() {
+  return 0xFFFF;
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE FloatMask ordinary_floats(FloatMask mask, FloatLanes v) {
+  return static_cast<FloatMask>(mask & _mm512_cmp_ps_mask(v, _mm512_setzero_ps(), _CMP_NEQ_OQ));
+}
+PLORVENT_TARGET_AVX512 PLORVENT_INLINE bool all_ordinary_floats(FloatMask mask) {
+  return mask == 0xFFFF;
+}
 // Bytes and 16-bit integers in AVX2's 256-bit vectors: their 512-bit minimum and maximum are
 // AVX-512BW's, beyond the AVX-512F these kernels ask for (which includes AVX2).
 typedef avx2_lanes::ByteLanes ByteLanes;
@@ -752,6 +795,16 @@ PLORVENT_INLINE FloatLanes floats_max(FloatLanes a, FloatLanes b) {
 }
 PLORVENT_INLINE FloatLanes floats_nan_as_infinity(FloatLanes v) {
   return vbslq_f32(vceqq_f32(v, v), v, vdupq_n_f32(std::numeric_limits<float>::infinity()));
+}
+typedef uint32x4_t FloatMask;
+PLORVENT_INLINE FloatMask all_floats() {
+  return vdupq_n_u32(~uint32_t{0});
+}
+PLORVENT_INLINE FloatMask ordinary_floats(FloatMask mask, FloatLanes v) {
+  return vandq_u32(mask, vbicq_u32(vceqq_f32(v, v), vceqzq_f32(v)));
+}
+PLORVENT_INLINE bool all_ordinary_floats(FloatMask mask) {
+  return vminvq_u32(mask) == ~uint32_t{0};
 }
 typedef uint8x16_t ByteLanes;
 constexpr int kByteLanes = 16;
