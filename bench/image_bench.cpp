@@ -1,7 +1,9 @@
 // Times the image rank engines directly on one 2000-by-2000 plane (one thread), beside a plain
 // per-window selection (the samples of each window gathered and nth_element'd) and the general
 // sliding rank set (one round) on a 500-by-500 crop, and prints one line a case: engine, class,
-// window, image, ns an output pixel (best of the rounds). Usage: image_bench [rounds [case prefix]]
+// window, image, ns an output pixel (best of the rounds).
+// Usage: image_bench [rounds [case prefix [widest vectors: 0 plain, 1 SSE2/NEON, 2 AVX2, 3
+// AVX-512]]]
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -18,6 +20,7 @@
 #include "core/images/ranked_sub_blocks.h"
 #include "core/images/sliding_domain_ranks.h"
 #include "core/images/small_kernel_ranks.h"
+#include "core/support/vector_width.h"
 
 namespace {
 
@@ -165,6 +168,7 @@ void run(SampleType type, int32_t side, const char *engine, Image image, int rou
 int main(int argc, char **argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
   if (argc > 2) only = argv[2];
+  if (argc > 3) limit_vector_width(static_cast<VectorWidth>(std::atoi(argv[3])));
   for (int32_t side : {3, 5, 7}) {
     run<uint8_t>(kUint8Samples, side, "small_kernel", kUniform, rounds);
     run<uint16_t>(kUint16Samples, side, "small_kernel", kUniform, rounds);
