@@ -9,15 +9,11 @@
 // their sign bit flipped, onto the unsigned bytes and signed 16-bit integers the lanes order.
 // load and store convert samples to the lanes' form and back, load noting in a Screen whether a
 // sample may need what the lanes lose (clean: certainly not); load_kept and keep move the lanes'
-// form to and from memory as it is. kExpanded: whether the fixed kernels below are compiled for
-// the kind. Not for lanes of one sample: the plain instruction set serves only blocks shorter than
-// a vector (and tests) wherever there are vectors, and expanding it would add a quarter to the
-// file's compile time; 32- and 64-bit integers have no other kernel.
+// form to and from memory as it is.
 struct DoubleKind {
   typedef double Element;
   typedef Lanes V;
   static constexpr int kCount = kLanes;
-  static constexpr bool kExpanded = kCount > 1;
   typedef LaneMask Screen;  // the lanes whose samples so far are neither NaN nor zero
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return all_lanes(); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return all_ordinary(s); }
@@ -39,7 +35,6 @@ struct FloatKind {
   typedef float Element;
   typedef FloatLanes V;
   static constexpr int kCount = kFloatLanes;
-  static constexpr bool kExpanded = kCount > 1;
   typedef FloatMask Screen;
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return all_floats(); }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) {
@@ -64,7 +59,6 @@ struct ByteKind {
   typedef uint8_t Element;
   typedef ByteLanes V;
   static constexpr int kCount = kByteLanes;
-  static constexpr bool kExpanded = kCount > 1;
   typedef bool Screen;  // integers have nothing to screen
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return true; }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
@@ -87,7 +81,6 @@ struct HalfKind {
   typedef int16_t Element;
   typedef HalfLanes V;
   static constexpr int kCount = kHalfLanes;
-  static constexpr bool kExpanded = kCount > 1;
   typedef bool Screen;
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static Screen clean_screen() { return true; }
   PLORVENT_KERNEL_TARGET PLORVENT_INLINE static bool clean(Screen s) { return s; }
@@ -111,7 +104,6 @@ struct PlainKind {
   typedef T Element;
   typedef T V;
   static constexpr int kCount = 1;
-  static constexpr bool kExpanded = true;
   typedef bool Screen;
   static Screen clean_screen() { return true; }
   static bool clean(Screen s) { return s; }
@@ -480,20 +472,18 @@ PLORVENT_KERNEL_TARGET bool rank_block(const ImageBlock *block, const ImageWindo
   typename K::Element *sorted =
       reinterpret_cast<typename K::Element *>(merged + int64_t{window->rows} * window->cols * tile);
 #ifdef PLORVENT_EXPAND_KERNELS
-  if constexpr (K::kExpanded) {
-    // Besides 3x3: the 5x5 and 7x7 medians, minimums and maximums, the two middle ranks of the even
-    // squares 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
-    bool clean = false;
-    if (expanded_3x3<K>(block, window, sorted, clean, std::make_index_sequence<9>()) ||
-        expanded_kernel<K, Expanded<5, 5, 12, kPairsWalkedDown>,
-                        Expanded<7, 7, 24, kPairsWalkedDown>, Expanded<5, 5, 0>, Expanded<5, 5, 24>,
-                        Expanded<7, 7, 0>, Expanded<7, 7, 48>, Expanded<2, 2, 1, kWalkedDown>,
-                        Expanded<2, 2, 2, kWalkedDown>, Expanded<4, 4, 7>, Expanded<4, 4, 8>,
-                        Expanded<1, 3, 1, kWalkedDown>, Expanded<3, 1, 1>,
-                        Expanded<1, 5, 2, kWalkedDown>, Expanded<5, 1, 2>, Expanded<3, 5, 7>,
-                        Expanded<5, 3, 7, kWalkedDown>>(block, window, sorted, clean)) {
-      return clean;
-    }
+  // Besides 3x3: the 5x5 and 7x7 medians, minimums and maximums, the two middle ranks of the even
+  // squares 2x2 and 4x4 (whose mean is their median), and the medians of the narrow windows.
+  bool clean = false;
+  if (expanded_3x3<K>(block, window, sorted, clean, std::make_index_sequence<9>()) ||
+      expanded_kernel<K, Expanded<5, 5, 12, kPairsWalkedDown>, Expanded<7, 7, 24, kPairsWalkedDown>,
+                      Expanded<5, 5, 0>, Expanded<5, 5, 24>, Expanded<7, 7, 0>, Expanded<7, 7, 48>,
+                      Expanded<2, 2, 1, kWalkedDown>, Expanded<2, 2, 2, kWalkedDown>,
+                      Expanded<4, 4, 7>, Expanded<4, 4, 8>, Expanded<1, 3, 1, kWalkedDown>,
+                      Expanded<3, 1, 1>, Expanded<1, 5, 2, kWalkedDown>, Expanded<5, 1, 2>,
+                      Expanded<3, 5, 7>, Expanded<5, 3, 7, kWalkedDown>>(block, window, sorted,
+                                                                         clean)) {
+    return clean;
   }
 #endif
   typename K::Screen screen = K::clean_screen();
