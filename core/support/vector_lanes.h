@@ -108,12 +108,19 @@ PLORVENT_INLINE void merge_rows(double *out, Lanes first, Lanes second) {
 PLORVENT_INLINE LaneMask all_lanes() {
   return true;
 }
-// With the sign dropped, zero is the only value whose bits minus one wrap around, and NaN's bits
-// are those above infinity's: one comparison, no branch.
-PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
-  uint64_t bits;
+// Neither NaN nor zero, for doubles (Bits uint64_t) and floats (uint32_t). With the sign
+// dropped, zero is the only value whose bits minus one wrap around, and NaN's bits are those
+// above infinity's: one comparison, no branch.
+template <class Bits, class T>
+PLORVENT_INLINE bool is_ordinary(T v) {
+  const T infinity = std::numeric_limits<T>::infinity();
+  Bits bits, infinity_bits;
   std::memcpy(&bits, &v, sizeof bits);
-  return mask & ((bits << 1) - 1 < uint64_t{0x7FF} << 53);
+  std::memcpy(&infinity_bits, &infinity, sizeof infinity_bits);
+  return static_cast<Bits>((bits << 1) - 1) < static_cast<Bits>(infinity_bits << 1);
+}
+PLORVENT_INLINE LaneMask ordinary_lanes(LaneMask mask, Lanes v) {
+  return mask & is_ordinary<uint64_t>(v);
 }
 PLORVENT_INLINE bool all_ordinary(LaneMask mask) {
   return mask;
@@ -189,9 +196,7 @@ PLORVENT_INLINE FloatMask all_floats() {
   return true;
 }
 PLORVENT_INLINE FloatMask ordinary_floats(FloatMask mask, FloatLanes v) {
-  uint32_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  return mask & ((bits << 1) - 1 < uint32_t{0xFF} << 24);
+  return mask & is_ordinary<uint32_t>(v);
 }
 PLORVENT_INLINE bool all_ordinary_floats(FloatMask mask) {
   return mask;
