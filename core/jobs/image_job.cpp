@@ -17,6 +17,10 @@ const int64_t kTileSamples = int64_t{1} << 17;
 // The most samples a tile may hold whatever the window.
 const int64_t kMostTileSamples = 2147483647;
 
+// The fewest output rows of a tile along the top and bottom edges, where the image has them: a
+// vector of the narrowest class's lanes (32 bytes) down the rows.
+const int64_t kLeastEdgeRows = 32;
+
 int64_t before_origin(int32_t size) {
   return (size - 1) / 2;
 }
@@ -112,18 +116,22 @@ bool lies_inside(const ImageJob &job, int64_t first_row, int64_t first_col, int6
 // How one dimension of the outputs is cut into tiles of at most `size` outputs. When the window
 // reaches little beyond a tile, the outputs whose windows cross the image's edge (the first
 // `head`, the last `tail`) are tiles of their own, so that every other tile's samples lie inside
-// the image and are read in place, and only thin tiles hold the padding.
+// the image and are read in place, and only thin tiles hold the padding. Those tiles are at
+// least `least_edge` outputs where the dimension has room (a few more copied, where a tile one
+// row high would leave the engines' vectors, which hold neighbouring rows, idle).
 struct TileCuts {
   int64_t size;
   int64_t head, body, tail;  // outputs in each stretch, cut apart
 };
 
-TileCuts tile_cuts(int64_t outputs, int64_t size, int32_t window) {
+TileCuts tile_cuts(int64_t outputs, int64_t size, int32_t window, int64_t least_edge) {
   const int64_t before = before_origin(window), after = window - 1 - before;
   if (outputs <= before + after || 8 * std::max(before, after) > size) {
     return {size, 0, outputs, 0};
   }
-  return {size, before, outputs - before - after, after};
+  const int64_t head = std::max(before, least_edge), tail = std::max(after, least_edge);
+  if (head + tail >= outputs) return {size, before, outputs - before - after, after};
+  return {size, head, outputs - head - tail, tail};
 }
 
 int64_t tile_count(const TileCuts &c) {
@@ -158,8 +166,8 @@ Run run_of(const ImageJob &job, const ImagePlan &plan, void *storage) {
   run.job = &job;
   run.plan = &plan;
   run.storage = static_cast<char *>(storage);
-  run.row_cuts = tile_cuts(job.rows, plan.tile_rows, job.window.rows);
-  run.col_cuts = tile_cuts(job.cols, plan.tile_cols, job.window.cols);
+  run.row_cuts = tile_cuts(job.rows, plan.tile_rows, job.window.rows, kLeastEdgeRows);
+  run.col_cuts = tile_cuts(job.cols, plan.tile_cols, job.window.cols, 0);
   run.row_tiles = tile_count(run.row_cuts);
   run.col_tiles = tile_count(run.col_cuts);
   return run;
