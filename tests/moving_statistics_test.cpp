@@ -170,6 +170,37 @@ TEST(MovingStatistics, TimeWindowsWithGapsAndRepeats) {
   }
 }
 
+// Long enough that windows in time are counted in several segments: every output of one call
+// over the whole signal has the bits of short calls, each one segment, around the seams and
+// elsewhere (short calls are checked against the reference above).
+TEST(MovingStatistics, TimeWindowsCrossSegments) {
+  std::mt19937 rng(31);
+  const int64_t n = 140000;
+  const std::vector<double> x = adversarial_signal(rng, n), t = uneven_times(rng, n);
+  const auto outputs = [&](const MovingWindows &w, const MovingStatistic &s, int64_t first,
+                           int64_t last) {
+    std::vector<char> storage(moving_statistics_storage_bytes(w, s, false, n, last - first));
+    std::vector<double> out(last - first);
+    moving_statistics(x.data(), n, w, s, nullptr, first, last, {{out.data(), nullptr}},
+                      storage.data());
+    return out;
+  };
+  for (double reach : {4.0, 300.0}) {
+    MovingWindows w = count_windows(0, 0, reach == 300.0);
+    w.times = t.data();
+    w.time_back = w.time_forward = reach;
+    for (const MovingStatistic &s : {median_statistic(), mad_statistic()}) {
+      const std::vector<double> whole = outputs(w, s, 0, n);
+      for (int64_t first : {int64_t{0}, int64_t{65000}, int64_t{100000}, int64_t{130536}}) {
+        const std::vector<double> part = outputs(w, s, first, first + 1000);
+        ASSERT_TRUE(same_bits(
+            part, std::vector<double>(whole.begin() + first, whole.begin() + first + 1000)))
+            << "outputs from " << first << ", reach " << reach;
+      }
+    }
+  }
+}
+
 // Far from zero a double steps by far more than 1 (by 256 at 1.7e18), so t + forward may round
 // back to t: there the windows must hold what they hold near zero. Times u near zero (halves)
 // become origin + 2*step*u, and reaches r (halves) 2*step*r + step/8, where a window open at its

@@ -103,14 +103,36 @@ struct MovingRoom {
 // ---- Counted windows ----
 
 int64_t segment_outputs(const MovingWindows &w, int64_t n) {
-  if (has_times(w)) return n;
   return std::min(n, std::max(kFewestSegmentOutputs, 4 * (w.back + w.forward)));
 }
 
 // The most samples one segment reaches, of the `span` samples that `outputs` outputs reach.
+// Windows in time may hold any number of samples, so one segment may reach them all.
 int64_t segment_span(const MovingWindows &w, int64_t span, int64_t outputs) {
   if (has_times(w)) return span;
   return std::min(span, std::min(outputs, segment_outputs(w, span)) + w.back + w.forward);
+}
+
+// A segment of windows in time serves at least this many outputs, and sixteen times the window
+// it ends at: its ranks stay few enough for the caches (one set over a whole signal of 10^6
+// samples spreads every step across it, twice as slow and more), and the window's worth of
+// samples each segment ranks and inserts again is a sixteenth of its work.
+const int64_t kFewestTimeSegmentOutputs = 1 << 16;
+const int64_t kTimeSegmentWindows = 16;
+
+// The end of the segment of outputs from a (at most b). Windows in time hold as many samples as
+// the times decide: each try that falls short asks for kTimeSegmentWindows times the window it
+// ended at, so growing windows take a few tries, each a search of the times.
+int64_t segment_end(const MovingWindows &w, int64_t n, int64_t a, int64_t b) {
+  if (!has_times(w)) return std::min(b, a + segment_outputs(w, n));
+  int64_t end = a + kFewestTimeSegmentOutputs;
+  while (end < b) {
+    const Reach r = first_reach(w, n, end - 1);
+    const int64_t wanted = kTimeSegmentWindows * (r.hi - r.lo + 1);
+    if (end - a >= wanted) return end;
+    end = a + wanted;
+  }
+  return b;
 }
 
 // Outputs a ... b-1 (one segment) into their outputs from 0 on.
@@ -135,9 +157,9 @@ void counted_statistics(const double *x, int64_t n, const MovingWindows &w, int6
     sorted_window_statistics(x, n, w, a, b, out);
     return;
   }
-  const int64_t step = segment_outputs(w, n);
-  for (int64_t s = a; s < b && !stop_requested(); s += step) {
-    counted_segment(x, n, w, s, std::min(b, s + step), from(out, s - a), room);
+  for (int64_t s = a, e = a; s < b && !stop_requested(); s = e) {
+    e = segment_end(w, n, s, b);
+    counted_segment(x, n, w, s, e, from(out, s - a), room);
   }
 }
 
