@@ -1,8 +1,9 @@
 // The engine alone, without the host's fixed cost: nanoseconds per output sample of
 // running_median, of the per-window path and of select_middle, beside a plain memcpy of the
 // signal, on n = 10^6 samples unless told otherwise (best of several runs each); with --moving,
-// of the moving MAD and the moving quantile (p = 0.9) instead. Built by bench/engine.sh once
-// against this tree's core and once against an earlier commit's, so that both print side by side.
+// of the moving MAD, the moving quantile (p = 0.9) and the median of windows in time instead.
+// Built by bench/engine.sh once against this tree's core and once against an earlier commit's,
+// so that both print side by side.
 //
 // Usage: engine_bench [--quick] [--moving] [--samples N] [--widths W,W,...]
 // Prints one line per measurement: "what signal W ns_per_sample".
@@ -156,11 +157,13 @@ void time_width(const std::vector<Signal> &signals, int64_t n, int32_t W, int ru
 
 #ifdef PLORVENT_BENCH_MOVING
 // moving_statistics over every output of windows of W samples (W/2 back), the MAD without its
-// medians and the quantile of p = 0.9 by the default method.
+// medians and the quantile of p = 0.9 by the default method; with `times` (one a sample), windows
+// in time of W/2 back and W-1-W/2 forward, so W samples, all of them counted.
 void time_moving(const char *what, const MovingStatistic &statistic, const Signal &s, int32_t W,
-                 int runs) {
+                 int runs, const double *times = nullptr) {
   const int64_t n = static_cast<int64_t>(s.x.size());
-  const MovingWindows w = {W / 2, W - 1 - W / 2, nullptr, 0, 0, false, false, 0, false};
+  MovingWindows w = {W / 2, W - 1 - W / 2, nullptr, 0, 0, false, false, 0, false};
+  if (times) w = {0, 0, times, W / 2.0, W - 1 - W / 2.0, false, false, 0, false};
   std::vector<char> storage(moving_statistics_storage_bytes(w, statistic, false, n, n));
   std::vector<double> out(n);
 #ifdef PLORVENT_BENCH_RESULTS
@@ -180,9 +183,13 @@ void time_moving(const char *what, const MovingStatistic &statistic, const Signa
 // between two levels (the counted engine's hardest); on uniform samples at each vector width.
 void time_moving_statistics(const std::vector<Signal> &signals, int32_t W, int runs) {
   const MovingStatistic mad = {kMadStatistic, 0, 0}, quantile = {kQuantileStatistic, 0.9, 5};
+  const MovingStatistic median = {kMedianStatistic, 0, 0};
+  std::vector<double> times(signals[0].x.size());
+  for (size_t i = 0; i < times.size(); ++i) times[i] = static_cast<double>(i);
   for (const Signal &s : {signals[0], signals[2], signals[4]}) {
     time_moving("movmad", mad, s, W, runs);
     time_moving("movquantile", quantile, s, W, runs);
+    time_moving("movmedian_time", median, s, W, runs, times.data());
   }
 #ifdef PLORVENT_BENCH_WIDTHS
   const char *names[] = {"plain", "sse2", "avx2", "avx512"};

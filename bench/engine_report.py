@@ -2,7 +2,8 @@
 commit) and bottleneck.move_median in alternating rounds, then prints markdown tables of ns per
 sample: the median over the rounds, and each ratio as its median with the range over the rounds
 (the machine may be shared, so only ratios measured in one round are compared). With --moving,
-the moving MAD and quantile of both trees instead (no bottleneck).
+the moving MAD and quantile and the median of windows in time, of both trees, instead (no
+bottleneck).
 
 Run it through bench/engine.sh, which builds both programs.
 """
@@ -92,7 +93,8 @@ def main():
     def get(impl, what, signal, W):
         return rounds.get((impl, what, signal, W))
 
-    print("# Engine-only benchmark" + (": moving MAD and quantile" if args.moving else "") + "\n")
+    print("# Engine-only benchmark" + (": moving MAD, quantile and median in time" if args.moving else "")
+          + "\n")
     print(f"- machine: {cpu_model()}, {os.cpu_count()} cores")
     print(f"- date: {datetime.datetime.now():%Y-%m-%d %H:%M}; {args.rounds} rounds, each W in turn "
           f"through both programs{'' if args.moving else ' and bottleneck'}; each value the best "
@@ -130,7 +132,8 @@ def main():
 
 
 VECTOR_WIDTHS = (("plain", "plain"), ("sse2", "SSE2"), ("avx2", "AVX2"), ("avx512", "AVX-512"))
-MOVING = (("movmad", "MAD"), ("movquantile", "quantile p = 0.9"))
+MOVING = (("movmad", "MAD"), ("movquantile", "quantile p = 0.9"),
+          ("movmedian_time", "median in time"))
 
 
 def comparison_table(get, widths, base_name, columns):
@@ -154,7 +157,7 @@ def print_moving(get, widths, base_name, n):
         columns = [(what, signal, name) for what, name in MOVING]
         print(f"\nmoving statistics on {signal} samples, ns per sample (n = {n}):\n")
         print(comparison_table(get, widths, base_name, columns))
-    for what, name in MOVING:
+    for what, name in MOVING[:2]:  # windows in time are counted alike at every width
         print_vector_widths(get, widths, base_name, what, f"the moving {name}")
 
 
