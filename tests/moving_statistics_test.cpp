@@ -171,8 +171,8 @@ TEST(MovingStatistics, TimeWindowsWithGapsAndRepeats) {
 }
 
 // Long enough that windows in time are counted in several segments: every output of one call
-// over the whole signal has the bits of short calls, each one segment, around the seams and
-// elsewhere (short calls are checked against the reference above).
+// over the whole signal has the bits of short calls, each one segment as the calls the reference
+// checks above are, around the seams and elsewhere.
 TEST(MovingStatistics, TimeWindowsCrossSegments) {
   std::mt19937 rng(31);
   const int64_t n = 140000;
