@@ -36,6 +36,10 @@ const std::vector<std::pair<const char *, KeyDraw>> &key_sets() {
        [](std::mt19937_64 &r, int32_t) {
          return key_of_value((r() % 2 ? 1e9 : 0.0) + double(r() % 50) * 1e-12);
        }},
+      {"two spread clusters",
+       [](std::mt19937_64 &r, int32_t) {
+         return key_of_value((r() % 2 ? 1e6 : 0.0) + std::ldexp(double(r() >> 11), -53));
+       }},
       {"bits", [](std::mt19937_64 &r, int32_t) { return static_cast<int64_t>(r()); }},
       {"extremes and specials",
        [](std::mt19937_64 &r, int32_t) {

@@ -1,8 +1,8 @@
 // Sorts keys in two steps: a counting pass spreads them over buckets (about one per key) by
 // where each lies between the smallest and the largest key, then the buckets are put in order.
 // Typical signals leave a few keys per bucket, so the sort costs a handful of passes over the
-// keys; skewed or clustered keys fall back to a comparison sort within their bucket, so no input
-// costs more than O(count log count).
+// keys; skewed or clustered keys are spread again within their bucket by their keys' bits, eight
+// at a time, so no key takes part in more than eight such rounds, whatever the input.
 //
 // Ranking goes further without branches: after the counting pass every key stands at most a
 // bucket's length from its rank, so where no bucket holds more than kReach+1 keys, each key's
@@ -41,19 +41,62 @@ bool all_equal(const int64_t *key, const int32_t *order, int32_t count) {
   return equal;
 }
 
+int bits_needed(uint64_t v) {
+  int bits = 0;
+  for (; v != 0; v >>= 1) ++bits;
+  return bits;
+}
+
+// A crowded bucket is spread again over this many buckets of its own range.
+const int kSpreadBits = 8;
+const int32_t kSpreadBuckets = int32_t{1} << kSpreadBits;
+
+void sort_bucket(const int64_t *key, int32_t *order, int32_t count);
+
+// Sorts a bucket too full for insertion by the top kSpreadBits bits of each key's offset from
+// the bucket's smallest, in place (each position swapped straight to its sub-bucket), then each
+// sub-bucket. Every round spreads keys whose offsets need fewer bits by kSpreadBits, so a key
+// takes part in eight rounds at most, however the keys cluster.
+void spread_bucket(const int64_t *key, int32_t *order, int32_t count) {
+  int64_t lowest = key[order[0]], highest = lowest;
+  for (int32_t i = 1; i < count; ++i) {
+    lowest = std::min(lowest, key[order[i]]);
+    highest = std::max(highest, key[order[i]]);
+  }
+  const uint64_t range = static_cast<uint64_t>(highest) - static_cast<uint64_t>(lowest);
+  const int shift = std::max(0, bits_needed(range) - kSpreadBits);
+  auto bucket_of = [&](int32_t position) {
+    return static_cast<int32_t>(
+        (static_cast<uint64_t>(key[position]) - static_cast<uint64_t>(lowest)) >> shift);
+  };
+  int32_t next[kSpreadBuckets + 1] = {}, end[kSpreadBuckets];
+  for (int32_t i = 0; i < count; ++i) ++next[bucket_of(order[i]) + 1];
+  for (int32_t b = 0; b < kSpreadBuckets; ++b) {
+    next[b + 1] += next[b];
+    end[b] = next[b + 1];
+  }
+  for (int32_t b = 0; b < kSpreadBuckets; ++b) {
+    while (next[b] < end[b]) {
+      const int32_t to = bucket_of(order[next[b]]);
+      if (to == b) {
+        ++next[b];
+      } else {
+        std::swap(order[next[b]], order[next[to]++]);
+      }
+    }
+  }
+  for (int32_t b = 0, start = 0; b < kSpreadBuckets; start = end[b++]) {
+    if (end[b] - start > 1) sort_bucket(key, order + start, end[b] - start);
+  }
+}
+
 void sort_bucket(const int64_t *key, int32_t *order, int32_t count) {
   if (all_equal(key, order, count)) return;
   if (count <= kLargestInsertionSort) {
     insertion_sort(key, order, count);
   } else {
-    std::sort(order, order + count, [key](int32_t a, int32_t b) { return key[a] < key[b]; });
+    spread_bucket(key, order, count);
   }
-}
-
-int bits_needed(uint64_t v) {
-  int bits = 0;
-  for (; v != 0; v >>= 1) ++bits;
-  return bits;
 }
 
 // Calls spread(bucket_of) with a bucket_of(i) that puts key[i] in one of 2^buckets_log2 buckets,
