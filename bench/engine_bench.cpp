@@ -158,12 +158,15 @@ void time_width(const std::vector<Signal> &signals, int64_t n, int32_t W, int ru
 #ifdef PLORVENT_BENCH_MOVING
 // moving_statistics over every output of windows of W samples (W/2 back), the MAD without its
 // medians and the quantile of p = 0.9 by the default method; with `times` (one a sample), windows
-// in time of W/2 back and W-1-W/2 forward, so W samples, all of them counted.
+// in time of W/2 back and W-1-W/2 forward (in whole steps of the times, 0, 1, 2, ...), so W
+// samples, all of them counted.
 void time_moving(const char *what, const MovingStatistic &statistic, const Signal &s, int32_t W,
                  int runs, const double *times = nullptr) {
   const int64_t n = static_cast<int64_t>(s.x.size());
   MovingWindows w = {W / 2, W - 1 - W / 2, nullptr, 0, 0, false, false, 0, false};
-  if (times) w = {0, 0, times, W / 2.0, W - 1 - W / 2.0, false, false, 0, false};
+  if (times) {
+    w = {0, 0, times, double(W / 2), double(W - 1 - W / 2), false, false, 0, false};
+  }
   std::vector<char> storage(moving_statistics_storage_bytes(w, statistic, false, n, n));
   std::vector<double> out(n);
 #ifdef PLORVENT_BENCH_RESULTS
