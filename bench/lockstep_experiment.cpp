@@ -118,12 +118,16 @@ void lockstep_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// GCC's AVX-512 headers start some vectors undefined, which -Wall takes for a fault.
+// GCC 12's AVX-512 headers start some vectors undefined, which -Wall takes for a fault.
+#if !defined(__clang__) && __GNUC__ < 13
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 #pragma GCC diagnostic pop
+#else
+#include <immintrin.h>
+#endif
 #define LOCKSTEP_AVX512 1
 // Eight stretches in the lanes of AVX-512 vectors: every lane holds a stretch's block addresses
 // and cursors as 64-bit integers, each list read by a gather and each list link written by a
