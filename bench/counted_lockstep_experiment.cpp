@@ -19,15 +19,7 @@
 #include "core/counted/counted_windows.h"
 #include "core/support/nan_and_zeros.h"
 #include "core/support/storage_layout.h"
-
-extern "C" {
-void *mxCalloc(size_t n, size_t size) {
-  return std::calloc(n ? n : 1, size ? size : 1);
-}
-void mxFree(void *p) {
-  std::free(p);
-}
-}
+#include "plain_allocator.h"
 
 namespace {
 

@@ -39,15 +39,7 @@
 #define PLORVENT_BENCH_RESULTS 1  // the results handed as StatisticResults
 #endif
 
-// The core's only host call, served here without the stand-in host's bookkeeping.
-extern "C" {
-void *mxCalloc(size_t n, size_t size) {
-  return std::calloc(n ? n : 1, size ? size : 1);
-}
-void mxFree(void *ptr) {
-  std::free(ptr);
-}
-}
+#include "plain_allocator.h"
 
 namespace {
 

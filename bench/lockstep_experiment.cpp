@@ -15,14 +15,8 @@
 #include <vector>
 
 #include "core/engines/block_sort_medians.cpp"
-extern "C" {
-void *mxCalloc(size_t n, size_t size) {
-  return std::calloc(n ? n : 1, size ? size : 1);
-}
-void mxFree(void *p) {
-  std::free(p);
-}
-}
+#include "core/support/vector_lanes.h"
+#include "plain_allocator.h"
 namespace {
 inline void relink(const SortedBlock &B, uint32_t entering) {
   next_of(B, prev_of(B, entering)) = entering;
@@ -52,82 +46,7 @@ inline void slide_bf(const SortedBlock &A, const SortedBlock &B, uint32_t j, Spl
   s.b = nb;
 }
 
-template <int S, bool kBranchFree>
-void lockstep_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
-                      std::vector<std::vector<char>> &mem) {
-  // Stretch k: outputs [first + k*len, ...). Each a whole number of blocks of W outputs + 1.
-  const int64_t count = last - first;
-  const int64_t blocks = (count + W - 1) / W;
-  const int64_t per = (blocks + S - 1) / S;  // blocks a stretch
-  SortedBlock A[S], B[S];
-  SortScratch sort[S];
-  Split sp[S];
-  int64_t start[S], stop[S];
-  for (int k = 0; k < S; ++k) {
-    StorageLayout layout = carving_layout(mem[k].data());
-    BlockSortRoom room = carve_block_sort_room(layout, W);
-    A[k] = room.A;
-    B[k] = room.B;
-    sort[k] = room.sort;
-    start[k] = std::min(count, k * per * W);
-    stop[k] = std::min(count, (k + 1) * per * W);
-    if (start[k] < stop[k]) {
-      load_block(A[k], e, W, first + start[k] - e.W2, W, sort[k], false);
-      sp[k] = {slot_of_rank(static_cast<uint32_t>(e.W2)), above_slot(W)};
-      out[start[k]] = value_of(key_at(A[k], sp[k].a));
-    }
-  }
-  const int64_t end = last + e.W2;
-  for (int64_t i = 0; i < per * W; i += W) {
-    int32_t steps[S];
-    bool full = true;
-    for (int k = 0; k < S; ++k) {
-      const int64_t at = start[k] + i;
-      steps[k] = 0;
-      if (at + 1 < stop[k]) {
-        load_entering_block(B[k], e, W, first + at - e.W2 + W, end, sort[k], false);
-        steps[k] = static_cast<int32_t>(std::min<int64_t>(W, stop[k] - 1 - at));
-      }
-      full = full && steps[k] == W;
-    }
-    if (full) {
-      for (int32_t j = 0; j < W; ++j) {
-        for (int k = 0; k < S; ++k) {
-          if (kBranchFree)
-            slide_bf(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
-          else
-            slide(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
-          out[start[k] + i + j + 1] = value_of(rank_key(A[k], B[k], sp[k]));
-        }
-      }
-    } else {
-      for (int k = 0; k < S; ++k) {
-        for (int32_t j = 0; j < steps[k]; ++j) {
-          slide(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
-          out[start[k] + i + j + 1] = value_of(rank_key(A[k], B[k], sp[k]));
-        }
-      }
-    }
-    for (int k = 0; k < S; ++k) {
-      if (steps[k] > 0) {
-        std::swap(A[k], B[k]);
-        sp[k] = {sp[k].b, above_slot(W)};
-      }
-    }
-  }
-}
-
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// GCC 12's AVX-512 headers start some vectors undefined, which -Wall takes for a fault.
-#if !defined(__clang__) && __GNUC__ < 13
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
-#else
-#include <immintrin.h>
-#endif
+#if defined(PLORVENT_X86_64_LANES) && defined(__GNUC__)
 #define LOCKSTEP_AVX512 1
 // Eight stretches in the lanes of AVX-512 vectors: every lane holds a stretch's block addresses
 // and cursors as 64-bit integers, each list read by a gather and each list link written by a
@@ -225,18 +144,36 @@ AVX512_TARGET __m512i lane_slots(const Split *sp, bool b) {
   return _mm512_load_si512(v);
 }
 
-// lockstep_medians<8, true> with the eight slides in vector lanes.
-AVX512_TARGET void simd8_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last,
-                                 double *out, std::vector<std::vector<char>> &mem) {
-  const int S = 8;
+// One block of eight stretches' slides in vector lanes: each step's median key of stretch k to
+// keys[8*j + k]; the splits are read from and left in sp.
+AVX512_TARGET void slide_block_in_lanes(const SortedBlock *A, const SortedBlock *B, int32_t W,
+                                        Split *sp, int64_t *keys) {
+  __m512i sa = lane_slots(sp, false), sb = lane_slots(sp, true);
+  simd8_block(lane_pointers(A, false), lane_pointers(B, false), lane_pointers(A, true),
+              lane_pointers(B, true), W, sa, sb, keys);
+  alignas(64) int64_t a[8], b[8];
+  _mm512_store_si512(a, sa);
+  _mm512_store_si512(b, sb);
+  for (int k = 0; k < 8; ++k) sp[k] = {static_cast<uint32_t>(a[k]), static_cast<uint32_t>(b[k])};
+}
+#endif
+
+// How the stretches slide: by the engine's own step, by slide_bf, or (eight of them) in vector
+// lanes.
+enum StepKind { kEngineStep, kBranchFreeStep, kVectorLanes };
+
+template <int S, StepKind kStep>
+void lockstep_medians(const ExtendedSignal &e, int32_t W, int64_t first, int64_t last, double *out,
+                      std::vector<std::vector<char>> &mem) {
+  // Stretch k: outputs [first + k*len, ...). Each a whole number of blocks of W outputs + 1.
   const int64_t count = last - first;
   const int64_t blocks = (count + W - 1) / W;
-  const int64_t per = (blocks + S - 1) / S;
+  const int64_t per = (blocks + S - 1) / S;  // blocks a stretch
   SortedBlock A[S], B[S];
   SortScratch sort[S];
   Split sp[S];
   int64_t start[S], stop[S];
-  std::vector<int64_t> keys(8 * static_cast<size_t>(W));
+  std::vector<int64_t> keys(kStep == kVectorLanes ? 8 * static_cast<size_t>(W) : 0);
   for (int k = 0; k < S; ++k) {
     StorageLayout layout = carving_layout(mem[k].data());
     BlockSortRoom room = carve_block_sort_room(layout, W);
@@ -264,16 +201,23 @@ AVX512_TARGET void simd8_medians(const ExtendedSignal &e, int32_t W, int64_t fir
       }
       full = full && steps[k] == W;
     }
-    if (full) {
-      __m512i sa = lane_slots(sp, false), sb = lane_slots(sp, true);
-      simd8_block(lane_pointers(A, false), lane_pointers(B, false), lane_pointers(A, true),
-                  lane_pointers(B, true), W, sa, sb, keys.data());
-      alignas(64) int64_t a[8], b[8];
-      _mm512_store_si512(a, sa);
-      _mm512_store_si512(b, sb);
+    if (full && kStep == kVectorLanes) {
+#ifdef LOCKSTEP_AVX512
+      static_assert(kStep != kVectorLanes || S == 8, "eight lanes");
+      slide_block_in_lanes(A, B, W, sp, keys.data());
       for (int k = 0; k < S; ++k) {
-        sp[k] = {static_cast<uint32_t>(a[k]), static_cast<uint32_t>(b[k])};
         for (int32_t j = 0; j < W; ++j) out[start[k] + i + j + 1] = value_of(keys[8 * j + k]);
+      }
+#endif
+    } else if (full) {
+      for (int32_t j = 0; j < W; ++j) {
+        for (int k = 0; k < S; ++k) {
+          if (kStep == kBranchFreeStep)
+            slide_bf(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
+          else
+            slide(A[k], B[k], static_cast<uint32_t>(j), sp[k]);
+          out[start[k] + i + j + 1] = value_of(rank_key(A[k], B[k], sp[k]));
+        }
       }
     } else {
       for (int k = 0; k < S; ++k) {
@@ -291,7 +235,7 @@ AVX512_TARGET void simd8_medians(const ExtendedSignal &e, int32_t W, int64_t fir
     }
   }
 }
-#endif
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -342,15 +286,15 @@ int main(int argc, char **argv) {
       std::snprintf(text, sizeof text, " %.1f |", ns);
       row += text;
     };
-    cell([&] { lockstep_medians<4, false>(e, W, 0, n, got.data(), mem); });
-    cell([&] { lockstep_medians<1, true>(e, W, 0, n, got.data(), mem); });
-    cell([&] { lockstep_medians<2, true>(e, W, 0, n, got.data(), mem); });
-    cell([&] { lockstep_medians<4, true>(e, W, 0, n, got.data(), mem); });
-    cell([&] { lockstep_medians<8, true>(e, W, 0, n, got.data(), mem); });
-    cell([&] { lockstep_medians<16, true>(e, W, 0, n, got.data(), mem); });
+    cell([&] { lockstep_medians<4, kEngineStep>(e, W, 0, n, got.data(), mem); });
+    cell([&] { lockstep_medians<1, kBranchFreeStep>(e, W, 0, n, got.data(), mem); });
+    cell([&] { lockstep_medians<2, kBranchFreeStep>(e, W, 0, n, got.data(), mem); });
+    cell([&] { lockstep_medians<4, kBranchFreeStep>(e, W, 0, n, got.data(), mem); });
+    cell([&] { lockstep_medians<8, kBranchFreeStep>(e, W, 0, n, got.data(), mem); });
+    cell([&] { lockstep_medians<16, kBranchFreeStep>(e, W, 0, n, got.data(), mem); });
 #ifdef LOCKSTEP_AVX512
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
-      cell([&] { simd8_medians(e, W, 0, n, got.data(), mem); });
+      cell([&] { lockstep_medians<8, kVectorLanes>(e, W, 0, n, got.data(), mem); });
     } else {
       row += " no AVX-512 |";
     }
