@@ -175,14 +175,14 @@ void time_moving(const char *what, const MovingStatistic &statistic, const Signa
 }
 
 // On uniform samples, on few levels (every window full of ties), on a signal alternating
-// between two levels (the counted engine's hardest), sorted, and in two far clusters; on uniform
-// samples at each vector width.
+// between two levels (the counted engine's hardest), sorted, in two far clusters, and of
+// alternating sign; on uniform samples at each vector width.
 void time_moving_statistics(const std::vector<Signal> &signals, int32_t W, int runs) {
   const MovingStatistic mad = {kMadStatistic, 0, 0}, quantile = {kQuantileStatistic, 0.9, 5};
   const MovingStatistic median = {kMedianStatistic, 0, 0};
   std::vector<double> times(signals[0].x.size());
   for (size_t i = 0; i < times.size(); ++i) times[i] = static_cast<double>(i);
-  for (const Signal &s : {signals[0], signals[2], signals[4], signals[5], signals[6]}) {
+  for (const Signal &s : {signals[0], signals[2], signals[4], signals[5], signals[6], signals[7]}) {
     time_moving("movmad", mad, s, W, runs);
     time_moving("movquantile", quantile, s, W, runs);
     time_moving("movmedian_time", median, s, W, runs, times.data());
@@ -242,6 +242,10 @@ int main(int argc, char **argv) {
     Signal alternating{"alternating", std::vector<double>(n)};
     for (int64_t i = 0; i < n; ++i) alternating.x[i] = static_cast<double>(i % 2);
     signals.push_back(alternating);
+    // Uniform magnitudes of alternating sign: every window's median sits among the smallest
+    // magnitudes, and negative and positive keys lie at the two ends of the key order.
+    Signal signs{"signs", std::vector<double>(n)};
+    for (int64_t i = 0; i < n; ++i) signs.x[i] = i % 2 ? -signals[0].x[i] : signals[0].x[i];
     // Sorted (every window's entering sample the largest), and two clusters far apart, small and
     // large at random (the median jumps between them).
     Signal sorted{"sorted", std::vector<double>(n)}, bimodal{"bimodal", std::vector<double>(n)};
@@ -251,6 +255,7 @@ int main(int argc, char **argv) {
     }
     signals.push_back(sorted);
     signals.push_back(bimodal);
+    signals.push_back(signs);
     for (int32_t W : widths) time_moving_statistics(signals, W, runs);
 #endif
     return 0;

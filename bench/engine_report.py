@@ -153,7 +153,7 @@ def comparison_table(get, widths, base_name, columns):
 
 def print_moving(get, widths, base_name, n):
     """moving_statistics's MAD and quantile on each signal, then at each vector width."""
-    for signal in ("uniform", "ties", "alternating", "sorted", "bimodal"):
+    for signal in ("uniform", "ties", "alternating", "sorted", "bimodal", "signs"):
         columns = [(what, signal, name) for what, name in MOVING]
         print(f"\nmoving statistics on {signal} samples, ns per sample (n = {n}):\n")
         print(comparison_table(get, widths, base_name, columns))
