@@ -119,11 +119,12 @@ inline void erase_bits(RankSet &s, int32_t rank) {
   }
 }
 
-inline int tz(uint64_t w) {
-  return w ? __builtin_ctzll(w) : 64;
+// The lowest set bit, 64 for none; the highest, -1 for none.
+inline int lowest_or_64(uint64_t w) {
+  return w ? lowest_bit(w) : 64;
 }
-inline int lz(uint64_t w) {
-  return w ? __builtin_clzll(w) : 64;
+inline int highest_or_none(uint64_t w) {
+  return w ? highest_bit(w) : -1;
 }
 
 // One slide of a lane: sample at `leaving` out, at `entering` in (positions of the segment), and
@@ -145,10 +146,10 @@ inline double lane_step(Lane &l, int64_t leaving, int64_t entering) {
   const uint64_t here = level0[word];
   const uint64_t up0 = here & (~0ull << (r & 63)), up1 = level0[word + 1];
   const uint64_t down0 = here & ~(~0ull << (r & 63)), down1 = level0[word - 1];
-  const int first_up = up0 ? tz(up0) : 64 + tz(up1);
+  const int first_up = up0 ? lowest_bit(up0) : 64 + lowest_or_64(up1);
   const uint64_t up0b = up0 & (up0 - 1), up1b = up0 ? up1 : up1 & (up1 - 1);
-  const int second_up = up0b ? tz(up0b) : 64 + tz(up1b);
-  const int below = down0 ? 63 - lz(down0) : -1 - lz(down1);
+  const int second_up = up0b ? lowest_bit(up0b) : 64 + lowest_or_64(up1b);
+  const int below = down0 ? highest_bit(down0) : highest_or_none(down1) - 64;
   int offset = shift == 0 ? below : shift == 1 ? first_up : second_up;
   int32_t next = base + offset;
   if (offset < -64 || offset >= 128) {  // beyond the two words scanned
